@@ -1,0 +1,44 @@
+// display.h — the one seam between winport and a screen.
+//
+// A display is a table of functions, picked once at start-up (WINPORT_DISPLAY=sdl|headless, or SDL
+// when a desktop is present). winport composes each top-level window's pixels (menu bar above the
+// client area) and hands them to the display; the display turns the system's input into calls of
+// the input sink (input.h). The headless display is the template for a new one.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace winport::display {
+
+struct NativeWindow;  // owned by the display
+
+struct Display {
+  const char *name;
+  // Screen size in pixels.
+  void (*screen_size)(int *width, int *height);
+  // A native window for a top-level window of the given outer rectangle (screen pixels). The
+  // display may place it elsewhere if the desktop insists. Hidden until show().
+  NativeWindow *(*create)(HWND hwnd, const char *title, int x, int y, int width, int height);
+  void (*destroy)(NativeWindow *window);
+  void (*show)(NativeWindow *window, bool visible);
+  void (*set_title)(NativeWindow *window, const char *title);
+  // The window's composed pixels (0x00RRGGBB, top-down rows): menu bar, then client area.
+  // `width` x `height` is what the display shows inside its own frame and caption.
+  void (*present)(NativeWindow *window, const uint32_t *pixels, int width, int height, int stride);
+  // Milliseconds on the display's clock (real for SDL, virtual for headless).
+  uint64_t (*now_ms)();
+  // Deliver pending system input to the input sink; when `wait` is true and nothing is pending,
+  // block until input arrives or the clock reaches `deadline_ms` (UINT64_MAX: no deadline).
+  void (*pump)(bool wait, uint64_t deadline_ms);
+};
+
+// The display in use, chosen on first call (exits with a clear message when none can be chosen).
+const Display &current();
+
+// The two displays.
+const Display &sdl_display();
+const Display &headless_display();
+
+}  // namespace winport::display

@@ -1,0 +1,88 @@
+// objects.h — GDI objects and device contexts, shared inside winport's GDI.
+//
+// Handles are pointers to these structures. Every live object and DC is registered, so a stale or
+// foreign handle is refused (as Win32 refuses it) instead of being dereferenced. Stock objects are
+// created once and ignore DeleteObject.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "gdi/surface.h"
+
+namespace winport::gdi {
+
+enum class ObjectKind { Pen, Brush, Font, Bitmap };
+
+struct Object {
+  explicit Object(ObjectKind k) : kind(k) {}
+  virtual ~Object() = default;
+  ObjectKind kind;
+  bool stock = false;
+  int selected_count = 0;  // how many DCs have it selected
+};
+
+struct Pen : Object {
+  Pen() : Object(ObjectKind::Pen) {}
+  int style = PS_SOLID;
+  int width = 0;  // 0 and 1 are cosmetic (1 pixel); wider solid pens are geometric
+  COLORREF color = 0;
+};
+
+struct Brush : Object {
+  Brush() : Object(ObjectKind::Brush) {}
+  bool hollow = false;  // NULL_BRUSH fills nothing
+  COLORREF color = 0;
+};
+
+// What CreateFontA was asked for; the text module resolves it to a face and size on first use.
+struct Font : Object {
+  Font() : Object(ObjectKind::Font) {}
+  int height = 0;  // < 0: em height in pixels; > 0: cell height; 0: default size
+  int width = 0;
+  int weight = FW_NORMAL;
+  bool italic = false;
+  bool underline = false;
+  bool strike_out = false;
+  int pitch_and_family = 0;
+  std::string face;
+  // Filled by the text module: the resolved face at its pixel size (cached, shared).
+  std::shared_ptr<void> resolved;
+};
+
+struct Bitmap : Object {
+  Bitmap() : Object(ObjectKind::Bitmap) {}
+  std::shared_ptr<Surface> surface;
+};
+
+struct DC {
+  // Where the pixels go: a selected bitmap's surface, a window's client surface, or a 1 x 1
+  // monochrome-like default surface for a fresh memory DC.
+  std::shared_ptr<Surface> surface;
+  bool window_dc = false;
+  HWND hwnd = nullptr;  // window DCs only
+
+  Pen *pen = nullptr;
+  Brush *brush = nullptr;
+  Font *font = nullptr;
+  Bitmap *bitmap = nullptr;  // memory DCs: the selected bitmap (a stock 1 x 1 one at first)
+
+  COLORREF text_color = RGB(0, 0, 0);
+  COLORREF bk_color = RGB(255, 255, 255);
+  int bk_mode = OPAQUE;
+  int poly_fill_mode = ALTERNATE;
+  POINT position = {0, 0};
+};
+
+// Handle lookup: nullptr for handles that are not live objects of that kind.
+DC *dc_from_handle(HDC hdc);
+Object *object_from_handle(HGDIOBJ h);
+
+// A DC that draws into the given surface (used by USER32 for window DCs). Release with DeleteDC.
+HDC create_surface_dc(std::shared_ptr<Surface> surface, HWND hwnd);
+// The surface a DC draws into (nullptr for an invalid handle).
+std::shared_ptr<Surface> surface_of(HDC hdc);
+
+}  // namespace winport::gdi
