@@ -1,0 +1,24 @@
+// tevra/testing.h — hooks into the library for tests and the replay tool (C++, not public API).
+//
+// These let a test process look at the canvas, see every console line, act at the start of every
+// wait, and open the library many times. Nothing here changes how the library behaves for a
+// program that never calls it.
+#pragma once
+
+#include <windows.h>
+
+// The canvas device context, or null while the library is not open.
+HDC tevra_testing_canvas();
+
+// Called at the start of every tevra_await_event call, before its first message-pump step, so the
+// frame drawn since the previous wait is complete on the canvas. Pass null to remove it.
+void tevra_testing_set_wait_hook(void (*hook)(void *ctx), void *ctx);
+
+// Called with every console line exactly as formatted (trailing newline included), after it is
+// stored in the ring. Pass null to remove it.
+void tevra_testing_set_console_hook(void (*hook)(const char *line, void *ctx), void *ctx);
+
+// Puts all library state back to how it is at program start (windows forgotten, flags, console
+// ring, script file closed, hooks removed), so one process can open the library again. Call it
+// together with winport::headless::reset().
+void tevra_testing_reset();
