@@ -36,6 +36,9 @@ struct Display {
 
 // The display in use, chosen on first call (exits with a clear message when none can be chosen).
 const Display &current();
+// Use this display from now on, whatever the environment says (headless::use() selects the
+// headless display this way). Call before the first window is created.
+void select(const Display &display);
 
 // The two displays.
 const Display &sdl_display();
