@@ -25,7 +25,9 @@ struct Display {
   void (*show)(NativeWindow *window, bool visible);
   void (*set_title)(NativeWindow *window, const char *title);
   // The window's composed pixels (0x00RRGGBB, top-down rows): menu bar, then client area.
-  // `width` x `height` is what the display shows inside its own frame and caption.
+  // `width` x `height` is what the display shows inside its own frame and caption; `stride` is the
+  // distance between rows in pixels (uint32_t units), not bytes. The pixels are only read during
+  // the call; the display keeps no pointer to them.
   void (*present)(NativeWindow *window, const uint32_t *pixels, int width, int height, int stride);
   // Milliseconds on the display's clock (real for SDL, virtual for headless).
   uint64_t (*now_ms)();
