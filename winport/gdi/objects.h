@@ -80,6 +80,12 @@ struct DC {
 DC *dc_from_handle(HDC hdc);
 Object *object_from_handle(HGDIOBJ h);
 
+// Takes ownership of a newly created object (CreatePen, CreateFontA, ...) and returns its handle.
+// The object lives until DeleteObject succeeds on it.
+HGDIOBJ register_object(std::unique_ptr<Object> object);
+// The stock 1 x 1 bitmap that a fresh memory DC has selected.
+Bitmap *default_bitmap();
+
 // A DC that draws into the given surface (used by USER32 for window DCs). Release with DeleteDC.
 HDC create_surface_dc(std::shared_ptr<Surface> surface, HWND hwnd);
 // The surface a DC draws into (nullptr for an invalid handle).
