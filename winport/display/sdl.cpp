@@ -1,0 +1,380 @@
+// sdl.cpp — the SDL2 display: real windows on the desktop (X11 or Wayland).
+//
+// Each top-level window is one SDL window showing the composed image winport presents (menu bar,
+// then client area), copied into the window's surface. SDL's input becomes calls of the input sink
+// for the window it belongs to. Waiting blocks inside SDL until input arrives or the deadline
+// passes, so an idle program costs no processor time.
+//
+// On a large screen (2560 pixels wide or more) every window is shown at twice its size, or at
+// WINPORT_SCALE times; winport itself never sees the scale: screen_size reports the desktop divided
+// by it, and mouse coordinates are divided by it before they reach the sink.
+#include "display/display.h"
+#include "display/input.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace winport::display {
+namespace {
+
+// What the display keeps per window. NativeWindow stays an opaque name for the rest of winport.
+struct SdlWindow {
+  HWND hwnd;
+  SDL_Window *window;
+  Uint32 id;
+  int image_width;   // size of the image last presented, before scaling
+  int image_height;
+};
+
+NativeWindow *as_native(SdlWindow *w) { return reinterpret_cast<NativeWindow *>(w); }
+SdlWindow *as_sdl(NativeWindow *w) { return reinterpret_cast<SdlWindow *>(w); }
+
+struct State {
+  bool started = false;
+  int scale = 1;
+  std::vector<SdlWindow *> windows;
+};
+State sdl;
+
+[[noreturn]] void give_up(const char *what) {
+  std::fprintf(stderr,
+               "winport: %s; set DISPLAY to a running X server, "
+               "or WINPORT_DISPLAY=headless to run without a screen\n",
+               what);
+  std::exit(EXIT_FAILURE);
+}
+
+int scale_for_screen() {
+  if (const char *forced = std::getenv("WINPORT_SCALE"); forced != nullptr && *forced != '\0') {
+    char *end = nullptr;
+    long n = std::strtol(forced, &end, 10);
+    if (*end == '\0' && n >= 1 && n <= 8) return static_cast<int>(n);
+    std::fprintf(stderr, "winport: ignoring WINPORT_SCALE=%s (a whole number from 1 to 8)\n", forced);
+  }
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w >= 2560) return 2;
+  return 1;
+}
+
+void start() {
+  if (sdl.started) return;
+  // Ctrl+C should end the program as usual, not become an SDL_QUIT nobody asked for.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // A window program does not hold off the screen saver.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // The first click into a window that lacks the focus still counts as a click.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // Draw through the window system's own image path (shared memory on X11), not an OpenGL texture:
+  // nothing to set up, nothing running behind an idle window, and it works on any X server.
+  SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    char what[512];
+    std::snprintf(what, sizeof what, "SDL could not open the desktop (%s)", SDL_GetError());
+    give_up(what);
+  }
+  // Without a desktop SDL quietly picks its offscreen driver: windows nobody can see, input that
+  // never comes. Accept it only when asked for by name.
+  const char *driver = SDL_GetCurrentVideoDriver();
+  const char *asked = std::getenv("SDL_VIDEODRIVER");
+  bool invisible = driver == nullptr || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+  if (invisible && (asked == nullptr || driver == nullptr || std::strcmp(asked, driver) != 0)) {
+    char what[256];
+    std::snprintf(what, sizeof what, "SDL found no desktop (it offered its '%s' driver, which shows nothing)",
+                  driver != nullptr ? driver : "none");
+    give_up(what);
+  }
+  sdl.scale = scale_for_screen();
+  sdl.started = true;
+}
+
+SdlWindow *find(Uint32 id) {
+  for (SdlWindow *w : sdl.windows)
+    if (w->id == id) return w;
+  return nullptr;
+}
+
+// Window pixels to image pixels; rounds toward minus infinity so that points left of or above the
+// window (a drag that left it) stay outside.
+int unscale(int v) { return v >= 0 ? v / sdl.scale : -((-v + sdl.scale - 1) / sdl.scale); }
+
+// ---- keys ----------------------------------------------------------------------------------
+
+// Win32's codes for the punctuation keys of a US keyboard.
+constexpr int kVkOem1 = 0xBA;       // ; :
+constexpr int kVkOemPlus = 0xBB;    // = +
+constexpr int kVkOemComma = 0xBC;   // , <
+constexpr int kVkOemMinus = 0xBD;   // - _
+constexpr int kVkOemPeriod = 0xBE;  // . >
+constexpr int kVkOem2 = 0xBF;       // / ?
+constexpr int kVkOem3 = 0xC0;       // ` ~
+constexpr int kVkOem4 = 0xDB;       // [ {
+constexpr int kVkOem5 = 0xDC;       // \ |
+constexpr int kVkOem6 = 0xDD;       // ] }
+constexpr int kVkOem7 = 0xDE;       // ' "
+constexpr int kVkClear = 0x0C;
+constexpr int kVkNumpad0 = 0x60;
+
+struct KeyMapping {
+  SDL_Keycode key;
+  int vk;
+  unsigned char ch;       // typed without Shift (0: none)
+  unsigned char shifted;  // typed with Shift
+};
+
+constexpr KeyMapping kKeys[] = {
+    {SDLK_SPACE, VK_SPACE, ' ', ' '},
+    {SDLK_RETURN, VK_RETURN, '\r', '\r'},
+    {SDLK_KP_ENTER, VK_RETURN, '\r', '\r'},
+    {SDLK_TAB, VK_TAB, '\t', '\t'},
+    {SDLK_BACKSPACE, VK_BACK, '\b', '\b'},
+    {SDLK_ESCAPE, VK_ESCAPE, 27, 27},
+    {SDLK_DELETE, VK_DELETE, 0, 0},
+    {SDLK_INSERT, VK_INSERT, 0, 0},
+    {SDLK_HOME, VK_HOME, 0, 0},
+    {SDLK_END, VK_END, 0, 0},
+    {SDLK_PAGEUP, VK_PRIOR, 0, 0},
+    {SDLK_PAGEDOWN, VK_NEXT, 0, 0},
+    {SDLK_LEFT, VK_LEFT, 0, 0},
+    {SDLK_RIGHT, VK_RIGHT, 0, 0},
+    {SDLK_UP, VK_UP, 0, 0},
+    {SDLK_DOWN, VK_DOWN, 0, 0},
+    {SDLK_LCTRL, VK_CONTROL, 0, 0},
+    {SDLK_RCTRL, VK_CONTROL, 0, 0},
+    {SDLK_LSHIFT, VK_SHIFT, 0, 0},
+    {SDLK_RSHIFT, VK_SHIFT, 0, 0},
+    {SDLK_LALT, VK_MENU, 0, 0},
+    {SDLK_RALT, VK_MENU, 0, 0},
+    {SDLK_MINUS, kVkOemMinus, '-', '_'},
+    {SDLK_EQUALS, kVkOemPlus, '=', '+'},
+    {SDLK_LEFTBRACKET, kVkOem4, '[', '{'},
+    {SDLK_RIGHTBRACKET, kVkOem6, ']', '}'},
+    {SDLK_BACKSLASH, kVkOem5, '\\', '|'},
+    {SDLK_SEMICOLON, kVkOem1, ';', ':'},
+    {SDLK_QUOTE, kVkOem7, '\'', '"'},
+    {SDLK_COMMA, kVkOemComma, ',', '<'},
+    {SDLK_PERIOD, kVkOemPeriod, '.', '>'},
+    {SDLK_SLASH, kVkOem2, '/', '?'},
+    {SDLK_BACKQUOTE, kVkOem3, '`', '~'},
+    {SDLK_KP_MULTIPLY, 0x6A, '*', '*'},
+    {SDLK_KP_PLUS, 0x6B, '+', '+'},
+    {SDLK_KP_MINUS, 0x6D, '-', '-'},
+    {SDLK_KP_DIVIDE, 0x6F, '/', '/'},
+};
+
+// The keypad's digit keys with Num Lock off act as the navigation keys printed on them.
+constexpr int kKeypadNavigation[10] = {VK_INSERT, VK_END,   VK_DOWN, VK_NEXT, VK_LEFT,
+                                       kVkClear,  VK_RIGHT, VK_HOME, VK_UP,   VK_PRIOR};
+
+struct Key {
+  int vk = 0;             // 0: a key winport does not know
+  unsigned char ch = 0;   // the character it types without Ctrl, US layout
+};
+
+Key translate(SDL_Keycode key, Uint16 mod) {
+  bool shift = (mod & KMOD_SHIFT) != 0;
+  if (key >= SDLK_a && key <= SDLK_z) {
+    bool upper = shift != ((mod & KMOD_CAPS) != 0);
+    int letter = static_cast<int>(key - SDLK_a);
+    return {'A' + letter, static_cast<unsigned char>((upper ? 'A' : 'a') + letter)};
+  }
+  if (key >= SDLK_0 && key <= SDLK_9) {
+    static const char kShiftedDigits[] = ")!@#$%^&*(";
+    int digit = static_cast<int>(key - SDLK_0);
+    return {'0' + digit, static_cast<unsigned char>(shift ? kShiftedDigits[digit] : '0' + digit)};
+  }
+  if (key >= SDLK_F1 && key <= SDLK_F12) return {VK_F1 + static_cast<int>(key - SDLK_F1), 0};
+  if ((key >= SDLK_KP_1 && key <= SDLK_KP_0) || key == SDLK_KP_PERIOD) {
+    // SDL numbers the keypad 1..9 then 0.
+    int digit = key == SDLK_KP_0 ? 0 : key == SDLK_KP_PERIOD ? -1 : static_cast<int>(key - SDLK_KP_1) + 1;
+    if ((mod & KMOD_NUM) == 0) return {digit < 0 ? VK_DELETE : kKeypadNavigation[digit], 0};
+    if (digit < 0) return {0x6E, '.'};
+    return {kVkNumpad0 + digit, static_cast<unsigned char>('0' + digit)};
+  }
+  for (const KeyMapping &m : kKeys)
+    if (m.key == key) return {m.vk, shift ? m.shifted : m.ch};
+  return {};
+}
+
+// ---- events --------------------------------------------------------------------------------
+
+void handle_window_event(const SDL_WindowEvent &e) {
+  SdlWindow *w = find(e.windowID);
+  if (w == nullptr) return;
+  switch (e.event) {
+    case SDL_WINDOWEVENT_CLOSE: input::close(w->hwnd); break;
+    case SDL_WINDOWEVENT_EXPOSED: input::expose(w->hwnd); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: input::focus(w->hwnd, true); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: input::focus(w->hwnd, false); break;
+    default: break;
+  }
+}
+
+void handle(const SDL_Event &e) {
+  switch (e.type) {
+    case SDL_WINDOWEVENT: handle_window_event(e.window); break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      SdlWindow *w = find(e.button.windowID);
+      if (w == nullptr || e.button.button < SDL_BUTTON_LEFT || e.button.button > SDL_BUTTON_RIGHT) break;
+      input::mouse_button(w->hwnd, e.button.button, e.type == SDL_MOUSEBUTTONDOWN, unscale(e.button.x),
+                          unscale(e.button.y));
+      break;
+    }
+    case SDL_MOUSEMOTION: {
+      if (SdlWindow *w = find(e.motion.windowID)) input::mouse_move(w->hwnd, unscale(e.motion.x), unscale(e.motion.y));
+      break;
+    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      SdlWindow *w = find(e.key.windowID);
+      if (w == nullptr) break;
+      Uint16 mod = e.key.keysym.mod;
+      Key k = translate(e.key.keysym.sym, mod);
+      if (k.vk == 0) break;
+      input::key(w->hwnd, k.vk, e.type == SDL_KEYDOWN, e.type == SDL_KEYDOWN ? k.ch : 0, (mod & KMOD_CTRL) != 0,
+                 (mod & KMOD_SHIFT) != 0, (mod & KMOD_ALT) != 0);
+      break;
+    }
+    default: break;  // text input is covered by the key-downs; SDL_QUIT by each window's close
+  }
+}
+
+// ---- the table -----------------------------------------------------------------------------
+
+void screen_size(int *width, int *height) {
+  start();
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) {
+    mode.w = 1024 * sdl.scale;
+    mode.h = 768 * sdl.scale;
+  }
+  *width = mode.w / sdl.scale;
+  *height = mode.h / sdl.scale;
+}
+
+int bounded(int v, int lo, int hi) { return std::clamp(v, lo, hi); }
+
+NativeWindow *create(HWND hwnd, const char *title, int x, int y, int width, int height) {
+  start();
+  // Keep sizes and positions within what a screen can mean, so scaling cannot overflow.
+  int w = bounded(width, 1, 16384) * sdl.scale;
+  int h = bounded(height, 1, 16384) * sdl.scale;
+  int px = bounded(x, -16384, 16384) * sdl.scale;
+  int py = bounded(y, -16384, 16384) * sdl.scale;
+  SDL_Window *window = SDL_CreateWindow(title != nullptr ? title : "", px, py, w, h, SDL_WINDOW_HIDDEN);
+  if (window == nullptr) {
+    char what[512];
+    std::snprintf(what, sizeof what, "SDL could not create a window (%s)", SDL_GetError());
+    give_up(what);
+  }
+  auto *native = new SdlWindow{hwnd, window, SDL_GetWindowID(window), 0, 0};
+  sdl.windows.push_back(native);
+  return as_native(native);
+}
+
+void destroy(NativeWindow *window) {
+  SdlWindow *w = as_sdl(window);
+  if (w == nullptr) return;
+  sdl.windows.erase(std::remove(sdl.windows.begin(), sdl.windows.end(), w), sdl.windows.end());
+  SDL_DestroyWindow(w->window);
+  delete w;
+}
+
+void show(NativeWindow *window, bool visible) {
+  if (window == nullptr) return;
+  if (visible)
+    SDL_ShowWindow(as_sdl(window)->window);
+  else
+    SDL_HideWindow(as_sdl(window)->window);
+}
+
+void set_title(NativeWindow *window, const char *title) {
+  if (window != nullptr) SDL_SetWindowTitle(as_sdl(window)->window, title != nullptr ? title : "");
+}
+
+// Copies the image into a 32-bit window surface, each pixel as a scale x scale block. `fill` sets
+// the bits the surface wants set that the image leaves clear (opaque alpha).
+void copy_scaled(const uint32_t *pixels, int width, int height, int stride, SDL_Surface *dst, uint32_t fill) {
+  int s = sdl.scale;
+  int columns = std::min(width, dst->w / s);
+  int rows = std::min(height, dst->h / s);
+  auto *base = static_cast<uint8_t *>(dst->pixels);
+  for (int y = 0; y < rows; ++y) {
+    const uint32_t *src = pixels + static_cast<size_t>(y) * static_cast<size_t>(stride);
+    for (int r = 0; r < s; ++r) {
+      auto *out = reinterpret_cast<uint32_t *>(base + static_cast<size_t>(y * s + r) * static_cast<size_t>(dst->pitch));
+      if (s == 1) {
+        for (int x = 0; x < columns; ++x) out[x] = src[x] | fill;
+        continue;
+      }
+      for (int x = 0; x < columns; ++x)
+        for (int k = 0; k < s; ++k) out[x * s + k] = src[x] | fill;
+    }
+  }
+}
+
+void present(NativeWindow *window, const uint32_t *pixels, int width, int height, int stride) {
+  SdlWindow *w = as_sdl(window);
+  if (w == nullptr || pixels == nullptr || width <= 0 || height <= 0 || stride < width) return;
+  width = std::min(width, 16384);
+  height = std::min(height, 16384);
+  // The window shows the image and nothing else: follow its size (a menu bar added or taken away).
+  if (width != w->image_width || height != w->image_height) {
+    SDL_SetWindowSize(w->window, width * sdl.scale, height * sdl.scale);
+    w->image_width = width;
+    w->image_height = height;
+  }
+  SDL_Surface *dst = SDL_GetWindowSurface(w->window);
+  if (dst == nullptr) return;  // the window system refused a surface; the next present tries again
+  if (SDL_MUSTLOCK(dst) && SDL_LockSurface(dst) != 0) return;
+  Uint32 format = dst->format->format;
+  if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) {
+    copy_scaled(pixels, width, height, stride, dst, format == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000u : 0u);
+    if (SDL_MUSTLOCK(dst)) SDL_UnlockSurface(dst);
+  } else {
+    // Some other surface layout: let SDL convert (and stretch) the image.
+    if (SDL_MUSTLOCK(dst)) SDL_UnlockSurface(dst);
+    SDL_Surface *src = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t *>(pixels), width, height, 32,
+                                                          stride * 4, SDL_PIXELFORMAT_RGB888);
+    if (src == nullptr) return;
+    SDL_Rect to{0, 0, width * sdl.scale, height * sdl.scale};
+    SDL_BlitScaled(src, nullptr, dst, &to);
+    SDL_FreeSurface(src);
+  }
+  SDL_UpdateWindowSurface(w->window);
+}
+
+uint64_t now_ms() { return SDL_GetTicks64(); }
+
+void pump(bool wait, uint64_t deadline_ms) {
+  start();
+  SDL_Event e;
+  bool any = false;
+  while (SDL_PollEvent(&e) != 0) {
+    handle(e);
+    any = true;
+  }
+  if (!wait || any) return;
+  uint64_t now = SDL_GetTicks64();
+  if (deadline_ms != UINT64_MAX && now >= deadline_ms) return;
+  int timeout = deadline_ms == UINT64_MAX ? -1 : static_cast<int>(std::min<uint64_t>(deadline_ms - now, INT_MAX));
+  // Blocks in the window system's connection: no processor time until input or the deadline.
+  if (SDL_WaitEventTimeout(&e, timeout) == 0) return;
+  handle(e);
+  while (SDL_PollEvent(&e) != 0) handle(e);
+}
+
+}  // namespace
+
+const Display &sdl_display() {
+  static const Display display{"sdl", screen_size, create, destroy, show, set_title, present, now_ms, pump};
+  return display;
+}
+
+}  // namespace winport::display
