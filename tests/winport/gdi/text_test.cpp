@@ -1,0 +1,290 @@
+// Text: font metrics, where TextOutA puts the ink, extents, background modes and clipping.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <climits>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const COLORREF kWhite = RGB(255, 255, 255);
+
+// A white memory canvas with one font selected; it restores and deletes everything it made.
+class Canvas {
+ public:
+  Canvas(int width, int height) : width_(width), height_(height) {
+    dc_ = CreateCompatibleDC(nullptr);
+    bitmap_ = CreateCompatibleBitmap(dc_, width, height);
+    old_bitmap_ = SelectObject(dc_, bitmap_);
+    clear();
+  }
+  ~Canvas() {
+    use_font(nullptr);
+    SelectObject(dc_, old_bitmap_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  HDC dc() const { return dc_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+
+  void clear() {
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x) SetPixel(dc_, x, y, kWhite);
+  }
+  // Selects a font made like the renderer makes its fonts (em height h, face "TEVRA-font"), or a
+  // stock font, or the DC's default again (nullptr).
+  void use_font(HGDIOBJ font) {
+    HGDIOBJ previous = SelectObject(dc_, font ? font : old_font_);
+    if (!old_font_) old_font_ = previous;
+    if (own_font_ && own_font_ != font) DeleteObject(own_font_);
+    own_font_ = nullptr;
+  }
+  void use_em(int em) {
+    HFONT f = CreateFontA(-em, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "TEVRA-font");
+    use_font(f);
+    own_font_ = f;
+  }
+  TEXTMETRICA metrics() const {
+    TEXTMETRICA tm = {};
+    EXPECT_TRUE(GetTextMetricsA(dc_, &tm));
+    return tm;
+  }
+  SIZE extent(const char *s) const { return extent(s, static_cast<int>(strlen(s))); }
+  SIZE extent(const char *s, int n) const {
+    SIZE size = {-1, -1};
+    EXPECT_TRUE(GetTextExtentPointA(dc_, s, n, &size));
+    return size;
+  }
+  std::vector<COLORREF> pixels() const {
+    std::vector<COLORREF> p;
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x) p.push_back(GetPixel(dc_, x, y));
+    return p;
+  }
+  // The bounding box of every pixel that is not white; right and bottom exclusive.
+  RECT ink() const {
+    RECT r = {INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x)
+        if (GetPixel(dc_, x, y) != kWhite) {
+          r.left = std::min<LONG>(r.left, x);
+          r.top = std::min<LONG>(r.top, y);
+          r.right = std::max<LONG>(r.right, x + 1);
+          r.bottom = std::max<LONG>(r.bottom, y + 1);
+        }
+    return r;
+  }
+  bool blank() const { return ink().left == INT_MAX; }
+
+ private:
+  int width_, height_;
+  HDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ old_bitmap_;
+  HGDIOBJ old_font_ = nullptr;
+  HGDIOBJ own_font_ = nullptr;
+};
+
+void text_out(HDC dc, int x, int y, const char *s) { TextOutA(dc, x, y, s, static_cast<int>(strlen(s))); }
+
+}  // namespace
+
+TEST(FontMetrics, EmHeightOf25GivesTheFacesScaledAscentAndDescent) {
+  Canvas c(8, 8);
+  c.use_em(25);
+  TEXTMETRICA tm = c.metrics();
+  EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, 25);  // the em
+  EXPECT_EQ(tm.tmAscent, 24);
+  EXPECT_EQ(tm.tmDescent, 6);
+  EXPECT_EQ(tm.tmHeight, 30);
+  EXPECT_GE(tm.tmExternalLeading, 0);
+  EXPECT_GT(tm.tmAveCharWidth, 0);
+  EXPECT_GE(tm.tmMaxCharWidth, tm.tmAveCharWidth);
+  EXPECT_EQ(tm.tmWeight, FW_NORMAL);
+  EXPECT_NE(tm.tmPitchAndFamily & TMPF_FIXED_PITCH, 0);  // set means variable pitch
+  EXPECT_EQ(tm.tmFirstChar, 32);
+  EXPECT_EQ(tm.tmLastChar, 255);
+  EXPECT_EQ(c.extent("Hello").cy, 30);
+}
+
+TEST(FontMetrics, HeightsChooseCellsAndStayBounded) {
+  Canvas c(8, 8);
+  // A positive height asks for the cell; the cell never exceeds it and comes close.
+  for (int h : {8, 13, 20, 31}) {
+    HFONT f = CreateFontA(h, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "TEVRA-font");
+    c.use_font(f);
+    LONG height = c.metrics().tmHeight;
+    EXPECT_LE(height, h);
+    EXPECT_GE(height, h - 2);
+    c.use_font(nullptr);
+    DeleteObject(f);
+  }
+  // Height 0 is the mapper's default, about 16 pixels; absurd heights are bounded.
+  for (int h : {0, INT_MIN, INT_MAX, -100000}) {
+    HFONT f = CreateFontA(h, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "TEVRA-font");
+    c.use_font(f);
+    LONG height = c.metrics().tmHeight;
+    EXPECT_GT(height, 0);
+    EXPECT_LT(height, 2000);
+    if (h == 0) {
+      EXPECT_NEAR(height, 16, 2);
+    }
+    EXPECT_TRUE(TextOutA(c.dc(), -3, -3, "Wide", 4));
+    c.use_font(nullptr);
+    DeleteObject(f);
+  }
+}
+
+TEST(FontMetrics, AnsiFixedFontIsFixedPitchWithA13PixelCell) {
+  Canvas c(8, 8);
+  c.use_font(GetStockObject(ANSI_FIXED_FONT));
+  TEXTMETRICA tm = c.metrics();
+  EXPECT_EQ(tm.tmPitchAndFamily & TMPF_FIXED_PITCH, 0);
+  EXPECT_NEAR(tm.tmHeight, 13, 1);
+  EXPECT_EQ(c.extent("iiii").cx, c.extent("WWWW").cx);
+  EXPECT_EQ(c.extent("iiii").cx, 4 * tm.tmAveCharWidth);
+
+  c.use_font(GetStockObject(SYSTEM_FONT));
+  EXPECT_NE(c.metrics().tmPitchAndFamily & TMPF_FIXED_PITCH, 0);
+  EXPECT_LT(c.extent("iiii").cx, c.extent("WWWW").cx);
+}
+
+TEST(TextOut, TheCellsTopLeftCornerIsAtThePoint) {
+  Canvas c(200, 80);
+  c.use_em(25);
+  SetBkMode(c.dc(), TRANSPARENT);
+  const TEXTMETRICA tm = c.metrics();
+  const SIZE size = c.extent("Hxg");
+  text_out(c.dc(), 20, 30, "Hxg");
+  RECT ink = c.ink();
+  // Everything lies inside the cell; 'H' reaches near its top, 'g' below the baseline.
+  EXPECT_GE(ink.top, 30);
+  EXPECT_LT(ink.top, 30 + tm.tmAscent - tm.tmAscent / 2);
+  EXPECT_GT(ink.bottom, 30 + tm.tmAscent);
+  EXPECT_LE(ink.bottom, 30 + tm.tmHeight);
+  EXPECT_GE(ink.left, 20);
+  EXPECT_LT(ink.left, 20 + tm.tmAveCharWidth);
+  EXPECT_LE(ink.right, 20 + size.cx + 1);
+  // 'H' stands on the baseline: its last inked row is the one just above it.
+  c.clear();
+  text_out(c.dc(), 20, 30, "H");
+  EXPECT_EQ(c.ink().bottom, 30 + tm.tmAscent);
+}
+
+TEST(TextOut, ExtentsAreTheSumOfTheAdvancesThatDrawingUses) {
+  Canvas c(200, 40);
+  c.use_em(17);
+  SetBkMode(c.dc(), TRANSPARENT);
+  const char *text = "Vanilla, 2 scoops!";
+  int n = static_cast<int>(strlen(text));
+  LONG sum = 0;
+  for (int i = 0; i < n; ++i) sum += c.extent(text + i, 1).cx;
+  EXPECT_EQ(c.extent(text).cx, sum);
+  EXPECT_EQ(c.extent(text, 0).cx, 0);
+  EXPECT_EQ(c.extent(text, -5).cx, 0);
+  EXPECT_EQ(c.extent(text, -5).cy, c.metrics().tmHeight);
+
+  // Drawing the string at once equals drawing each character at its measured pen position.
+  text_out(c.dc(), 3, 5, text);
+  std::vector<COLORREF> whole = c.pixels();
+  c.clear();
+  for (int i = 0; i < n; ++i) TextOutA(c.dc(), 3 + c.extent(text, i).cx, 5, text + i, 1);
+  EXPECT_EQ(c.pixels(), whole);
+}
+
+TEST(TextOut, Latin1BytesDrawTheirOwnGlyphs) {
+  Canvas c(40, 40);
+  c.use_em(20);
+  const char e_acute[] = "\xE9";
+  EXPECT_GT(c.extent(e_acute).cx, 0);
+  SetBkMode(c.dc(), TRANSPARENT);
+  TextOutA(c.dc(), 5, 5, "e", 1);
+  std::vector<COLORREF> plain = c.pixels();
+  c.clear();
+  TextOutA(c.dc(), 5, 5, e_acute, 1);
+  EXPECT_FALSE(c.blank());
+  EXPECT_NE(c.pixels(), plain);
+}
+
+TEST(BackgroundMode, OpaqueFillsTheCellsAndTransparentLeavesThem) {
+  Canvas c(120, 50);
+  c.use_em(20);
+  const COLORREF green = RGB(0, 200, 0);
+  SetBkColor(c.dc(), green);
+  SetTextColor(c.dc(), RGB(0, 0, 255));
+  const SIZE size = c.extent("a b");
+
+  ASSERT_EQ(GetBkMode(c.dc()), OPAQUE);
+  text_out(c.dc(), 10, 8, "a b");
+  EXPECT_EQ(GetBkMode(c.dc()), OPAQUE);
+  // The whole cell area, corners and the gap of the space included, is background or ink.
+  EXPECT_EQ(GetPixel(c.dc(), 10, 8), green);
+  EXPECT_EQ(GetPixel(c.dc(), 10 + size.cx - 1, 8 + size.cy - 1), green);
+  int white_inside = 0;
+  for (int y = 8; y < 8 + size.cy; ++y)
+    for (int x = 10; x < 10 + size.cx; ++x) white_inside += GetPixel(c.dc(), x, y) == kWhite;
+  EXPECT_EQ(white_inside, 0);
+  // and nothing outside it.
+  EXPECT_EQ(c.ink().left, 10);
+  EXPECT_EQ(c.ink().top, 8);
+  EXPECT_EQ(c.ink().right, 10 + size.cx);
+  EXPECT_EQ(c.ink().bottom, 8 + size.cy);
+
+  c.clear();
+  SetBkMode(c.dc(), TRANSPARENT);
+  text_out(c.dc(), 10, 8, "a b");
+  EXPECT_EQ(GetBkMode(c.dc()), TRANSPARENT);
+  EXPECT_EQ(GetPixel(c.dc(), 10, 8), kWhite);
+  EXPECT_FALSE(c.blank());
+  for (COLORREF p : c.pixels()) EXPECT_NE(p, green);
+}
+
+TEST(TextOut, NothingToDrawDrawsNothing) {
+  Canvas c(60, 30);
+  c.use_em(15);
+  EXPECT_TRUE(TextOutA(c.dc(), 5, 5, "", 0));
+  EXPECT_TRUE(TextOutA(c.dc(), 5, 5, nullptr, 0));
+  EXPECT_FALSE(TextOutA(c.dc(), 5, 5, "abc", -1));
+  EXPECT_FALSE(TextOutA(nullptr, 5, 5, "abc", 3));
+  EXPECT_TRUE(c.blank());
+}
+
+TEST(Clipping, TextAcrossTheEdgesShowsItsVisiblePart) {
+  // The same text drawn at (2, 3) on a large canvas and at (-18, -13) on a canvas that starts
+  // 20 columns and 16 rows further in: the overlapping pixels must agree.
+  Canvas big(160, 60);
+  big.use_em(22);
+  text_out(big.dc(), 2, 3, "Cone & cup");
+  Canvas small(60, 20);
+  small.use_em(22);
+  text_out(small.dc(), -18, -13, "Cone & cup");
+  for (int y = 0; y < small.height(); ++y)
+    for (int x = 0; x < small.width(); ++x)
+      ASSERT_EQ(GetPixel(small.dc(), x, y), GetPixel(big.dc(), x + 20, y + 16)) << x << "," << y;
+
+  // Near the right and bottom edges (the capitals' ink starts a few rows below the cell's top),
+  // and at coordinates far outside, nothing goes astray.
+  small.clear();
+  text_out(small.dc(), small.width() - 4, small.height() - 8, "WWWW");
+  EXPECT_FALSE(small.blank());
+  small.clear();
+  for (int x : {INT_MIN, INT_MIN + 1, -100000, 100000, INT_MAX - 1, INT_MAX})
+    for (int y : {INT_MIN, 0, INT_MAX}) text_out(small.dc(), x, y, "Far away");
+  EXPECT_TRUE(small.blank());
+}
+
+TEST(FontLifetime, FontsMadeAndDeletedForEveryCallKeepWorking) {
+  Canvas c(100, 40);
+  SetBkMode(c.dc(), TRANSPARENT);
+  for (int i = 0; i < 500; ++i) {
+    c.use_em(10 + i % 7);
+    text_out(c.dc(), 1, 1, "tick");
+  }
+  EXPECT_FALSE(c.blank());
+  c.use_font(nullptr);
+  // The DC's default font is back and still measures text.
+  EXPECT_GT(c.extent("tick").cx, 0);
+}

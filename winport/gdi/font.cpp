@@ -1,0 +1,328 @@
+// font.cpp — resolves logical fonts to faces at pixel sizes, and renders and caches their glyphs.
+//
+// Three caches, each bounded (when one fills up it is emptied; fonts that already resolved keep
+// their face alive through Font::resolved):
+//   requests: logical font (name, height, weight, italic, pitch) -> FaceSize  (the hot path)
+//   faces:    (name, weight, italic, pitch) -> the matched file and its design metrics
+//   sizes:    (file, em) -> FaceSize, so that different requests for one size share glyphs
+// Heights follow GDI: negative is the em height, positive the cell height (ascent + descent), and
+// ascent and descent are the face's Windows ascent and descent scaled and rounded up.
+#include "gdi/font.h"
+
+#include <freetype/tttables.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+#include "gdi/font_match.h"
+#include "gdi/objects.h"
+
+namespace winport::gdi::font {
+namespace {
+
+// Glyphs of sizes up to this em are kept once rendered; larger ones are rendered when drawn.
+constexpr int kGlyphCacheMaxEm = 96;
+constexpr size_t kMaxRequests = 256;
+constexpr size_t kMaxFaces = 64;
+constexpr size_t kMaxSizes = 32;
+// Hinted outlines, never embedded bitmaps, grayscale anti-aliasing when rendered.
+constexpr FT_Int32 kLoadFlags = FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_NORMAL;
+
+// The FreeType library. Faces hold a reference, so it outlives every face whatever the order in
+// which static objects are destroyed. FreeType wants face creation and disposal serialised.
+struct Library {
+  FT_Library ft = nullptr;
+  std::mutex mutex;
+  Library() {
+    if (FT_Init_FreeType(&ft) != 0) ft = nullptr;
+  }
+  ~Library() {
+    if (ft) FT_Done_FreeType(ft);
+  }
+};
+
+// A matched face file and its design metrics in font units.
+struct FaceInfo {
+  FaceChoice choice;
+  int units_per_em = 0;
+  int ascent = 0;   // Windows ascent (OS/2 usWinAscent, else the face's ascender)
+  int descent = 0;  // Windows descent, positive
+  int line_gap = 0;  // external leading, as GDI derives it from hhea
+  int avg_char_width = 0;  // OS/2 xAvgCharWidth, 0 when unknown
+  bool usable() const { return !choice.path.empty() && units_per_em > 0 && ascent + descent > 0; }
+};
+
+int64_t ceil_div(int64_t a, int64_t b) { return a >= 0 ? (a + b - 1) / b : -((-a) / b); }
+
+void read_design_metrics(FT_Face f, FaceInfo &info) {
+  info.units_per_em = f->units_per_EM;
+  auto *os2 = static_cast<TT_OS2 *>(FT_Get_Sfnt_Table(f, FT_SFNT_OS2));
+  auto *hhea = static_cast<TT_HoriHeader *>(FT_Get_Sfnt_Table(f, FT_SFNT_HHEA));
+  if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
+    info.ascent = os2->usWinAscent;
+    info.descent = os2->usWinDescent;
+    info.avg_char_width = os2->xAvgCharWidth > 0 ? os2->xAvgCharWidth : 0;
+  } else {
+    info.ascent = f->ascender;
+    info.descent = -f->descender;
+  }
+  int cell = info.ascent + info.descent;
+  if (hhea)
+    info.line_gap = std::max(0, hhea->Line_Gap - (cell - (hhea->Ascender - hhea->Descender)));
+  else
+    info.line_gap = std::max(0, f->height - cell);
+}
+
+// A face at one pixel size, drawn by FreeType.
+class FtFaceSize : public FaceSize {
+ public:
+  FtFaceSize(std::shared_ptr<Library> library, const FaceInfo &info, int em)
+      : library_(std::move(library)), cache_glyphs_(em <= kGlyphCacheMaxEm) {
+    {
+      std::lock_guard<std::mutex> guard(library_->mutex);
+      if (FT_New_Face(library_->ft, info.choice.path.c_str(), info.choice.index, &face_) != 0)
+        face_ = nullptr;
+    }
+    if (face_ && FT_Set_Pixel_Sizes(face_, 0, em) != 0) close();
+    measure(info, em);
+  }
+  ~FtFaceSize() override { close(); }
+
+  const Glyph *glyph(unsigned char c) override {
+    if (!face_) return nullptr;
+    if (cache_glyphs_) {
+      if (!rendered_[c]) {
+        rendered_[c] = true;
+        Glyph g;
+        if (render(c, g)) glyphs_[c] = std::make_unique<Glyph>(std::move(g));
+      }
+      return glyphs_[c].get();
+    }
+    return render(c, scratch_) ? &scratch_ : nullptr;
+  }
+
+ private:
+  void close() {
+    if (!face_) return;
+    std::lock_guard<std::mutex> guard(library_->mutex);
+    FT_Done_Face(face_);
+    face_ = nullptr;
+  }
+
+  void measure(const FaceInfo &info, int em) {
+    Metrics &m = metrics_;
+    int64_t upem = info.units_per_em;
+    m.em = em;
+    m.ascent = static_cast<int>(ceil_div(int64_t{em} * info.ascent, upem));
+    m.descent = static_cast<int>(ceil_div(int64_t{em} * info.descent, upem));
+    m.external_leading = static_cast<int>((int64_t{em} * info.line_gap + upem / 2) / upem);
+    if (!face_) return;
+    m.fixed_pitch = FT_IS_FIXED_WIDTH(face_);
+    m.italic = (face_->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+    auto *os2 = static_cast<TT_OS2 *>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
+    m.weight = os2 && os2->version != 0xFFFF && os2->usWeightClass ? os2->usWeightClass
+               : (face_->style_flags & FT_STYLE_FLAG_BOLD)       ? 700
+                                                                 : 400;
+    for (int c = 0; c < 256; ++c) {
+      // Unmapped characters show the face's missing-glyph shape (index 0), as GDI shows them.
+      glyph_index_[c] = FT_Get_Char_Index(face_, static_cast<FT_ULong>(c));
+      if (FT_Load_Glyph(face_, glyph_index_[c], kLoadFlags) != 0) continue;
+      advances_[c] = std::max(0, static_cast<int>((face_->glyph->advance.x + 32) >> 6));
+    }
+    for (int c = 32; c < 256; ++c) m.max_char_width = std::max(m.max_char_width, advances_[c]);
+    m.ave_char_width = info.avg_char_width > 0
+                           ? static_cast<int>((int64_t{em} * info.avg_char_width + upem / 2) / upem)
+                           : advances_['x'];
+  }
+
+  bool render(unsigned char c, Glyph &out) {
+    if (FT_Load_Glyph(face_, glyph_index_[c], kLoadFlags | FT_LOAD_RENDER) != 0) return false;
+    const FT_GlyphSlot slot = face_->glyph;
+    const FT_Bitmap &bm = slot->bitmap;
+    if (bm.width == 0 || bm.rows == 0 || !bm.buffer) return false;
+    if (bm.pixel_mode != FT_PIXEL_MODE_GRAY && bm.pixel_mode != FT_PIXEL_MODE_MONO) return false;
+    out.left = slot->bitmap_left;
+    out.top = slot->bitmap_top;
+    out.width = static_cast<int>(bm.width);
+    out.height = static_cast<int>(bm.rows);
+    out.coverage.assign(static_cast<size_t>(out.width) * static_cast<size_t>(out.height), 0);
+    const int stride = bm.pitch < 0 ? -bm.pitch : bm.pitch;
+    const int max_gray = bm.num_grays > 1 ? bm.num_grays - 1 : 255;
+    for (int y = 0; y < out.height; ++y) {
+      // A negative pitch means the rows are stored bottom first.
+      const unsigned char *src = bm.buffer + static_cast<size_t>(bm.pitch < 0 ? out.height - 1 - y : y) *
+                                                 static_cast<size_t>(stride);
+      uint8_t *dst = out.coverage.data() + static_cast<size_t>(y) * static_cast<size_t>(out.width);
+      for (int x = 0; x < out.width; ++x) {
+        if (bm.pixel_mode == FT_PIXEL_MODE_MONO)
+          dst[x] = (src[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
+        else
+          dst[x] = static_cast<uint8_t>(max_gray == 255 ? src[x] : src[x] * 255 / max_gray);
+      }
+    }
+    return true;
+  }
+
+  std::shared_ptr<Library> library_;
+  FT_Face face_ = nullptr;
+  FT_UInt glyph_index_[256] = {};
+  bool cache_glyphs_;
+  bool rendered_[256] = {};
+  std::unique_ptr<Glyph> glyphs_[256];
+  Glyph scratch_;
+};
+
+// Stands in when no face can be loaded at all: plausible metrics, no ink.
+class EmptyFaceSize : public FaceSize {
+ public:
+  explicit EmptyFaceSize(int em) {
+    metrics_.em = em;
+    metrics_.ascent = (em * 4 + 4) / 5;
+    metrics_.descent = (em + 4) / 5;
+    metrics_.ave_char_width = metrics_.max_char_width = (em + 1) / 2;
+    for (int &a : advances_) a = metrics_.ave_char_width;
+  }
+  const Glyph *glyph(unsigned char) override { return nullptr; }
+};
+
+struct FaceKey {
+  std::string family;  // lower case: face names are not case sensitive
+  int weight = 0;
+  bool italic = false;
+  bool fixed = false;
+  int generic = 0;
+  bool operator==(const FaceKey &) const = default;
+};
+
+struct RequestKey {
+  FaceKey face;
+  int height = 0;
+  bool operator==(const RequestKey &) const = default;
+};
+
+size_t hash_face(const FaceKey &k) {
+  size_t h = std::hash<std::string>()(k.family);
+  auto mix = [&h](size_t v) { h ^= v + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2); };
+  mix(static_cast<size_t>(k.weight));
+  mix(static_cast<size_t>(k.italic) | static_cast<size_t>(k.fixed) << 1 |
+      static_cast<size_t>(k.generic) << 2);
+  return h;
+}
+
+struct FaceKeyHash {
+  size_t operator()(const FaceKey &k) const { return hash_face(k); }
+};
+struct RequestKeyHash {
+  size_t operator()(const RequestKey &k) const {
+    return hash_face(k.face) ^ (static_cast<size_t>(static_cast<unsigned>(k.height)) * 0x100000001b3ull);
+  }
+};
+
+// The em whose cell (rounded-up ascent plus descent) is the largest not above `cell`.
+int em_for_cell(const FaceInfo &info, int64_t cell) {
+  auto cell_of = [&info](int64_t em) {
+    return ceil_div(em * info.ascent, info.units_per_em) + ceil_div(em * info.descent, info.units_per_em);
+  };
+  int64_t em = cell * info.units_per_em / (info.ascent + info.descent);
+  em = std::clamp<int64_t>(em, 1, kMaxEm);
+  while (em > 1 && cell_of(em) > cell) --em;
+  while (em < kMaxEm && cell_of(em + 1) <= cell) ++em;
+  return static_cast<int>(em);
+}
+
+int em_for_height(const FaceInfo *info, int height) {
+  int64_t h = height;
+  if (h < 0) return static_cast<int>(std::clamp<int64_t>(-h, 1, kMaxEm));
+  int64_t cell = h == 0 ? kDefaultCellHeight : h;
+  if (!info) return static_cast<int>(std::clamp<int64_t>(cell * 4 / 5, 1, kMaxEm));
+  return em_for_cell(*info, cell);
+}
+
+class Mapper {
+ public:
+  std::shared_ptr<FaceSize> resolve(const Font &font) {
+    RequestKey key{face_key(font), font.height};
+    std::lock_guard<std::mutex> guard(mutex_);
+    auto it = requests_.find(key);
+    if (it != requests_.end()) return it->second;
+
+    const FaceInfo *info = face_info(key.face);
+    int em = em_for_height(info, font.height);
+    std::shared_ptr<FaceSize> size = sized(info, em);
+    if (requests_.size() >= kMaxRequests) requests_.clear();
+    requests_.emplace(std::move(key), size);
+    return size;
+  }
+
+ private:
+  static FaceKey face_key(const Font &font) {
+    FaceKey k;
+    k.family = font.face;
+    for (char &ch : k.family) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    k.weight = font.weight;
+    k.italic = font.italic;
+    k.fixed = (font.pitch_and_family & 3) == FIXED_PITCH;
+    k.generic = font.pitch_and_family & 0xF0;
+    return k;
+  }
+
+  // nullptr when nothing usable is installed.
+  const FaceInfo *face_info(const FaceKey &key) {
+    auto it = faces_.find(key);
+    if (it != faces_.end()) return it->second.get();
+    auto info = std::make_shared<FaceInfo>();
+    {
+      std::lock_guard<std::mutex> guard(library_->mutex);
+      FaceRequest request{key.family, key.weight, key.italic, key.fixed, key.generic};
+      info->choice = match_face(library_->ft, request);
+      FT_Face face = nullptr;
+      if (!info->choice.path.empty() &&
+          FT_New_Face(library_->ft, info->choice.path.c_str(), info->choice.index, &face) == 0) {
+        read_design_metrics(face, *info);
+        FT_Done_Face(face);
+      }
+    }
+    if (!info->usable()) info.reset();
+    if (faces_.size() >= kMaxFaces) faces_.clear();
+    return faces_.emplace(key, info).first->second.get();
+  }
+
+  std::shared_ptr<FaceSize> sized(const FaceInfo *info, int em) {
+    std::string key = info ? info->choice.path + '\n' + std::to_string(info->choice.index) : "";
+    key += '\n' + std::to_string(em);
+    auto it = sizes_.find(key);
+    if (it != sizes_.end()) return it->second;
+    std::shared_ptr<FaceSize> size;
+    if (info)
+      size = std::make_shared<FtFaceSize>(library_, *info, em);
+    else
+      size = std::make_shared<EmptyFaceSize>(em);
+    if (sizes_.size() >= kMaxSizes) sizes_.clear();
+    sizes_.emplace(std::move(key), size);
+    return size;
+  }
+
+  std::mutex mutex_;
+  std::shared_ptr<Library> library_ = std::make_shared<Library>();
+  std::unordered_map<RequestKey, std::shared_ptr<FaceSize>, RequestKeyHash> requests_;
+  std::unordered_map<FaceKey, std::shared_ptr<FaceInfo>, FaceKeyHash> faces_;
+  std::unordered_map<std::string, std::shared_ptr<FaceSize>> sizes_;
+};
+
+Mapper &mapper() {
+  // Never destroyed: fonts held by static objects elsewhere may still resolve during exit.
+  static Mapper *m = new Mapper;
+  return *m;
+}
+
+}  // namespace
+
+FaceSize &resolve(Font &font) {
+  if (!font.resolved) font.resolved = mapper().resolve(font);
+  return *static_cast<FaceSize *>(font.resolved.get());
+}
+
+}  // namespace winport::gdi::font

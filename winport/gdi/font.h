@@ -1,0 +1,75 @@
+// font.h — the font mapper and glyph cache behind GDI's text calls.
+//
+// A logical font (what CreateFontA was asked for) resolves to a FaceSize: one installed face at one
+// pixel size, with its GDI-style metrics, the integer advance of every character 0..255 and, rendered
+// on first use, each character's grayscale coverage bitmap. fontconfig picks the face (a name that is
+// not installed gets its best match; fixed pitch prefers a face FreeType reports as fixed width) and
+// FreeType renders it. Resolutions and faces are cached for the life of the process, so a font that
+// is created and deleted for every call costs one hash lookup after its first use.
+//
+// Characters are bytes of Latin-1: byte b shows Unicode code point b.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace winport::gdi {
+
+struct Font;
+
+namespace font {
+
+// Pixel sizes are bounded so that any requested height stays cheap to render.
+constexpr int kMaxEm = 1000;
+// Height 0 asks for the mapper's default: a cell of about this many pixels.
+constexpr int kDefaultCellHeight = 16;
+
+// One character rendered at one size: an 8-bit coverage bitmap placed relative to the pen position
+// on the baseline (left: columns right of the pen; top: rows above the baseline).
+struct Glyph {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> coverage;  // width * height, row-major
+};
+
+struct Metrics {
+  int em = 0;  // pixel size asked of FreeType
+  int ascent = 0;
+  int descent = 0;
+  int external_leading = 0;
+  int ave_char_width = 0;
+  int max_char_width = 0;
+  int weight = 400;
+  bool italic = false;
+  bool fixed_pitch = false;
+};
+
+class FaceSize {
+ public:
+  virtual ~FaceSize() = default;
+  const Metrics &metrics() const { return metrics_; }
+  int cell_height() const { return metrics_.ascent + metrics_.descent; }
+  int advance(unsigned char c) const { return advances_[c]; }
+
+  // The rendered glyph of c, or nullptr when it has no ink. Call with lock() held; the pointer stays
+  // valid while the lock is held (large sizes keep only the most recent glyph).
+  virtual const Glyph *glyph(unsigned char c) = 0;
+  std::unique_lock<std::mutex> lock() { return std::unique_lock<std::mutex>(mutex_); }
+
+ protected:
+  Metrics metrics_;
+  int advances_[256] = {};
+  std::mutex mutex_;
+};
+
+// The face and size for a logical font. Never null: when no font at all can be loaded, a face
+// without glyphs (and sensible metrics) stands in, so text calls still measure and draw nothing.
+// Caches the result in font.resolved.
+FaceSize &resolve(Font &font);
+
+}  // namespace font
+}  // namespace winport::gdi

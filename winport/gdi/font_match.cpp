@@ -1,0 +1,99 @@
+// font_match.cpp — picks an installed face for a logical font with fontconfig.
+//
+// fontconfig is initialised once, on the first question. Its configuration supplies the defaults
+// (default families, substitutions); we add the generic family that GDI's pitch-and-family byte
+// implies, so that an unknown name still falls back to a face of the right kind.
+#include "gdi/font_match.h"
+
+#include <fontconfig/fontconfig.h>
+
+#include <windows.h>
+
+namespace winport::gdi::font {
+namespace {
+
+// How many sorted candidates to open while looking for a usable (and, if asked, fixed-width) face.
+constexpr int kCandidates = 24;
+
+bool fontconfig_ready() {
+  static const bool ready = FcInit() == FcTrue;
+  return ready;
+}
+
+const char *generic_name(const FaceRequest &r) {
+  if (r.fixed_pitch || r.generic_family == FF_MODERN) return "monospace";
+  if (r.generic_family == FF_ROMAN) return "serif";
+  return "sans-serif";
+}
+
+FcPattern *pattern_for(const FaceRequest &r) {
+  FcPattern *p = FcPatternCreate();
+  if (!p) return nullptr;
+  if (!r.family.empty())
+    FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8 *>(r.family.c_str()));
+  FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8 *>(generic_name(r)));
+  if (r.weight > 0) FcPatternAddInteger(p, FC_WEIGHT, FcWeightFromOpenType(r.weight));
+  FcPatternAddInteger(p, FC_SLANT, r.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  if (r.fixed_pitch) FcPatternAddInteger(p, FC_SPACING, FC_MONO);
+  FcPatternAddBool(p, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(nullptr, p, FcMatchPattern);
+  FcDefaultSubstitute(p);
+  return p;
+}
+
+bool choice_of(FcPattern *font, FaceChoice &out) {
+  FcChar8 *file = nullptr;
+  if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch || !file) return false;
+  int index = 0;
+  if (FcPatternGetInteger(font, FC_INDEX, 0, &index) != FcResultMatch) index = 0;
+  out.path = reinterpret_cast<const char *>(file);
+  out.index = index;
+  return true;
+}
+
+// Opens the candidate and says whether we can use it (it scales to any pixel size) and whether it
+// is fixed width.
+bool probe(FT_Library library, const FaceChoice &c, bool *fixed_width) {
+  FT_Face face = nullptr;
+  if (FT_New_Face(library, c.path.c_str(), c.index, &face) != 0) return false;
+  bool usable = FT_IS_SCALABLE(face) && face->units_per_EM > 0;
+  *fixed_width = FT_IS_FIXED_WIDTH(face);
+  FT_Done_Face(face);
+  return usable;
+}
+
+FaceChoice first_usable(FT_Library library, FcFontSet *set, bool want_fixed) {
+  FaceChoice fallback;
+  int limit = set->nfont < kCandidates ? set->nfont : kCandidates;
+  for (int i = 0; i < limit; ++i) {
+    FaceChoice c;
+    bool fixed = false;
+    if (!choice_of(set->fonts[i], c) || !probe(library, c, &fixed)) continue;
+    if (!want_fixed || fixed) return c;
+    if (fallback.path.empty()) fallback = c;
+  }
+  return fallback;
+}
+
+}  // namespace
+
+FaceChoice match_face(FT_Library library, const FaceRequest &request) {
+  FaceChoice choice;
+  if (!library || !fontconfig_ready()) return choice;
+  FcPattern *pattern = pattern_for(request);
+  if (!pattern) return choice;
+
+  // The sorted list starts with the best match. A fixed-pitch request may still find a proportional
+  // face first when no monospace face carries the name, and the best match may be unusable (a
+  // bitmap-only face): walk on to the first face that fits.
+  FcResult result = FcResultNoMatch;
+  FcFontSet *set = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+  if (set) {
+    choice = first_usable(library, set, request.fixed_pitch);
+    FcFontSetDestroy(set);
+  }
+  FcPatternDestroy(pattern);
+  return choice;
+}
+
+}  // namespace winport::gdi::font
