@@ -1,0 +1,157 @@
+// console.cpp — the text console in the "TEVRA Text" window.
+//
+// Owns the ring of the last 25 lines, each in its own movable memory block. Promises: every line
+// is kept exactly as formatted (cut to 1,023 characters) and drawn at once at the bottom of the
+// window, earlier lines scrolling up; a repaint redraws the kept lines, oldest highest; memory stays
+// bounded by the ring; keys pressed in the console reach the graphics window's shortcuts. While the
+// console is hidden, lines are kept but not drawn, since the repaint that shows it draws them all.
+// With TEVRA_ECHO=1 in the environment every line is also written to standard error.
+#include "internal.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace tevra {
+
+namespace {
+
+constexpr int kRingSize = 25;
+constexpr int kLineMax = 1024; // formatting buffer: 1,023 characters and the terminator
+
+HGLOBAL console_lines[kRingSize] = {};
+int32_t console_first = -1;
+int32_t console_next = 0;
+int echo = -1; // -1 until the environment has been read
+
+bool echo_enabled() {
+  if (echo < 0) {
+    const char *value = std::getenv("TEVRA_ECHO");
+    echo = (value && std::strcmp(value, "1") == 0) ? 1 : 0;
+  }
+  return echo == 1;
+}
+
+// Keeps a copy of `text` in the ring, pushing out the oldest line when it is full. A line whose
+// block cannot be had is not kept.
+void store_line(const char *text, size_t length) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, length + 1);
+  if (!block) return;
+  char *copy = static_cast<char *>(GlobalLock(block));
+  if (!copy) {
+    GlobalFree(block);
+    return;
+  }
+  std::memcpy(copy, text, length + 1);
+  GlobalUnlock(block);
+
+  if (console_first == console_next) {
+    GlobalFree(console_lines[console_first]);
+    console_lines[console_first] = nullptr;
+    console_first = (console_first + 1) % kRingSize;
+  }
+  console_lines[console_next] = block;
+  if (console_first < 0) console_first = console_next;
+  console_next = (console_next + 1) % kRingSize;
+}
+
+void repaint(HWND window) {
+  PAINTSTRUCT paint;
+  BeginPaint(window, &paint);
+  if (console_first >= 0) {
+    int index = console_first;
+    do {
+      char *text = static_cast<char *>(GlobalLock(console_lines[index]));
+      if (text) {
+        console_draw_line(text);
+        GlobalUnlock(console_lines[index]);
+      }
+      index = (index + 1) % kRingSize;
+    } while (index != console_next);
+  }
+  EndPaint(window, &paint);
+}
+
+} // namespace
+
+void console_draw_line(char *text) {
+  if (!text_window || !IsWindowVisible(text_window)) return;
+  HDC dc = GetDC(text_window);
+  HGDIOBJ old_font = SelectObject(dc, GetStockObject(ANSI_FIXED_FONT));
+  TEXTMETRICA metrics;
+  GetTextMetricsA(dc, &metrics);
+  const int h = metrics.tmHeight + metrics.tmExternalLeading;
+
+  ScrollDC(dc, 0, -h, nullptr, nullptr, nullptr, nullptr);
+
+  RECT client;
+  GetClientRect(text_window, &client);
+  HBRUSH brush = CreateSolidBrush(GetBkColor(dc));
+  HGDIOBJ old_brush = SelectObject(dc, brush);
+  HGDIOBJ old_pen = SelectObject(dc, GetStockObject(NULL_PEN));
+  // One pixel past the bottom: a rectangle without an outline stops one short of its edge.
+  Rectangle(dc, client.left, client.bottom - h, client.right, client.bottom + 1);
+  SelectObject(dc, old_pen);
+  SelectObject(dc, old_brush);
+  DeleteObject(brush);
+
+  int n = static_cast<int>(std::strlen(text));
+  if (n > 0 && text[n - 1] == '\n') text[--n] = '\0';
+  TextOutA(dc, client.left + 5, client.bottom - h, text, n);
+
+  SelectObject(dc, old_font);
+  ReleaseDC(text_window, dc);
+}
+
+LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+  case WM_PAINT: repaint(window); return 0;
+  case WM_KEYDOWN:
+  case WM_KEYUP:
+    // The shortcuts live in the graphics window; while it exists, it gets the keys typed here.
+    if (graphics_window && !graphics_destroyed) PostMessageA(graphics_window, message, wparam, lparam);
+    return 0;
+  case WM_KILLFOCUS:
+    ctrl_flag = 0; // a Ctrl released elsewhere must not stay held
+    return DefWindowProcA(window, message, wparam, lparam);
+  default: return DefWindowProcA(window, message, wparam, lparam);
+  }
+}
+
+void console_reset() {
+  for (HGLOBAL &block : console_lines) {
+    if (block) GlobalFree(block);
+    block = nullptr;
+  }
+  console_first = -1;
+  console_next = 0;
+  echo = -1;
+}
+
+} // namespace tevra
+
+using namespace tevra;
+
+extern "C" int32_t tevra_log(const char *format, ...) {
+  char buffer[kLineMax];
+  va_list args;
+  va_start(args, format);
+  int result = std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  if (result < 0) { // an encoding error formats nothing
+    buffer[0] = '\0';
+    result = 0;
+  }
+  if (result > kLineMax - 1) result = kLineMax - 1; // longer output is cut to the buffer
+
+  store_line(buffer, std::strlen(buffer));
+  testing_on_console_line(buffer);
+  if (echo_enabled()) {
+    const size_t n = std::strlen(buffer);
+    std::fputs(buffer, stderr);
+    if (n == 0 || buffer[n - 1] != '\n') std::fputc('\n', stderr);
+  }
+  console_draw_line(buffer); // draws from the local buffer, not the stored copy
+  return result;
+}

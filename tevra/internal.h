@@ -1,0 +1,136 @@
+// tevra/internal.h — the state and routines that TEVRA's modules share with one another.
+//
+// Each module owns its own state; what another module needs to read or set is declared here,
+// grouped by the module that owns it. Nothing in this header is part of the public API.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "tevra.h"
+
+namespace tevra {
+
+// ---- Windows and canvas (window.cpp) -------------------------------------------------------------
+constexpr int kCanvasWidth = 601;
+constexpr int kCanvasHeight = 540;
+constexpr UINT_PTR kTimerId = 2;
+constexpr UINT kTimerPeriodMs = 100;
+
+extern HWND graphics_window;    // non-null once the library is open
+extern HWND text_window;        // the console window
+extern HDC canvas;              // memory DC every drawing renders into
+extern int32_t canvas_dirty;    // 1 when the canvas has changes the window does not show yet
+extern int32_t origin_x;        // client pixel of logical (0, 0)
+extern int32_t origin_y;
+extern bool graphics_destroyed; // the graphics window is gone: no timer, no input can come
+
+void present_step();
+void window_on_destroyed();
+void window_reset();
+
+// ---- Events and animation (events.cpp) -----------------------------------------------------------
+struct PendingEvent {
+  int32_t kind; // -1 while the current call has no event yet
+  int32_t x;
+  int32_t y;
+  char key;
+};
+extern PendingEvent pending_event;
+extern uint8_t running_flag;
+extern uint8_t single_step_flag;
+
+void halt_animation(); // clears the running and the single-step flag
+void events_on_lbutton(LPARAM position);
+void events_on_char(WPARAM code);
+void events_on_timer();
+void events_reset();
+
+// ---- Run menu and keys (menu.cpp) ----------------------------------------------------------------
+enum Command : UINT {
+  kCmdAnimate = 1,
+  kCmdHalt = 2,
+  kCmdAdvance = 3,
+  kCmdLogging = 4,
+  kCmdRecord = 5,
+  kCmdPlayback = 6,
+  kCmdPlayOne = 7,
+  kCmdQuit = 8,
+  kCmdAbout = 9,
+};
+extern uint8_t logging_flag;
+extern int32_t ctrl_flag; // 1 while Ctrl is held down in a library window
+
+void menu_on_create(HWND window);
+void menu_on_command(WPARAM id);
+void menu_on_keydown(WPARAM vk);
+void menu_on_keyup(WPARAM vk);
+void menu_on_focus_lost();
+void menu_on_destroy(HWND window);
+void set_menu_check(UINT id, bool checked); // harmless while the menu does not exist
+void menu_reset();
+
+// ---- Script recording and playback (script.cpp) --------------------------------------------------
+void script_start_recording();
+void script_stop_recording();
+void script_start_playback();
+void script_stop_playback();
+void script_play_one();
+bool script_recording();
+bool script_playing_back();
+bool script_playing(); // playback on or a single step requested
+// One pass's playback step: true when the pending event now holds a scripted event.
+bool script_playback_step();
+// Hands the settled event of one wait to the recorder.
+void script_record_hook(int32_t kind, int32_t x, int32_t y, char key);
+int script_read_event();
+void script_write_event(int32_t kind, int32_t x, int32_t y, char key);
+void script_end_playback();
+void script_close();
+void script_close_library(); // tevra_close: writes a pending periodic run, then closes
+void script_reset();
+
+// ---- Console (console.cpp) -----------------------------------------------------------------------
+void console_draw_line(char *text);
+LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+void console_reset();
+
+// ---- Palette and primitives (primitives.cpp) -----------------------------------------------------
+extern const COLORREF palette[TEVRA_COLORS];
+extern const char *const color_names[TEVRA_COLORS];
+int32_t check_color(int32_t color);
+
+// ---- Renderer (render.cpp) -----------------------------------------------------------------------
+enum DrawKind : int32_t {
+  DRAW_TRIANGLE = 0,
+  DRAW_RECTANGLE = 1,
+  DRAW_OVAL = 2,
+  DRAW_LINE = 3,
+  DRAW_TEXT = 5,
+};
+
+// One drawing operation. For DRAW_TEXT, x2 is the point size and y2 the handle of the text block,
+// which is why y2 is as wide as a pointer; for every other kind y2 is a 32-bit coordinate.
+struct DrawRecord {
+  int32_t kind;
+  int32_t color;
+  int32_t width;
+  int32_t x1;
+  int32_t y1;
+  int32_t x2;
+  intptr_t y2;
+  int32_t x3;
+  int32_t y3;
+};
+
+void render_draw_record(const DrawRecord &record);
+void fill_canvas();
+
+} // namespace tevra
+
+namespace tevra {
+// ---- Testing hooks (testing.cpp) -----------------------------------------------------------------
+void testing_on_wait();
+void testing_on_console_line(const char *line);
+} // namespace tevra

@@ -1,0 +1,143 @@
+// menu.cpp — the "&Run" menu, the Ctrl shortcuts, logging and the end of the graphics window.
+//
+// Owns the Run popup, the Ctrl flag and the logging flag. Promises: the eight commands do the same
+// from the menu and from Ctrl+letter (either case), the Logging item's check mark always shows the
+// logging flag, a Ctrl held while the focus leaves the library's windows does not stick, and
+// closing the graphics window stops the timer and posts the quit.
+#include "internal.h"
+
+namespace tevra {
+
+uint8_t logging_flag = 1;
+int32_t ctrl_flag = 0;
+
+namespace {
+
+HMENU run_popup = nullptr;
+
+struct MenuItem {
+  UINT flags;
+  UINT id;
+  const char *text;
+};
+
+// The popup's items in order. The last three lines are informational and cannot be chosen.
+constexpr MenuItem kRunItems[] = {
+    {MF_STRING, kCmdAnimate, "&Animate\tCtrl+A"},
+    {MF_STRING, kCmdHalt, "&Halt animation\tCtrl+H"},
+    {MF_STRING, kCmdAdvance, "Advance one &frame\tCtrl+F"},
+    {MF_SEPARATOR, 0, nullptr},
+    {MF_STRING | MF_CHECKED, kCmdLogging, "&Logging\tCtrl+L"},
+    {MF_SEPARATOR, 0, nullptr},
+    {MF_STRING, kCmdRecord, "&Record Script\tCtrl+R"},
+    {MF_STRING, kCmdPlayback, "&Playback Script\tCtrl+P"},
+    {MF_STRING, kCmdPlayOne, "Play &One Script\tCtrl+O"},
+    {MF_SEPARATOR, 0, nullptr},
+    {MF_STRING, kCmdQuit, "&Quit\tCtrl+Q"},
+    {MF_SEPARATOR, 0, nullptr},
+    {MF_STRING | MF_GRAYED, kCmdAbout, "TEVRA v2.2 July 1997"},
+    {MF_STRING | MF_GRAYED, kCmdAbout, "Graphics and events for small programs"},
+    {MF_STRING | MF_GRAYED, kCmdAbout, "Part of the Frostvel project"},
+    {MF_STRING | MF_GRAYED, kCmdAbout, "Reports and fixes: see the README"},
+};
+
+// The shortcut letters and the commands they run.
+struct Shortcut {
+  char letter;
+  UINT command;
+};
+constexpr Shortcut kShortcuts[] = {
+    {'A', kCmdAnimate}, {'H', kCmdHalt},     {'F', kCmdAdvance}, {'L', kCmdLogging},
+    {'R', kCmdRecord},  {'P', kCmdPlayback}, {'O', kCmdPlayOne}, {'Q', kCmdQuit},
+};
+
+void run_command(UINT id) {
+  switch (id) {
+  case kCmdAnimate: running_flag = 1; break;
+  case kCmdHalt: running_flag = 0; break; // a requested single step still comes
+  case kCmdAdvance:
+    running_flag = 0;
+    single_step_flag = 1;
+    break;
+  case kCmdLogging:
+    logging_flag = logging_flag ? 0 : 1;
+    set_menu_check(kCmdLogging, logging_flag != 0);
+    break;
+  case kCmdRecord:
+    if (script_recording()) script_stop_recording();
+    else script_start_recording();
+    break;
+  case kCmdPlayback:
+    if (script_playing_back()) script_stop_playback();
+    else script_start_playback();
+    break;
+  case kCmdPlayOne: script_play_one(); break;
+  case kCmdQuit: PostQuitMessage(0); break; // windows and timer stay: a farewell can still animate
+  default: break;
+  }
+}
+
+} // namespace
+
+void set_menu_check(UINT id, bool checked) {
+  if (run_popup) CheckMenuItem(run_popup, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void menu_on_create(HWND window) {
+  HMENU bar = CreateMenu();
+  run_popup = CreatePopupMenu();
+  for (const MenuItem &item : kRunItems) AppendMenuA(run_popup, item.flags, item.id, item.text);
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(run_popup), "&Run");
+  SetMenu(window, bar);
+  DrawMenuBar(window);
+}
+
+void menu_on_command(WPARAM id) { run_command(static_cast<UINT>(id)); }
+
+void menu_on_keydown(WPARAM vk) {
+  if (vk == VK_CONTROL) {
+    ctrl_flag = 1;
+    return;
+  }
+  if (!ctrl_flag) return;
+  const WPARAM upper = (vk >= 'a' && vk <= 'z') ? vk - 'a' + 'A' : vk;
+  for (const Shortcut &s : kShortcuts) {
+    if (upper == static_cast<WPARAM>(s.letter)) {
+      run_command(s.command);
+      return;
+    }
+  }
+}
+
+void menu_on_keyup(WPARAM vk) {
+  if (vk == VK_CONTROL) ctrl_flag = 0;
+}
+
+// The key-up of Ctrl may go to another window once the focus has left ours; forgetting the key
+// here keeps letters from acting as shortcuts and characters from being dropped afterwards.
+void menu_on_focus_lost() { ctrl_flag = 0; }
+
+void menu_on_destroy(HWND window) {
+  KillTimer(window, kTimerId);
+  run_popup = nullptr; // the menu goes with the window; later check marks have nothing to mark
+  window_on_destroyed();
+  PostQuitMessage(0);
+}
+
+void menu_reset() {
+  logging_flag = 1;
+  ctrl_flag = 0;
+  run_popup = nullptr;
+}
+
+} // namespace tevra
+
+using namespace tevra;
+
+extern "C" int32_t tevra_set_logging(int32_t on) {
+  if (graphics_window == nullptr) return 0;
+  logging_flag = on ? 1 : 0;
+  set_menu_check(kCmdLogging, logging_flag != 0);
+  if (logging_flag) tevra_show_text_window(1);
+  return 1;
+}

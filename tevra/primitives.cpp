@@ -1,0 +1,222 @@
+// primitives.cpp — the palette and the drawing primitives.
+//
+// Owns the 24-colour palette and its names. Promises: every primitive accepts any arguments,
+// replaces impossible ones with usable values and says so on the console in a fixed wording
+// (whatever the logging flag), describes itself on the console while logging is on, and has drawn
+// its shape on the canvas when it returns. No state outlives a call.
+#include "internal.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace tevra {
+
+const COLORREF palette[TEVRA_COLORS] = {
+    RGB(0, 0, 0),       RGB(255, 255, 255), RGB(255, 0, 0),     RGB(0, 255, 0),     RGB(0, 0, 255),
+    RGB(255, 255, 0),   RGB(255, 0, 255),   RGB(0, 255, 255),   RGB(153, 0, 204),   RGB(0, 51, 153),
+    RGB(153, 102, 153), RGB(153, 255, 255), RGB(153, 255, 204), RGB(255, 102, 0),   RGB(153, 102, 51),
+    RGB(255, 153, 204), RGB(255, 255, 153), RGB(204, 153, 51),  RGB(255, 153, 102), RGB(0, 102, 51),
+    RGB(51, 204, 153),  RGB(153, 153, 51),  RGB(128, 128, 128), RGB(204, 204, 204),
+};
+
+const char *const color_names[TEVRA_COLORS] = {
+    "black",     "white",     "red",        "green",      "blue",    "yellow",   "magenta", "cyan",
+    "purple",    "navy blue", "dusty plum", "ice blue",   "turquoise", "orange", "brown",   "pink",
+    "chalk",     "gold",      "peach",      "forest green", "sea green", "olive", "50% gray", "20% gray",
+};
+
+int32_t check_color(int32_t color) {
+  if (color >= 0 && color < TEVRA_COLORS) return color;
+  tevra_log("Illegal color %d; using RED.\n", color);
+  return TEVRA_RED;
+}
+
+namespace {
+
+constexpr int kFormatMax = 1024;
+
+// The absolute value of a negative size, reported. INT32_MIN has no positive twin: it becomes the
+// largest size there is.
+int32_t positive(int32_t value) { return value == INT32_MIN ? INT32_MAX : -value; }
+
+int32_t correct_width(int32_t width) {
+  if (width >= 0) return width;
+  const int32_t fixed = positive(width);
+  tevra_log("Width of %d not possible, using width %d\n", width, fixed);
+  return fixed;
+}
+
+void order_corners(int32_t &x1, int32_t &y1, int32_t &x2, int32_t &y2) {
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 < y2) std::swap(y1, y2);
+}
+
+} // namespace
+
+} // namespace tevra
+
+using namespace tevra;
+
+extern "C" int32_t tevra_circle(int32_t color, int32_t x, int32_t y, int32_t radius) {
+  color = check_color(color);
+  if (radius < 0) {
+    const int32_t fixed = positive(radius);
+    tevra_log("Radius of %d not possible, using radius %d\n", radius, fixed);
+    radius = fixed;
+  }
+  if (logging_flag) tevra_log("%s circle at (%d,%d), radius %d\n", color_names[color], x, y, radius);
+  DrawRecord r = {};
+  r.kind = DRAW_OVAL;
+  r.color = color;
+  r.width = 0;
+  // 64-bit sums: a box far off the canvas is still a box, never a wrapped one.
+  r.x1 = static_cast<int32_t>(std::max<int64_t>(INT32_MIN, int64_t{x} - radius));
+  r.y1 = static_cast<int32_t>(std::min<int64_t>(INT32_MAX, int64_t{y} + radius));
+  r.x2 = static_cast<int32_t>(std::min<int64_t>(INT32_MAX, int64_t{x} + radius));
+  r.y2 = static_cast<int32_t>(std::max<int64_t>(INT32_MIN, int64_t{y} - radius));
+  render_draw_record(r);
+  return 1;
+}
+
+extern "C" int32_t tevra_triangle(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3,
+                                  int32_t y3, int32_t width) {
+  color = check_color(color);
+  width = correct_width(width);
+  if (logging_flag) {
+    tevra_log("%s triangle at (%d,%d), (%d,%d), (%d,%d)\n", color_names[color], x1, y1, x2, y2, x3, y3);
+  }
+  DrawRecord r = {};
+  r.kind = DRAW_TRIANGLE;
+  r.color = color;
+  r.width = width;
+  r.x1 = x1;
+  r.y1 = y1;
+  r.x2 = x2;
+  r.y2 = y2;
+  r.x3 = x3;
+  r.y3 = y3;
+  render_draw_record(r);
+  return 1;
+}
+
+extern "C" int32_t tevra_rectangle(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width) {
+  order_corners(x1, y1, x2, y2);
+  color = check_color(color);
+  width = correct_width(width);
+  if (logging_flag) {
+    if (width == 0) {
+      tevra_log("%s rectangle with bounding box (%d,%d) to (%d,%d), filled\n", color_names[color], x1, y1, x2, y2);
+    } else {
+      tevra_log("%s rectangle with bounding box (%d,%d) to (%d,%d) with line width %d\n", color_names[color], x1,
+                y1, x2, y2, width);
+    }
+  }
+  DrawRecord r = {};
+  r.kind = DRAW_RECTANGLE;
+  r.color = color;
+  r.width = width;
+  r.x1 = x1;
+  r.y1 = y1;
+  r.x2 = x2;
+  r.y2 = y2;
+  render_draw_record(r);
+  return 1;
+}
+
+extern "C" int32_t tevra_oval(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width) {
+  order_corners(x1, y1, x2, y2);
+  width = correct_width(width);
+  color = check_color(color);
+  if (logging_flag) {
+    if (width == 0) {
+      tevra_log("%s oval with bounding box (%d,%d) to (%d,%d), filled\n", color_names[color], x1, y1, x2, y2);
+    } else {
+      tevra_log("%s oval with bounding box (%d,%d) to (%d,%d), line width %d\n", color_names[color], x1, y1, x2, y2,
+                width);
+    }
+  }
+  DrawRecord r = {};
+  r.kind = DRAW_OVAL;
+  r.color = color;
+  r.width = width;
+  r.x1 = x1;
+  r.y1 = y1;
+  r.x2 = x2;
+  r.y2 = y2;
+  render_draw_record(r);
+  return 1;
+}
+
+extern "C" int32_t tevra_line(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width) {
+  width = correct_width(width);
+  color = check_color(color);
+  if (logging_flag) {
+    tevra_log("%s line from (%d,%d) to (%d,%d), width %d\n", color_names[color], x1, y1, x2, y2, width);
+  }
+  DrawRecord r = {};
+  r.kind = DRAW_LINE;
+  r.color = color;
+  r.width = width == 0 ? 1 : width;
+  r.x1 = x1;
+  r.y1 = y1;
+  r.x2 = x2;
+  r.y2 = y2;
+  render_draw_record(r);
+  return 1;
+}
+
+extern "C" int32_t tevra_text(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *text) {
+  if (text == nullptr) text = ""; // nothing to draw is drawn as nothing
+  if (ptsize < 0) {
+    const int32_t fixed = positive(ptsize);
+    tevra_log("ptsize of %d not possible, using ptsize %d\n", ptsize, fixed);
+    ptsize = fixed;
+  }
+  if (ptsize >= 128) {
+    tevra_log("ptsize of %d not possible, using ptsize %d\n", ptsize, 127);
+    ptsize = 127;
+  }
+  color = check_color(color);
+  // A description longer than a console line is cut by the console.
+  if (logging_flag) tevra_log("%s text at (%d,%d), \"%s\"\n", color_names[color], x, y, text);
+
+  const size_t length = std::strlen(text);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, length + 1);
+  if (!block) return 1; // no memory for the copy: the text is not drawn
+  char *copy = static_cast<char *>(GlobalLock(block));
+  if (!copy) {
+    GlobalFree(block);
+    return 1;
+  }
+  std::memcpy(copy, text, length + 1);
+  GlobalUnlock(block);
+
+  DrawRecord r = {};
+  r.kind = DRAW_TEXT;
+  r.color = color;
+  r.x1 = x;
+  r.y1 = y;
+  r.x2 = ptsize;
+  r.y2 = reinterpret_cast<intptr_t>(block);
+  render_draw_record(r);
+  GlobalFree(block);
+  return 1;
+}
+
+extern "C" int32_t tevra_printf(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *format, ...) {
+  char buffer[kFormatMax];
+  va_list args;
+  va_start(args, format);
+  int result = std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  if (result < 0) {
+    buffer[0] = '\0';
+    result = 0;
+  }
+  if (result > kFormatMax - 1) result = kFormatMax - 1; // longer output is cut to the buffer
+  tevra_text(color, x, y, ptsize, buffer);
+  return result;
+}
