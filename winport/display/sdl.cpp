@@ -73,6 +73,8 @@ void start() {
   // Draw through the window system's own image path (shared memory on X11), not an OpenGL texture:
   // nothing to set up, nothing running behind an idle window, and it works on any X server.
   SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+  // These are ordinary desktop windows, not full-screen games: leave the compositor alone.
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     char what[512];
     std::snprintf(what, sizeof what, "SDL could not open the desktop (%s)", SDL_GetError());
@@ -89,6 +91,9 @@ void start() {
                   driver != nullptr ? driver : "none");
     give_up(what);
   }
+  // Characters come from the keys themselves (translate() below), paired with their key-down as
+  // Win32 pairs WM_CHAR with WM_KEYDOWN; an input method in between would only reorder them.
+  SDL_StopTextInput();
   sdl.scale = scale_for_screen();
   sdl.started = true;
 }
@@ -208,7 +213,10 @@ void handle_window_event(const SDL_WindowEvent &e) {
   if (w == nullptr) return;
   switch (e.event) {
     case SDL_WINDOWEVENT_CLOSE: input::close(w->hwnd); break;
-    case SDL_WINDOWEVENT_EXPOSED: input::expose(w->hwnd); break;
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:  // a new window surface, still empty
+      input::expose(w->hwnd);
+      break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: input::focus(w->hwnd, true); break;
     case SDL_WINDOWEVENT_FOCUS_LOST: input::focus(w->hwnd, false); break;
     default: break;
