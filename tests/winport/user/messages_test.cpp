@@ -1,0 +1,191 @@
+// The message queue: retrieval order, WM_QUIT as a flag, timers on the virtual clock, waiting,
+// and the characters TranslateMessage makes of key-downs.
+#include "fixture.h"
+
+namespace winport_test {
+namespace {
+
+using winport::headless::now_ms;
+
+class MessageOrder : public UserTest {};
+
+TEST_F(MessageOrder, PostedThenQuitThenPaintThenTimer) {
+  HWND hwnd = make_window();
+  ShowWindow(hwnd, SW_SHOW);  // leaves the window invalid: a WM_PAINT is due
+  SetTimer(hwnd, 7, 100, nullptr);
+  MSG msg;
+  ASSERT_TRUE(WaitMessage());  // the paint is retrievable at once; the clock has not moved
+  EXPECT_EQ(now_ms(), 0u);
+
+  PostMessageA(hwnd, WM_USER + 1, 0, 0);
+  PostQuitMessage(3);
+  PostMessageA(hwnd, WM_USER + 2, 0, 0);  // posted after the quit request, still retrieved before it
+
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_USER + 1u);
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_USER + 2u);
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(msg.hwnd, nullptr);
+  EXPECT_EQ(msg.wParam, 3u);
+
+  // WM_PAINT stays until the window is validated, whatever PM_REMOVE says.
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_PAINT));
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_PAINT));
+  DispatchMessageA(&msg);  // the default procedure validates
+
+  // The quit flag is retrieved once; the timer comes only when due.
+  EXPECT_TRUE(WaitMessage());
+  EXPECT_EQ(now_ms(), 100u);
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_TIMER));
+  EXPECT_EQ(msg.wParam, 7u);
+  EXPECT_EQ(msg.hwnd, hwnd);
+}
+
+TEST_F(MessageOrder, NoRemoveLeavesTheMessageAndGetMessageEndsAtQuit) {
+  HWND hwnd = make_window();
+  PostMessageA(hwnd, WM_USER, 1, 2);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+  EXPECT_EQ(msg.message, WM_USER + 0u);
+  PostQuitMessage(0);
+  EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
+  EXPECT_EQ(msg.lParam, 2);
+  EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), FALSE);
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST_F(MessageOrder, MessagesToAWindowThatIsGoneAreRefused) {
+  HWND hwnd = make_window();
+  DestroyWindow(hwnd);
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_FALSE(PostMessageA(hwnd, WM_USER, 0, 0));
+  EXPECT_EQ(SendMessageA(hwnd, WM_USER, 0, 0), 0);
+  EXPECT_TRUE(PostMessageA(nullptr, WM_USER, 0, 0));  // a thread message needs no window
+}
+
+class Timers : public UserTest {};
+
+TEST_F(Timers, ElapsedPeriodsCoalesceIntoOneMessageAndTheGridHolds) {
+  HWND hwnd = make_window();
+  SetTimer(hwnd, 1, 100, nullptr);
+  winport::headless::click("Test", 5, 5, 350);
+  MSG msg;
+  // Wait for the click only: the timer falls due three times meanwhile without being retrieved.
+  ASSERT_TRUE(GetMessageA(&msg, nullptr, WM_LBUTTONDOWN, WM_LBUTTONDOWN));
+  EXPECT_EQ(now_ms(), 350u);
+  int timers = 0;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    if (msg.message == WM_TIMER) ++timers;
+  EXPECT_EQ(timers, 1);
+  WaitMessage();
+  EXPECT_EQ(now_ms(), 400u);  // the next tick stays on the 100 ms grid
+}
+
+TEST_F(Timers, KillTimerAndDestroyWindowStopThem) {
+  HWND a = make_window("A");
+  HWND b = make_window("B");
+  SetTimer(a, 1, 100, nullptr);
+  SetTimer(b, 2, 100, nullptr);
+  EXPECT_TRUE(KillTimer(a, 1));
+  EXPECT_FALSE(KillTimer(a, 1));
+  DestroyWindow(b);
+  winport::headless::click("A", 1, 1, 1000);
+  MSG msg;
+  ASSERT_TRUE(GetMessageA(&msg, nullptr, 0, 0));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_LBUTTONDOWN));
+  EXPECT_EQ(now_ms(), 1000u);
+}
+
+TEST_F(Timers, ResettingATimerRestartsItsPeriod) {
+  HWND hwnd = make_window();
+  SetTimer(hwnd, 1, 100, nullptr);
+  winport::headless::click("Test", 1, 1, 60);
+  MSG msg;
+  GetMessageA(&msg, nullptr, 0, 0);
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_LBUTTONDOWN));
+  SetTimer(hwnd, 1, 100, nullptr);
+  GetMessageA(&msg, nullptr, WM_TIMER, WM_TIMER);
+  EXPECT_EQ(now_ms(), 160u);
+}
+
+TEST_F(Timers, WaitMessageSleepsUntilTheNextDeadline) {
+  HWND hwnd = make_window();
+  SetTimer(hwnd, 1, 250, nullptr);
+  SetTimer(hwnd, 2, 90, nullptr);
+  WaitMessage();
+  EXPECT_EQ(now_ms(), 90u);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 2u);
+  // A poll that finds nothing lets a virtual millisecond pass, no more.
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(now_ms(), 91u);
+}
+
+TEST_F(Timers, ATimerProcedureIsCalledByDispatch) {
+  static int calls;
+  calls = 0;
+  HWND hwnd = make_window();
+  SetTimer(hwnd, 4, 50, [](HWND, UINT, UINT_PTR id, DWORD) { calls += static_cast<int>(id); });
+  EXPECT_EQ(pump_one(), WM_NULL);
+  WaitMessage();
+  EXPECT_EQ(pump_one(), static_cast<UINT>(WM_TIMER));
+  EXPECT_EQ(calls, 4);
+  EXPECT_TRUE(of(WM_TIMER).empty());  // the procedure took it, not the window
+}
+
+class Characters : public UserTest {};
+
+TEST_F(Characters, AKeyTypesItsCharacterBehindWhatIsQueued) {
+  HWND hwnd = make_window();
+  ShowWindow(hwnd, SW_SHOW);
+  winport::headless::key("Test", 'A', 'a');
+  WaitMessage();
+  std::vector<UINT> order;
+  for (UINT m; (m = pump_one()) != WM_NULL;)
+    if (m != WM_PAINT) order.push_back(m);
+  EXPECT_EQ(order, (std::vector<UINT>{WM_KEYDOWN, WM_KEYUP, WM_CHAR}));
+  ASSERT_EQ(of(WM_CHAR).size(), 1u);
+  EXPECT_EQ(of(WM_CHAR)[0].wparam, 97u);
+  EXPECT_EQ(of(WM_KEYDOWN)[0].wparam, static_cast<WPARAM>('A'));
+}
+
+TEST_F(Characters, CtrlLetterGivesAControlCodeAndCtrlItselfNone) {
+  HWND hwnd = make_window();
+  ShowWindow(hwnd, SW_SHOW);
+  winport::headless::key("Test", 'Q', 'q', true);
+  WaitMessage();
+  while (pump_one() != WM_NULL) {
+  }
+  auto downs = of(WM_KEYDOWN);
+  ASSERT_EQ(downs.size(), 2u);
+  EXPECT_EQ(downs[0].wparam, static_cast<WPARAM>(VK_CONTROL));
+  EXPECT_EQ(downs[1].wparam, static_cast<WPARAM>('Q'));
+  ASSERT_EQ(of(WM_CHAR).size(), 1u);
+  EXPECT_EQ(of(WM_CHAR)[0].wparam, 17u);
+  EXPECT_EQ(of(WM_KEYUP).back().wparam, static_cast<WPARAM>(VK_CONTROL));
+}
+
+TEST_F(Characters, KeyDownsPostedByTheProgramAreTranslatedToo) {
+  HWND hwnd = make_window();
+  MSG msg{hwnd, WM_KEYDOWN, 'B', 0, 0, {0, 0}};
+  EXPECT_TRUE(TranslateMessage(&msg));
+  msg.wParam = VK_LEFT;
+  TranslateMessage(&msg);
+  msg.wParam = VK_RETURN;
+  TranslateMessage(&msg);
+  std::vector<WPARAM> chars;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    if (msg.message == WM_CHAR) chars.push_back(msg.wParam);
+  EXPECT_EQ(chars, (std::vector<WPARAM>{'b', '\r'}));
+}
+
+}  // namespace
+}  // namespace winport_test

@@ -1,0 +1,252 @@
+// Windows: what creation, showing and closing send; classic metrics; focus and where keys and
+// clicks go; window DCs and the frames the display receives; the idle program that gets stopped.
+#include "fixture.h"
+
+#include <algorithm>
+
+namespace winport_test {
+namespace {
+
+class Creation : public UserTest {};
+
+TEST_F(Creation, CreateSendsOnlyWmCreateAndTheFirstShowSendsWmSize) {
+  HWND hwnd = make_window();
+  ASSERT_NE(hwnd, nullptr);
+  ASSERT_FALSE(seen().empty());
+  EXPECT_EQ(of(WM_CREATE).size(), 1u);
+  EXPECT_TRUE(of(WM_SIZE).empty());
+  EXPECT_FALSE(IsWindowVisible(hwnd));
+
+  EXPECT_FALSE(ShowWindow(hwnd, SW_SHOWNORMAL));  // was hidden
+  ASSERT_EQ(of(WM_SIZE).size(), 1u);
+  EXPECT_EQ(of(WM_SIZE)[0].lparam, MAKELPARAM(595, 515));
+  EXPECT_TRUE(ShowWindow(hwnd, SW_SHOW));  // was visible; no second WM_SIZE
+  EXPECT_EQ(of(WM_SIZE).size(), 1u);
+  EXPECT_TRUE(ShowWindow(hwnd, SW_HIDE));
+  EXPECT_FALSE(IsWindowVisible(hwnd));
+  ShowWindow(hwnd, SW_SHOW);
+  EXPECT_EQ(of(WM_SIZE).size(), 1u);
+}
+
+TEST_F(Creation, AMenuAttachedInWmCreateGivesTheClassicClientArea) {
+  reaction() = [](HWND hwnd, UINT message, WPARAM, LPARAM, LRESULT *result) {
+    if (message != WM_CREATE) return false;
+    HMENU bar = CreateMenu();
+    HMENU popup = CreatePopupMenu();
+    AppendMenuA(popup, MF_STRING, 1, "&Go");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), "&Run");
+    SetMenu(hwnd, bar);
+    DrawMenuBar(hwnd);
+    *result = 0;
+    return true;
+  };
+  HWND hwnd = make_window();
+  // SetMenu changed the client size inside WM_CREATE, so the window heard of it there.
+  ASSERT_EQ(of(WM_SIZE).size(), 1u);
+  EXPECT_EQ(of(WM_SIZE)[0].lparam, MAKELPARAM(595, 496));
+  ShowWindow(hwnd, SW_SHOW);
+  EXPECT_EQ(of(WM_SIZE).size(), 2u);
+  RECT rect;
+  ASSERT_TRUE(GetClientRect(hwnd, &rect));
+  EXPECT_EQ(rect.right - rect.left, 595);
+  EXPECT_EQ(rect.bottom - rect.top, 496);
+  ASSERT_TRUE(GetWindowRect(hwnd, &rect));
+  EXPECT_EQ(rect.right, 601);
+  EXPECT_EQ(rect.bottom, 540);
+}
+
+TEST_F(Creation, MetricsFollowTheStyle) {
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+  winport::headless::set_screen_size(1280, 1024);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
+  EXPECT_EQ(GetSystemMetrics(SM_CYCAPTION), 19);
+  EXPECT_EQ(GetSystemMetrics(SM_CYMENU), 19);
+  EXPECT_EQ(GetSystemMetrics(SM_CXFIXEDFRAME), 3);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSIZEFRAME), 4);
+  HWND text = make_window("Text", WS_OVERLAPPEDWINDOW, 1024, 256);
+  RECT rect;
+  GetClientRect(text, &rect);
+  EXPECT_EQ(rect.right, 1024 - 8);
+  EXPECT_EQ(rect.bottom, 256 - 8 - 19);
+  winport::headless::set_screen_size(1024, 768);
+}
+
+TEST_F(Creation, AFailedWmCreateDestroysTheWindow) {
+  reaction() = [](HWND, UINT message, WPARAM, LPARAM, LRESULT *result) {
+    *result = -1;
+    return message == WM_CREATE;
+  };
+  EXPECT_EQ(make_window(), nullptr);
+  EXPECT_EQ(of(WM_DESTROY).size(), 1u);
+  EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "x", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
+}
+
+class Closing : public UserTest {};
+
+TEST_F(Closing, TheCloseBoxSendsWmCloseWhoseDefaultDestroysTheWindow) {
+  reaction() = [](HWND, UINT message, WPARAM, LPARAM, LRESULT *) {
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return false;
+  };
+  HWND hwnd = make_window();
+  ShowWindow(hwnd, SW_SHOW);
+  UpdateWindow(hwnd);
+  SetTimer(hwnd, 2, 100, nullptr);
+  winport::headless::close("Test");
+  WaitMessage();  // the close happens while waiting, inside the display's pump
+  EXPECT_FALSE(IsWindow(hwnd));
+  auto close = std::find_if(seen().begin(), seen().end(), [](const Seen &s) { return s.message == WM_CLOSE; });
+  auto destroy = std::find_if(seen().begin(), seen().end(), [](const Seen &s) { return s.message == WM_DESTROY; });
+  ASSERT_NE(close, seen().end());
+  ASSERT_NE(destroy, seen().end());
+  EXPECT_LT(close - seen().begin(), destroy - seen().begin());
+  EXPECT_EQ(winport::headless::find_window("Test"), nullptr);
+  MSG msg;
+  EXPECT_FALSE(GetMessageA(&msg, nullptr, 0, 0));  // the quit, and no timer of the dead window
+}
+
+TEST_F(Closing, AProcedureThatKeepsWmCloseKeepsItsWindow) {
+  reaction() = [](HWND, UINT message, WPARAM, LPARAM, LRESULT *result) {
+    *result = 0;
+    return message == WM_CLOSE;
+  };
+  HWND hwnd = make_window();
+  winport::headless::close("Test", 10);
+  winport::headless::click("Test", 1, 1, 20);
+  MSG msg;
+  GetMessageA(&msg, nullptr, 0, 0);
+  EXPECT_TRUE(IsWindow(hwnd));
+  EXPECT_EQ(of(WM_CLOSE).size(), 1u);
+  EXPECT_TRUE(of(WM_DESTROY).empty());
+}
+
+class Input : public UserTest {};
+
+TEST_F(Input, KeysGoToTheWindowWithTheFocus) {
+  HWND a = make_window("A");
+  HWND b = make_window("B");
+  ShowWindow(a, SW_SHOW);
+  ShowWindow(b, SW_SHOW);
+  EXPECT_EQ(GetFocus(), b);  // showing activates
+  EXPECT_EQ(SetFocus(a), b);
+  ASSERT_FALSE(of(WM_KILLFOCUS).empty());
+  EXPECT_EQ(of(WM_KILLFOCUS).back().hwnd, b);
+  EXPECT_EQ(of(WM_SETFOCUS).back().hwnd, a);
+  winport::headless::key("A", 'X', 'x');
+  winport::headless::key("B", 'Y', 'y');
+  // Each poll that finds nothing delivers the next scheduled key.
+  while (pump_one() != WM_NULL) {
+  }
+  auto downs = of(WM_KEYDOWN);
+  ASSERT_EQ(downs.size(), 2u);
+  EXPECT_EQ(downs[0].hwnd, a);
+  EXPECT_EQ(downs[1].hwnd, b);  // typing at B moved the focus there first
+  EXPECT_EQ(GetFocus(), b);
+  EXPECT_EQ(of(WM_CHAR).back().hwnd, b);
+}
+
+TEST_F(Input, AClickArrivesInClientCoordinatesBelowTheMenuBar) {
+  HWND hwnd = make_window();
+  HMENU bar = CreateMenu();
+  AppendMenuA(bar, MF_STRING, 5, "&File");
+  SetMenu(hwnd, bar);
+  ShowWindow(hwnd, SW_SHOW);
+  winport::headless::click("Test", 297, 248);
+  WaitMessage();
+  while (pump_one() != WM_NULL) {
+  }
+  auto downs = of(WM_LBUTTONDOWN);
+  ASSERT_EQ(downs.size(), 1u);
+  EXPECT_EQ(downs[0].lparam, MAKELPARAM(297, 248));
+  EXPECT_EQ(downs[0].wparam, static_cast<WPARAM>(MK_LBUTTON));
+  EXPECT_EQ(of(WM_LBUTTONUP).size(), 1u);
+}
+
+class Frames : public UserTest {};
+
+TEST_F(Frames, DrawingThroughGetDcIsPresentedOnceAtTheNextLookForMessages) {
+  HWND hwnd = make_window();
+  HMENU bar = CreateMenu();
+  AppendMenuA(bar, MF_STRING, 5, "&File");
+  SetMenu(hwnd, bar);
+  ShowWindow(hwnd, SW_SHOW);
+  int frames = 0;
+  uint32_t pixel = 0;
+  int width = 0, height = 0;
+  winport::headless::on_frame([&](HWND h, const uint32_t *pixels, int w, int ht, int stride) {
+    EXPECT_EQ(h, hwnd);
+    ++frames;
+    width = w;
+    height = ht;
+    pixel = pixels[static_cast<size_t>(19 + 10) * stride + 20];
+  });
+  MSG msg;
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  EXPECT_EQ(frames, 1);
+  EXPECT_EQ(width, 595);
+  EXPECT_EQ(height, 19 + 496);
+
+  HDC dc = GetDC(hwnd);
+  ASSERT_NE(dc, nullptr);
+  SetPixel(dc, 20, 10, RGB(255, 0, 0));
+  EXPECT_EQ(frames, 1);  // nothing shows before the program looks for messages
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  EXPECT_EQ(frames, 2);
+  EXPECT_EQ(pixel, 0xFF0000u);
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  EXPECT_EQ(frames, 2);  // unchanged pixels are not presented again
+  EXPECT_EQ(ReleaseDC(hwnd, dc), 1);
+  EXPECT_EQ(ReleaseDC(hwnd, dc), 0);
+
+  HDC screen = GetDC(nullptr);
+  EXPECT_NE(screen, nullptr);
+  EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
+}
+
+TEST_F(Frames, BeginPaintValidatesAndAsksForTheBackgroundOnce) {
+  HWND hwnd = make_window();
+  ShowWindow(hwnd, SW_SHOW);
+  UpdateWindow(hwnd);
+  EXPECT_EQ(of(WM_PAINT).size(), 1u);
+  EXPECT_EQ(of(WM_ERASEBKGND).size(), 1u);
+  UpdateWindow(hwnd);  // valid now: nothing more
+  EXPECT_EQ(of(WM_PAINT).size(), 1u);
+  InvalidateRect(hwnd, nullptr, FALSE);
+  EXPECT_EQ(pump_one(), static_cast<UINT>(WM_PAINT));
+  EXPECT_EQ(of(WM_ERASEBKGND).size(), 1u);  // no erase was asked for
+}
+
+class Stuck : public UserTest {};
+
+TEST_F(Stuck, AProgramWaitingForNothingMeetsTheStuckHandler) {
+  struct Stopped {};
+  HWND hwnd = make_window();
+  SetTimer(hwnd, 1, 100, nullptr);
+  winport::headless::set_idle_limit_ms(1000);
+  winport::headless::set_stuck_handler([] { throw Stopped{}; });
+  winport::headless::click("Test", 3, 3, 500);
+  int ticks = 0;
+  MSG msg;
+  EXPECT_THROW(
+      while (GetMessageA(&msg, nullptr, 0, 0)) {
+        if (msg.message == WM_TIMER) ++ticks;
+      },
+      Stopped);
+  // Idle time counts from the last input: the click at 500 and one more second of ticks.
+  EXPECT_EQ(winport::headless::now_ms(), 1500u);
+  EXPECT_EQ(ticks, 14);
+}
+
+TEST_F(Stuck, AnEndlessPollingLoopIsStoppedToo) {
+  struct Stopped {};
+  winport::headless::set_idle_limit_ms(200);
+  winport::headless::set_stuck_handler([] { throw Stopped{}; });
+  MSG msg;
+  EXPECT_THROW(
+      for (;;) PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE), Stopped);
+  EXPECT_EQ(winport::headless::now_ms(), 200u);
+}
+
+}  // namespace
+}  // namespace winport_test

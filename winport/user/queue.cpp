@@ -1,0 +1,244 @@
+// queue.cpp — the thread's message queue and timers.
+//
+// One queue per process (the program has one thread). A message is retrieved in Win32's order:
+// posted messages (input included) in the order they were posted; then WM_QUIT, once
+// PostQuitMessage was called and no posted message remains; then WM_PAINT for a visible window with
+// an invalid client area; then WM_TIMER for a due timer. WM_QUIT and WM_PAINT are states, not queued
+// messages, and a timer is at most one pending WM_TIMER however many periods went by.
+//
+// Time is the display's clock: real for SDL, virtual for the headless display. Waiting blocks in the
+// display's pump until input arrives or the next timer falls due.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "user/state.h"
+
+namespace winport::user {
+
+namespace {
+
+bool matches(HWND hwnd, UINT message, HWND filter, UINT min, UINT max) {
+  if (filter != nullptr && hwnd != filter) return false;
+  if (min == 0 && max == 0) return true;
+  return message >= min && message <= max;
+}
+
+uint64_t now() { return screen().now_ms(); }
+
+// The earliest deadline still ahead (UINT64_MAX without one). A timer already due but not
+// retrievable (filtered out) must not end a wait, or the wait would never block.
+uint64_t next_deadline() {
+  uint64_t t = now(), next = UINT64_MAX;
+  for (const Timer &timer : state().timers)
+    if (timer.due > t) next = std::min(next, timer.due);
+  return next;
+}
+
+// Find the next message in retrieval order; remove it (or, for a timer, reschedule it) if asked.
+bool take(MSG *out, HWND filter, UINT min, UINT max, bool remove) {
+  State &s = state();
+  MSG msg{};
+  for (auto it = s.posted.begin(); it != s.posted.end(); ++it) {
+    if (!matches(it->hwnd, it->message, filter, min, max)) continue;
+    msg = *it;
+    if (remove) s.posted.erase(it);
+    *out = msg;
+    return true;
+  }
+  // WM_QUIT is always retrieved, whatever the filter, once nothing posted remains.
+  if (s.quit && s.posted.empty()) {
+    msg.message = WM_QUIT;
+    msg.wParam = static_cast<WPARAM>(s.quit_code);
+    msg.time = static_cast<DWORD>(now());
+    if (remove) s.quit = false;
+    *out = msg;
+    return true;
+  }
+  for (auto &w : s.windows) {
+    if (!w->visible || !w->invalid || !matches(w->handle, WM_PAINT, filter, min, max)) continue;
+    msg.hwnd = w->handle;
+    msg.message = WM_PAINT;
+    msg.time = static_cast<DWORD>(now());
+    *out = msg;  // stays until the window is validated
+    return true;
+  }
+  uint64_t t = now();
+  Timer *due = nullptr;
+  for (Timer &timer : s.timers)
+    if (timer.due <= t && matches(timer.hwnd, WM_TIMER, filter, min, max) && (due == nullptr || timer.due < due->due))
+      due = &timer;
+  if (due == nullptr) return false;
+  msg.hwnd = due->hwnd;
+  msg.message = WM_TIMER;
+  msg.wParam = due->id;
+  msg.lParam = reinterpret_cast<LPARAM>(due->proc);
+  msg.time = static_cast<DWORD>(t);
+  if (remove) {
+    // Periods that went by while nobody retrieved the timer collapse into this one message; the
+    // next deadline stays on the timer's own grid, so ticks do not drift.
+    uint64_t period = std::max<uint64_t>(due->elapse, 1);
+    due->due += period;
+    if (due->due <= t) due->due += ((t - due->due) / period + 1) * period;
+  }
+  *out = msg;
+  return true;
+}
+
+}  // namespace
+
+void post(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  MSG msg{};
+  msg.hwnd = hwnd;
+  msg.message = message;
+  msg.wParam = wparam;
+  msg.lParam = lparam;
+  msg.time = static_cast<DWORD>(now());
+  state().posted.push_back(msg);
+}
+
+void kill_window_timers(HWND hwnd) {
+  auto &timers = state().timers;
+  timers.erase(std::remove_if(timers.begin(), timers.end(), [&](const Timer &t) { return t.hwnd == hwnd; }),
+               timers.end());
+}
+
+namespace {
+
+// The character a key-down types. Input from the display carries it in bits 16 to 23 of lParam
+// (where Win32 keeps the scan code; winport has no scan codes of its own); a key-down that a
+// program made up without one is read from its virtual key and the keyboard state.
+unsigned char key_character(WPARAM vk, LPARAM lparam) {
+  unsigned char ch = static_cast<unsigned char>((lparam >> 16) & 0xFF);
+  if (ch != 0) return ch;
+  bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  bool shift = GetKeyState(VK_SHIFT) < 0;
+  if (vk >= 'A' && vk <= 'Z') {
+    if (ctrl) return static_cast<unsigned char>(vk - 'A' + 1);
+    return static_cast<unsigned char>(shift ? vk : vk - 'A' + 'a');
+  }
+  if (ctrl) return 0;
+  if ((vk >= '0' && vk <= '9') || vk == VK_SPACE) return static_cast<unsigned char>(vk);
+  switch (vk) {
+    case VK_RETURN: return '\r';
+    case VK_BACK: return '\b';
+    case VK_TAB: return '\t';
+    case VK_ESCAPE: return 27;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+}  // namespace winport::user
+
+using namespace winport::user;
+
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT min, UINT max, UINT flags) {
+  if (msg == nullptr) return FALSE;
+  present_all();
+  bool remove = (flags & PM_REMOVE) != 0;
+  MSG found;
+  if (take(&found, hwnd, min, max, false)) {
+    if (remove) take(&found, hwnd, min, max, true);
+    *msg = found;
+    return TRUE;
+  }
+  // Nothing for the program: let the display deliver what input it has, without waiting.
+  screen().pump(false, next_deadline());
+  if (!take(&found, hwnd, min, max, remove)) return FALSE;
+  *msg = found;
+  return TRUE;
+}
+
+BOOL WINAPI WaitMessage(void) {
+  present_all();
+  MSG found;
+  while (!take(&found, nullptr, 0, 0, false)) {
+    screen().pump(true, next_deadline());
+    present_all();  // input may have changed the menu
+  }
+  return TRUE;
+}
+
+BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT min, UINT max) {
+  if (msg == nullptr) return -1;
+  while (!PeekMessageA(msg, hwnd, min, max, PM_REMOVE)) {
+    present_all();
+    MSG found;
+    while (!take(&found, hwnd, min, max, false)) screen().pump(true, next_deadline());
+  }
+  return msg->message == WM_QUIT ? FALSE : TRUE;
+}
+
+BOOL WINAPI TranslateMessage(const MSG *msg) {
+  if (msg == nullptr) return FALSE;
+  if (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) {
+    return msg->message == WM_KEYUP || msg->message == WM_SYSKEYUP ? TRUE : FALSE;
+  }
+  unsigned char ch = key_character(msg->wParam, msg->lParam);
+  if (ch != 0) post(msg->hwnd, msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, ch, msg->lParam);
+  return TRUE;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG *msg) {
+  if (msg == nullptr) return 0;
+  if (msg->message == WM_TIMER && msg->lParam != 0) {
+    auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
+    proc(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
+    return 0;
+  }
+  Window *w = find_window(msg->hwnd);
+  if (w == nullptr) return 0;
+  return w->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (hwnd != nullptr && find_window(hwnd) == nullptr) return FALSE;
+  post(hwnd, message, wparam, lparam);
+  return TRUE;
+}
+
+LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  Window *w = find_window(hwnd);
+  if (w == nullptr) return 0;
+  return w->proc(hwnd, message, wparam, lparam);
+}
+
+void WINAPI PostQuitMessage(int exit_code) {
+  State &s = state();
+  s.quit = true;
+  s.quit_code = exit_code;
+}
+
+UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
+  if (hwnd != nullptr && find_window(hwnd) == nullptr) return 0;
+  State &s = state();
+  elapse = std::clamp<UINT>(elapse, 10, 0x7FFFFFFF);  // USER_TIMER_MINIMUM and MAXIMUM
+  if (hwnd == nullptr) {
+    // Thread timers get an identifier of their own unless they replace an existing one.
+    bool known = std::any_of(s.timers.begin(), s.timers.end(),
+                             [&](const Timer &t) { return t.hwnd == nullptr && t.id == id; });
+    if (!known) id = s.next_timer_id++;
+  }
+  uint64_t due = now() + elapse;
+  for (Timer &t : s.timers) {
+    if (t.hwnd == hwnd && t.id == id) {
+      t.elapse = elapse;
+      t.due = due;
+      t.proc = proc;
+      return hwnd != nullptr ? 1 : id;
+    }
+  }
+  s.timers.push_back(Timer{hwnd, id, elapse, due, proc});
+  return hwnd != nullptr ? 1 : id;
+}
+
+BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id) {
+  auto &timers = state().timers;
+  auto it = std::find_if(timers.begin(), timers.end(), [&](const Timer &t) { return t.hwnd == hwnd && t.id == id; });
+  if (it == timers.end()) return FALSE;
+  timers.erase(it);
+  return TRUE;
+}

@@ -1,0 +1,143 @@
+// state.h — USER32's state, shared by the modules of winport/user.
+//
+// One set per process: registered classes, live windows (in creation order), menus, the message
+// queue with its quit flag, timers, the keyboard state and the focus. Handles are opaque numbers
+// looked up here, so a stale or foreign HWND or HMENU is refused instead of dereferenced.
+//
+// Window procedures can destroy windows at any moment (WM_CLOSE destroys inside the call), so code
+// that calls a procedure looks its Window up again by handle afterwards instead of keeping a pointer.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "display/display.h"
+#include "gdi/surface.h"
+
+namespace winport::user {
+
+struct WindowClass {
+  std::string name;  // as registered; looked up without regard to case, as Win32 does
+  WNDPROC proc = nullptr;
+  UINT style = 0;
+  HBRUSH background = nullptr;
+};
+
+struct MenuItem {
+  UINT flags = 0;  // MF_GRAYED, MF_CHECKED, MF_POPUP, MF_SEPARATOR ...
+  UINT_PTR id = 0;
+  std::string text;  // with '&' before the mnemonic and an optional '\t' before the shortcut
+  HMENU popup = nullptr;
+};
+
+struct Menu {
+  HMENU handle = nullptr;
+  bool popup = false;
+  std::vector<MenuItem> items;
+};
+
+// Where the user is in a window's menu bar: nothing, a highlighted bar item, or an open popup.
+struct MenuTracking {
+  int bar_item = -1;     // highlighted bar item, -1 while the menu is inactive
+  bool open = false;     // the popup of bar_item is shown
+  int popup_item = -1;   // highlighted item of the open popup
+  bool alt_alone = false;   // Alt went down and no other key followed yet
+  bool swallow_up = false;  // a button-down closed the menu; its button-up is not the program's
+};
+
+struct Window {
+  HWND handle = nullptr;
+  WNDPROC proc = nullptr;
+  HBRUSH background = nullptr;
+  DWORD style = 0;
+  std::string title;
+  RECT rect{};  // outer rectangle on the screen
+  HMENU menu = nullptr;
+  bool visible = false;
+  bool shown_before = false;
+
+  std::shared_ptr<Surface> client;    // the client area's pixels, drawn by window DCs
+  std::shared_ptr<Surface> composed;  // menu bar, client area and open popup, as presented
+  HDC composed_dc = nullptr;          // GDI DC over `composed`, for drawing the menu
+  bool frame_stale = true;            // menu bar or popup changed since the last present
+
+  bool invalid = false;  // needs WM_PAINT
+  bool erase = false;    // needs WM_ERASEBKGND in BeginPaint
+  RECT update{};         // invalid part of the client area
+
+  display::NativeWindow *native = nullptr;
+  MenuTracking tracking;
+};
+
+struct Timer {
+  HWND hwnd = nullptr;
+  UINT_PTR id = 0;
+  UINT elapse = 0;
+  uint64_t due = 0;  // display clock
+  TIMERPROC proc = nullptr;
+};
+
+struct State {
+  std::vector<WindowClass> classes;
+  std::vector<std::unique_ptr<Window>> windows;
+  std::vector<std::unique_ptr<Menu>> menus;
+  std::deque<MSG> posted;
+  bool quit = false;
+  int quit_code = 0;
+  std::vector<Timer> timers;
+  UINT_PTR next_timer_id = 1;
+  HWND focus = nullptr;
+  unsigned char keys[256] = {};  // bit 0x80 down, bit 0x01 toggled
+};
+
+State &state();
+// The display in use; the first call chooses it.
+const display::Display &screen();
+// A fresh opaque handle value, never reused in the process.
+uintptr_t new_handle();
+
+Window *find_window(HWND hwnd);
+Menu *find_menu(HMENU hmenu);
+
+// Frame metrics of a style: frame width on each side and caption height.
+int frame_width(DWORD style);
+int caption_height(DWORD style);
+constexpr int kMenuBarHeight = 19;
+// Height of the menu bar in the composed image (0 without a menu).
+int menu_bar_height(const Window &w);
+// Client size for the window's current outer rectangle, style and menu.
+SIZE client_size(const Window &w);
+// Resize the client surface to the client size, keeping the pixels that still fit; sends WM_SIZE
+// when the size changed and `notify` is set.
+void update_client_size(HWND hwnd, bool notify);
+
+// Painting and presentation (paint.cpp).
+void invalidate_all(Window &w, bool erase);
+void present_all();             // present every visible window whose pixels changed
+void present_window(Window &w);  // compose and present now, if visible
+
+// Focus (window.cpp): sends WM_KILLFOCUS and WM_SETFOCUS.
+void move_focus(HWND to);
+
+// Timers (queue.cpp).
+void kill_window_timers(HWND hwnd);
+// Post a message without validating the window (input from the display).
+void post(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Menus (menu_*.cpp).
+void menu_forget_window(Window &w);
+void menu_close(Window &w);
+bool menu_active(const Window &w);
+// Draw into w.composed: the bar when `bar` is set, and the open popup over the client rows.
+void menu_draw(Window &w, bool bar);
+// Input the menu takes; each returns true when the menu consumed it.
+bool menu_mouse_button(Window &w, bool down, int x, int y);
+bool menu_mouse_move(Window &w, int x, int y);
+bool menu_key(Window &w, int vk, bool down, unsigned char ch, bool ctrl, bool alt);
+
+}  // namespace winport::user
