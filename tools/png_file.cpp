@@ -21,6 +21,7 @@ bool write_png_file(const std::string &path, const Image &image, std::string *er
   png.width = static_cast<png_uint_32>(image.width);
   png.height = static_cast<png_uint_32>(image.height);
   png.format = PNG_FORMAT_RGB;
+  png.flags = PNG_IMAGE_FLAG_FAST;  // frames are many and mostly flat: speed over size
   if (!png_image_write_to_file(&png, path.c_str(), 0, rgb.data(), 0, nullptr)) {
     if (error) *error = path + ": " + png.message;
     png_image_free(&png);
