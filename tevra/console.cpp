@@ -119,6 +119,19 @@ LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
   }
 }
 
+void console_each_line(void (*visit)(const char *line, void *ctx), void *ctx) {
+  if (console_first < 0) return;
+  int index = console_first;
+  do {
+    const char *text = static_cast<const char *>(GlobalLock(console_lines[index]));
+    if (text) {
+      visit(text, ctx);
+      GlobalUnlock(console_lines[index]);
+    }
+    index = (index + 1) % kRingSize;
+  } while (index != console_next);
+}
+
 void console_reset() {
   for (HGLOBAL &block : console_lines) {
     if (block) GlobalFree(block);

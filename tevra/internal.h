@@ -70,6 +70,7 @@ void menu_on_focus_lost();
 void menu_on_destroy(HWND window);
 void set_menu_check(UINT id, bool checked); // harmless while the menu does not exist
 void menu_reset();
+HMENU menu_run_popup();
 
 // ---- Script recording and playback (script.cpp) --------------------------------------------------
 void script_start_recording();
@@ -95,6 +96,7 @@ void script_reset();
 void console_draw_line(char *text);
 LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 void console_reset();
+void console_each_line(void (*visit)(const char *line, void *ctx), void *ctx); // oldest first
 
 // ---- Palette and primitives (primitives.cpp) -----------------------------------------------------
 extern const COLORREF palette[TEVRA_COLORS];

@@ -124,6 +124,8 @@ void menu_on_destroy(HWND window) {
   PostQuitMessage(0);
 }
 
+HMENU menu_run_popup() { return run_popup; }
+
 void menu_reset() {
   logging_flag = 1;
   ctrl_flag = 0;

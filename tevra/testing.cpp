@@ -39,6 +39,15 @@ void tevra_testing_set_console_hook(void (*hook)(const char *line, void *ctx), v
   console_hook_ctx = ctx;
 }
 
+HMENU tevra_testing_run_popup() { return tevra::menu_run_popup(); }
+
+std::vector<std::string> tevra_testing_console_ring() {
+  std::vector<std::string> lines;
+  tevra::console_each_line([](const char *line, void *ctx) { static_cast<std::vector<std::string> *>(ctx)->push_back(line); },
+                           &lines);
+  return lines;
+}
+
 void tevra_testing_reset() {
   tevra::script_reset();
   tevra::console_reset();

@@ -22,3 +22,10 @@ void tevra_testing_set_console_hook(void (*hook)(const char *line, void *ctx), v
 // ring, script file closed, hooks removed), so one process can open the library again. Call it
 // together with winport::headless::reset().
 void tevra_testing_reset();
+
+// For the library's own tests: the "&Run" popup (null before the graphics window exists or after
+// it is gone), and the console ring's lines, oldest first, as stored.
+#include <string>
+#include <vector>
+HMENU tevra_testing_run_popup();
+std::vector<std::string> tevra_testing_console_ring();
