@@ -148,14 +148,15 @@ class FtFaceSize : public FaceSize {
     out.top = slot->bitmap_top;
     out.width = static_cast<int>(bm.width);
     out.height = static_cast<int>(bm.rows);
-    out.coverage.assign(static_cast<size_t>(out.width) * static_cast<size_t>(out.height), 0);
-    const int stride = bm.pitch < 0 ? -bm.pitch : bm.pitch;
+    out.stride = (out.width + kGlyphRowAlign - 1) / kGlyphRowAlign * kGlyphRowAlign;
+    out.coverage.assign(static_cast<size_t>(out.stride) * static_cast<size_t>(out.height), 0);
+    const int pitch = bm.pitch < 0 ? -bm.pitch : bm.pitch;
     const int max_gray = bm.num_grays > 1 ? bm.num_grays - 1 : 255;
     for (int y = 0; y < out.height; ++y) {
       // A negative pitch means the rows are stored bottom first.
       const unsigned char *src = bm.buffer + static_cast<size_t>(bm.pitch < 0 ? out.height - 1 - y : y) *
-                                                 static_cast<size_t>(stride);
-      uint8_t *dst = out.coverage.data() + static_cast<size_t>(y) * static_cast<size_t>(out.width);
+                                                 static_cast<size_t>(pitch);
+      uint8_t *dst = out.coverage.data() + static_cast<size_t>(y) * static_cast<size_t>(out.stride);
       for (int x = 0; x < out.width; ++x) {
         if (bm.pixel_mode == FT_PIXEL_MODE_MONO)
           dst[x] = (src[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;

@@ -27,13 +27,16 @@ constexpr int kMaxEm = 1000;
 constexpr int kDefaultCellHeight = 16;
 
 // One character rendered at one size: an 8-bit coverage bitmap placed relative to the pen position
-// on the baseline (left: columns right of the pen; top: rows above the baseline).
+// on the baseline (left: columns right of the pen; top: rows above the baseline). Rows are padded
+// with zero coverage to a multiple of kGlyphRowAlign bytes, so a blender may read whole groups.
+constexpr int kGlyphRowAlign = 4;
 struct Glyph {
   int left = 0;
   int top = 0;
   int width = 0;
   int height = 0;
-  std::vector<uint8_t> coverage;  // width * height, row-major
+  int stride = 0;  // bytes from one row to the next: width rounded up to kGlyphRowAlign
+  std::vector<uint8_t> coverage;  // stride * height, row-major
 };
 
 struct Metrics {
