@@ -1,0 +1,58 @@
+// The text console: the ring of 25 lines, formatting limits, echo, and keys passed on.
+#include "fixture.h"
+
+namespace tevra_test {
+namespace {
+
+using Console = TevraTest;
+
+TEST_F(Console, RingKeepsTheLast25LinesAsFormatted) {
+  EXPECT_TRUE(tevra_testing_console_ring().empty());
+  for (int i = 1; i <= 30; ++i) EXPECT_EQ(tevra_log("line %d\n", i), i < 10 ? 7 : 8);
+  const std::vector<std::string> ring = tevra_testing_console_ring();
+  ASSERT_EQ(ring.size(), 25u);
+  EXPECT_EQ(ring.front(), "line 6\n");
+  EXPECT_EQ(ring.back(), "line 30\n");
+  EXPECT_EQ(console.size(), 30u);
+}
+
+TEST_F(Console, LongOutputIsCutTo1023Characters) {
+  const std::string long_text(5000, 'x');
+  EXPECT_EQ(tevra_log("%s", long_text.c_str()), 1023);
+  EXPECT_EQ(tevra_testing_console_ring().back(), std::string(1023, 'x'));
+  open();
+  tevra_set_logging(0);
+  EXPECT_EQ(tevra_printf(0, 0, 0, 10, "%s!", long_text.c_str()), 1023);
+}
+
+TEST_F(Console, EchoWritesEveryLineToStandardError) {
+  setenv("TEVRA_ECHO", "1", 1);
+  restart(); // the environment is read afresh
+  testing::internal::CaptureStderr();
+  tevra_log("Clearing the graphics window\n");
+  tevra_log("no newline");
+  const std::string err = testing::internal::GetCapturedStderr();
+  unsetenv("TEVRA_ECHO");
+  EXPECT_EQ(err, "Clearing the graphics window\nno newline\n");
+}
+
+TEST_F(Console, LinesLoggedWhileHiddenAppearWhenShown) {
+  open();
+  tevra_show_text_window(0);
+  tevra_log("%s", std::string(40, '#').c_str());
+  EXPECT_EQ(tevra_show_text_window(1), 0) << "it was hidden";
+  click_logical(0, 0, 100); // a wait, in which the console repaints
+  wait();
+  HWND text = headless::find_window(kText);
+  RECT client;
+  GetClientRect(text, &client);
+  HDC dc = GetDC(text);
+  int ink = 0;
+  for (int y = client.bottom - 20; y < client.bottom; ++y)
+    for (int x = 0; x < 400; ++x) ink += GetPixel(dc, x, y) != RGB(255, 255, 255);
+  ReleaseDC(text, dc);
+  EXPECT_GT(ink, 40) << "the line is drawn at the bottom of the console";
+}
+
+} // namespace
+} // namespace tevra_test
