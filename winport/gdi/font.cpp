@@ -4,9 +4,11 @@
 // their face alive through Font::resolved):
 //   requests: logical font (name, height, weight, italic, pitch) -> FaceSize  (the hot path)
 //   faces:    (name, weight, italic, pitch) -> the matched file and its design metrics
-//   sizes:    (file, em) -> FaceSize, so that different requests for one size share glyphs
-// Heights follow GDI: negative is the em height, positive the cell height (ascent + descent), and
-// ascent and descent are the face's Windows ascent and descent scaled and rounded up.
+//   sizes:    (file, size) -> FaceSize, so that different requests for one size share glyphs
+// Heights follow GDI. A negative height is the em in pixels, and ascent and descent are the face's
+// Windows ascent and descent scaled to it and rounded up. A positive height is the cell: the em is
+// the largest whose rounded-up ascent and descent fit in it, and any row left over joins the ascent
+// (as internal leading), so the cell is exactly the height asked for and the ink stays inside it.
 #include "gdi/font.h"
 
 #include <freetype/tttables.h>
@@ -76,18 +78,25 @@ void read_design_metrics(FT_Face f, FaceInfo &info) {
     info.line_gap = std::max(0, f->height - cell);
 }
 
+// The pixel size of a face: its em, and the cell height it fills (0: the em's natural cell).
+struct SizeChoice {
+  int em = 1;
+  int cell = 0;
+};
+
 // A face at one pixel size, drawn by FreeType.
 class FtFaceSize : public FaceSize {
  public:
-  FtFaceSize(std::shared_ptr<Library> library, const FaceInfo &info, int em)
-      : library_(std::move(library)), cache_glyphs_(em <= kGlyphCacheMaxEm) {
+  FtFaceSize(std::shared_ptr<Library> library, const FaceInfo &info, SizeChoice size)
+      : library_(std::move(library)), cache_glyphs_(size.em <= kGlyphCacheMaxEm) {
+    const int em = size.em;
     {
       std::lock_guard<std::mutex> guard(library_->mutex);
       if (FT_New_Face(library_->ft, info.choice.path.c_str(), info.choice.index, &face_) != 0)
         face_ = nullptr;
     }
     if (face_ && FT_Set_Pixel_Sizes(face_, 0, em) != 0) close();
-    measure(info, em);
+    measure(info, size);
   }
   ~FtFaceSize() override { close(); }
 
@@ -112,13 +121,14 @@ class FtFaceSize : public FaceSize {
     face_ = nullptr;
   }
 
-  void measure(const FaceInfo &info, int em) {
+  void measure(const FaceInfo &info, SizeChoice size) {
     Metrics &m = metrics_;
-    int64_t upem = info.units_per_em;
-    m.em = em;
-    m.ascent = static_cast<int>(ceil_div(int64_t{em} * info.ascent, upem));
-    m.descent = static_cast<int>(ceil_div(int64_t{em} * info.descent, upem));
-    m.external_leading = static_cast<int>((int64_t{em} * info.line_gap + upem / 2) / upem);
+    const int64_t upem = info.units_per_em, em = size.em;
+    m.em = size.em;
+    m.ascent = static_cast<int>(ceil_div(em * info.ascent, upem));
+    m.descent = static_cast<int>(ceil_div(em * info.descent, upem));
+    if (size.cell > m.ascent + m.descent) m.ascent = size.cell - m.descent;
+    m.external_leading = static_cast<int>((em * info.line_gap + upem / 2) / upem);
     if (!face_) return;
     m.fixed_pitch = FT_IS_FIXED_WIDTH(face_);
     m.italic = (face_->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
@@ -134,7 +144,7 @@ class FtFaceSize : public FaceSize {
     }
     for (int c = 32; c < 256; ++c) m.max_char_width = std::max(m.max_char_width, advances_[c]);
     m.ave_char_width = info.avg_char_width > 0
-                           ? static_cast<int>((int64_t{em} * info.avg_char_width + upem / 2) / upem)
+                           ? static_cast<int>((em * info.avg_char_width + upem / 2) / upem)
                            : advances_['x'];
   }
 
@@ -222,24 +232,21 @@ struct RequestKeyHash {
   }
 };
 
-// The em whose cell (rounded-up ascent plus descent) is the largest not above `cell`.
-int em_for_cell(const FaceInfo &info, int64_t cell) {
-  auto cell_of = [&info](int64_t em) {
-    return ceil_div(em * info.ascent, info.units_per_em) + ceil_div(em * info.descent, info.units_per_em);
+SizeChoice size_for_height(const FaceInfo *info, int height) {
+  const int64_t h = height;
+  if (h < 0) return {static_cast<int>(std::clamp<int64_t>(-h, 1, kMaxEm)), 0};
+  const int64_t cell = h == 0 ? kDefaultCellHeight : h;
+  if (!info) return {static_cast<int>(std::clamp<int64_t>(cell * 4 / 5, 1, kMaxEm)), 0};
+  auto natural_cell = [info](int64_t em) {
+    return ceil_div(em * info->ascent, info->units_per_em) + ceil_div(em * info->descent, info->units_per_em);
   };
-  int64_t em = cell * info.units_per_em / (info.ascent + info.descent);
+  int64_t em = cell * info->units_per_em / (info->ascent + info->descent);
   em = std::clamp<int64_t>(em, 1, kMaxEm);
-  while (em > 1 && cell_of(em) > cell) --em;
-  while (em < kMaxEm && cell_of(em + 1) <= cell) ++em;
-  return static_cast<int>(em);
-}
-
-int em_for_height(const FaceInfo *info, int height) {
-  int64_t h = height;
-  if (h < 0) return static_cast<int>(std::clamp<int64_t>(-h, 1, kMaxEm));
-  int64_t cell = h == 0 ? kDefaultCellHeight : h;
-  if (!info) return static_cast<int>(std::clamp<int64_t>(cell * 4 / 5, 1, kMaxEm));
-  return em_for_cell(*info, cell);
+  while (em > 1 && natural_cell(em) > cell) --em;
+  while (em < kMaxEm && natural_cell(em + 1) <= cell) ++em;
+  // A cell too large (or too small) for any allowed em keeps the natural cell of the bounded em.
+  if (natural_cell(em) > cell || cell > natural_cell(em) + em) return {static_cast<int>(em), 0};
+  return {static_cast<int>(em), static_cast<int>(cell)};
 }
 
 class Mapper {
@@ -251,8 +258,7 @@ class Mapper {
     if (it != requests_.end()) return it->second;
 
     const FaceInfo *info = face_info(key.face);
-    int em = em_for_height(info, font.height);
-    std::shared_ptr<FaceSize> size = sized(info, em);
+    std::shared_ptr<FaceSize> size = sized(info, size_for_height(info, font.height));
     if (requests_.size() >= kMaxRequests) requests_.clear();
     requests_.emplace(std::move(key), size);
     return size;
@@ -291,16 +297,16 @@ class Mapper {
     return faces_.emplace(key, info).first->second.get();
   }
 
-  std::shared_ptr<FaceSize> sized(const FaceInfo *info, int em) {
+  std::shared_ptr<FaceSize> sized(const FaceInfo *info, SizeChoice choice) {
     std::string key = info ? info->choice.path + '\n' + std::to_string(info->choice.index) : "";
-    key += '\n' + std::to_string(em);
+    key += '\n' + std::to_string(choice.em) + '\n' + std::to_string(choice.cell);
     auto it = sizes_.find(key);
     if (it != sizes_.end()) return it->second;
     std::shared_ptr<FaceSize> size;
     if (info)
-      size = std::make_shared<FtFaceSize>(library_, *info, em);
+      size = std::make_shared<FtFaceSize>(library_, *info, choice);
     else
-      size = std::make_shared<EmptyFaceSize>(em);
+      size = std::make_shared<EmptyFaceSize>(choice.em);
     if (sizes_.size() >= kMaxSizes) sizes_.clear();
     sizes_.emplace(std::move(key), size);
     return size;

@@ -111,14 +111,22 @@ TEST(FontMetrics, EmHeightOf25GivesTheFacesScaledAscentAndDescent) {
 }
 
 TEST(FontMetrics, HeightsChooseCellsAndStayBounded) {
-  Canvas c(8, 8);
-  // A positive height asks for the cell; the cell never exceeds it and comes close.
-  for (int h : {8, 13, 20, 31}) {
+  Canvas c(160, 60);
+  SetBkMode(c.dc(), TRANSPARENT);
+  // A positive height asks for the cell, and gets it exactly, with an em a little smaller; the
+  // tallest and deepest ASCII ink stays inside it.
+  for (int h : {8, 13, 16, 17, 20, 22, 31, 37}) {
     HFONT f = CreateFontA(h, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "TEVRA-font");
     c.use_font(f);
-    LONG height = c.metrics().tmHeight;
-    EXPECT_LE(height, h);
-    EXPECT_GE(height, h - 2);
+    TEXTMETRICA tm = c.metrics();
+    EXPECT_EQ(tm.tmHeight, h);
+    EXPECT_EQ(tm.tmAscent + tm.tmDescent, h);
+    EXPECT_GT(tm.tmInternalLeading, 0);
+    EXPECT_LT(tm.tmInternalLeading, h / 3 + 2);
+    c.clear();
+    text_out(c.dc(), 2, 10, "gjq|[]{}");
+    EXPECT_GE(c.ink().top, 10) << h;
+    EXPECT_LE(c.ink().bottom, 10 + h) << h;
     c.use_font(nullptr);
     DeleteObject(f);
   }
@@ -143,7 +151,7 @@ TEST(FontMetrics, AnsiFixedFontIsFixedPitchWithA13PixelCell) {
   c.use_font(GetStockObject(ANSI_FIXED_FONT));
   TEXTMETRICA tm = c.metrics();
   EXPECT_EQ(tm.tmPitchAndFamily & TMPF_FIXED_PITCH, 0);
-  EXPECT_NEAR(tm.tmHeight, 13, 1);
+  EXPECT_EQ(tm.tmHeight, 13);
   EXPECT_EQ(c.extent("iiii").cx, c.extent("WWWW").cx);
   EXPECT_EQ(c.extent("iiii").cx, 4 * tm.tmAveCharWidth);
 
