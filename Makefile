@@ -1,5 +1,5 @@
 # The front door. Each target installs what is missing, builds with CMake and runs.
-.PHONY: all setup build run test test-debug test-asan bench clean
+.PHONY: all setup build run test test-debug test-asan test-fuzz bench clean
 
 JOBS ?= $(shell nproc)
 
@@ -19,7 +19,7 @@ run: build
 	  echo "The game is not built yet: there is nothing to run."; \
 	fi
 
-test: setup test-debug test-asan
+test: setup test-debug test-asan test-fuzz
 
 test-debug:
 	@cmake --preset debug >/dev/null
@@ -30,6 +30,20 @@ test-asan:
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan -j $(JOBS)
 	@ctest --preset asan -j $(JOBS)
+
+# Fuzz targets need clang's libFuzzer: a clang build of its own, each target run for 20 seconds.
+test-fuzz:
+	@if command -v clang++ >/dev/null 2>&1; then \
+	  cmake -S . -B build/fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	    -DCMAKE_BUILD_TYPE=Debug -DFROSTVEL_BENCH=OFF >/dev/null && \
+	  cmake --build build/fuzz --target script_reader_fuzz -j $(JOBS) && \
+	  mkdir -p build/fuzz/corpus/script_reader && \
+	  build/fuzz/fuzz/script_reader_fuzz -max_total_time=20 \
+	    $(CURDIR)/build/fuzz/corpus/script_reader $(CURDIR)/fuzz/script_seeds 2>build/fuzz/script_reader.log || \
+	    { tail -40 build/fuzz/script_reader.log; exit 1; }; \
+	else \
+	  echo "clang++ not found: fuzzing skipped"; \
+	fi
 
 bench: build
 	@for b in build/release/bench/*_bench; do [ -x "$$b" ] && "$$b" --benchmark_min_time=0.5; done; true
