@@ -35,7 +35,7 @@ struct HeadlessWindow {
   int frames = 0;  // presented so far, numbering the saved PNG files
 };
 
-enum class Kind { Click, Key, KeyDown, KeyUp, MenuCommand, Close };
+enum class Kind { Click, Key, KeyDown, KeyUp, AltKey, MenuCommand, Close };
 
 struct Input {
   Kind kind;
@@ -99,8 +99,8 @@ void present(NativeWindow *window, const uint32_t *pixels, int width, int height
 
 uint64_t now_ms() { return hl().clock; }
 
-void key_event(HWND hwnd, int vk, bool down, unsigned char ch, bool ctrl) {
-  input::key(hwnd, vk, down, down ? ch : 0, ctrl, false, false);
+void key_event(HWND hwnd, int vk, bool down, unsigned char ch, bool ctrl, bool alt = false) {
+  input::key(hwnd, vk, down, down ? ch : 0, ctrl, false, alt);
 }
 
 void deliver(const Input &in) {
@@ -134,6 +134,13 @@ void deliver(const Input &in) {
       }
       break;
     }
+    case Kind::AltKey:
+      if (GetFocus() != hwnd) input::focus(hwnd, true);
+      key_event(hwnd, VK_MENU, true, 0, false, true);
+      key_event(hwnd, in.vk, true, in.ch, false, true);
+      key_event(hwnd, in.vk, false, 0, false, true);
+      key_event(hwnd, VK_MENU, false, 0, false, false);
+      break;
     case Kind::MenuCommand:
       if (!user::click_menu_command(hwnd, in.id))
         std::fprintf(stderr, "winport headless: \"%s\" has no menu item %u; nothing clicked\n", in.title.c_str(),
@@ -259,6 +266,9 @@ void key_down(const std::string &title, int vk, unsigned char ch, bool ctrl, uin
 }
 void key_up(const std::string &title, int vk, bool ctrl, uint64_t at_ms) {
   display::schedule(Input{Kind::KeyUp, at_ms, title, 0, 0, vk, 0, ctrl});
+}
+void alt_key(const std::string &title, int vk, unsigned char ch, uint64_t at_ms) {
+  display::schedule(Input{Kind::AltKey, at_ms, title, 0, 0, vk, ch});
 }
 void menu_command(const std::string &title, UINT id, uint64_t at_ms) {
   display::schedule(Input{Kind::MenuCommand, at_ms, title, 0, 0, 0, 0, false, id});

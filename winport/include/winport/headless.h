@@ -41,6 +41,9 @@ void click(const std::string &title, int x, int y, uint64_t at_ms = kNextWait);
 void key(const std::string &title, int vk, unsigned char ch, bool ctrl = false, uint64_t at_ms = kNextWait);
 void key_down(const std::string &title, int vk, unsigned char ch, bool ctrl = false, uint64_t at_ms = kNextWait);
 void key_up(const std::string &title, int vk, bool ctrl = false, uint64_t at_ms = kNextWait);
+// A key pressed and released while Alt is held (Alt goes down before it and up after it), as
+// for a menu mnemonic.
+void alt_key(const std::string &title, int vk, unsigned char ch, uint64_t at_ms = kNextWait);
 // Choose the menu item with this command identifier, as if the user picked it with the mouse.
 void menu_command(const std::string &title, UINT id, uint64_t at_ms = kNextWait);
 // Click the window's close box.
