@@ -25,8 +25,9 @@
 namespace winport::gdi::font {
 namespace {
 
-// Glyphs of sizes up to this em are kept once rendered; larger ones are rendered when drawn.
-constexpr int kGlyphCacheMaxEm = 96;
+// Glyphs of sizes up to this em (every size TEVRA asks for) are kept once rendered; larger ones
+// are rendered each time they are drawn, to keep memory bounded.
+constexpr int kGlyphCacheMaxEm = 128;
 constexpr size_t kMaxRequests = 256;
 constexpr size_t kMaxFaces = 64;
 constexpr size_t kMaxSizes = 32;
@@ -307,7 +308,12 @@ class Mapper {
       size = std::make_shared<FtFaceSize>(library_, *info, choice);
     else
       size = std::make_shared<EmptyFaceSize>(choice.em);
-    if (sizes_.size() >= kMaxSizes) sizes_.clear();
+    if (sizes_.size() >= kMaxSizes) {
+      // Requests hold sizes too: drop them with the sizes, so at most kMaxSizes stay alive
+      // (besides those that live fonts still use).
+      sizes_.clear();
+      requests_.clear();
+    }
     sizes_.emplace(std::move(key), size);
     return size;
   }

@@ -296,3 +296,29 @@ TEST(FontLifetime, FontsMadeAndDeletedForEveryCallKeepWorking) {
   // The DC's default font is back and still measures text.
   EXPECT_GT(c.extent("tick").cx, 0);
 }
+
+TEST(FontLifetime, AFontKeepsItsFaceWhileManyOtherSizesComeAndGo) {
+  Canvas c(100, 40);
+  HFONT kept = CreateFontA(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "TEVRA-font");
+  c.use_font(kept);
+  text_out(c.dc(), 2, 2, "Kept");
+  std::vector<COLORREF> before = c.pixels();
+
+  // Enough distinct sizes to overflow every cache the mapper keeps.
+  HDC other = CreateCompatibleDC(nullptr);
+  for (int em = 1; em <= 400; ++em) {
+    HFONT f = CreateFontA(-em, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, em % 2 ? "TEVRA-font" : "x");
+    HGDIOBJ old = SelectObject(other, f);
+    SIZE size;
+    GetTextExtentPointA(other, "Ab", 2, &size);
+    SelectObject(other, old);
+    DeleteObject(f);
+  }
+  DeleteDC(other);
+
+  c.clear();
+  text_out(c.dc(), 2, 2, "Kept");
+  EXPECT_EQ(c.pixels(), before);
+  c.use_font(nullptr);
+  DeleteObject(kept);
+}
