@@ -144,7 +144,9 @@ class FtFaceSize : public FaceSize {
       advances_[c] = std::max(0, static_cast<int>((face_->glyph->advance.x + 32) >> 6));
     }
     for (int c = 32; c < 256; ++c) m.max_char_width = std::max(m.max_char_width, advances_[c]);
-    m.ave_char_width = info.avg_char_width > 0
+    // A fixed-pitch face's average is its one advance; otherwise the face's own average, if it
+    // states one, as GDI reports it.
+    m.ave_char_width = !m.fixed_pitch && info.avg_char_width > 0
                            ? static_cast<int>((em * info.avg_char_width + upem / 2) / upem)
                            : advances_['x'];
   }

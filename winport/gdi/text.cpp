@@ -120,10 +120,11 @@ void draw_text(DC &dc, Surface &surface, int x, int y, const char *s, int n) {
   font::FaceSize &face = font::resolve(font_of(dc));
   const font::Metrics &m = face.metrics();
   const int64_t top = y, bottom = int64_t{y} + face.cell_height();
-  const int64_t width = extent_of(face, s, n);
 
-  if (dc.bk_mode == OPAQUE)
-    fill_clipped(surface, x, top, int64_t{x} + width, bottom, pixel_from_colorref(dc.bk_color));
+  if (dc.bk_mode == OPAQUE) {
+    const int64_t right = int64_t{x} + extent_of(face, s, n);
+    fill_clipped(surface, x, top, right, bottom, pixel_from_colorref(dc.bk_color));
+  }
 
   // Ink may reach beyond the cell (overhangs, accents); allow a margin of a few ems around it.
   const int64_t margin = 2 * int64_t{m.em} + 2;
