@@ -6,41 +6,27 @@
 #include <cstring>
 #include <vector>
 
+#include "canvas.h"
+
 namespace {
 
-const COLORREF kWhite = RGB(255, 255, 255);
+using gdi_test::kWhite;
 
-// A white memory canvas with one font selected; it restores and deletes everything it made.
-class Canvas {
+// The pixel-test canvas with a font selected; it puts the DC's own font back and deletes the fonts
+// it made.
+class Canvas : public gdi_test::Canvas {
  public:
-  Canvas(int width, int height) : width_(width), height_(height) {
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateCompatibleBitmap(dc_, width, height);
-    old_bitmap_ = SelectObject(dc_, bitmap_);
-    clear();
-  }
-  ~Canvas() {
-    use_font(nullptr);
-    SelectObject(dc_, old_bitmap_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  HDC dc() const { return dc_; }
-  int width() const { return width_; }
-  int height() const { return height_; }
+  using gdi_test::Canvas::Canvas;
+  ~Canvas() { use_font(nullptr); }
 
-  void clear() {
-    for (int y = 0; y < height_; ++y)
-      for (int x = 0; x < width_; ++x) SetPixel(dc_, x, y, kWhite);
-  }
-  // Selects a font made like the renderer makes its fonts (em height h, face "TEVRA-font"), or a
-  // stock font, or the DC's default again (nullptr).
+  // Selects the given font, or the DC's default again (nullptr).
   void use_font(HGDIOBJ font) {
-    HGDIOBJ previous = SelectObject(dc_, font ? font : old_font_);
+    HGDIOBJ previous = SelectObject(dc(), font ? font : old_font_);
     if (!old_font_) old_font_ = previous;
     if (own_font_ && own_font_ != font) DeleteObject(own_font_);
     own_font_ = nullptr;
   }
+  // Selects a font made as TEVRA's renderer makes its fonts: em height `em`, face "TEVRA-font".
   void use_em(int em) {
     HFONT f = CreateFontA(-em, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "TEVRA-font");
@@ -49,41 +35,29 @@ class Canvas {
   }
   TEXTMETRICA metrics() const {
     TEXTMETRICA tm = {};
-    EXPECT_TRUE(GetTextMetricsA(dc_, &tm));
+    EXPECT_TRUE(GetTextMetricsA(dc(), &tm));
     return tm;
   }
   SIZE extent(const char *s) const { return extent(s, static_cast<int>(strlen(s))); }
   SIZE extent(const char *s, int n) const {
     SIZE size = {-1, -1};
-    EXPECT_TRUE(GetTextExtentPointA(dc_, s, n, &size));
+    EXPECT_TRUE(GetTextExtentPointA(dc(), s, n, &size));
     return size;
   }
-  std::vector<COLORREF> pixels() const {
+  std::vector<COLORREF> all_pixels() const {
     std::vector<COLORREF> p;
-    for (int y = 0; y < height_; ++y)
-      for (int x = 0; x < width_; ++x) p.push_back(GetPixel(dc_, x, y));
+    for (int y = 0; y < height(); ++y)
+      for (int x = 0; x < width(); ++x) p.push_back(GetPixel(dc(), x, y));
     return p;
   }
   // The bounding box of every pixel that is not white; right and bottom exclusive.
   RECT ink() const {
-    RECT r = {INT_MAX, INT_MAX, INT_MIN, INT_MIN};
-    for (int y = 0; y < height_; ++y)
-      for (int x = 0; x < width_; ++x)
-        if (GetPixel(dc_, x, y) != kWhite) {
-          r.left = std::min<LONG>(r.left, x);
-          r.top = std::min<LONG>(r.top, y);
-          r.right = std::max<LONG>(r.right, x + 1);
-          r.bottom = std::max<LONG>(r.bottom, y + 1);
-        }
-    return r;
+    RECT r = gdi_test::bounds(painted());
+    return {r.left, r.top, r.right + 1, r.bottom + 1};
   }
-  bool blank() const { return ink().left == INT_MAX; }
+  bool blank() const { return painted().empty(); }
 
  private:
-  int width_, height_;
-  HDC dc_;
-  HBITMAP bitmap_;
-  HGDIOBJ old_bitmap_;
   HGDIOBJ old_font_ = nullptr;
   HGDIOBJ own_font_ = nullptr;
 };
@@ -197,10 +171,10 @@ TEST(TextOut, ExtentsAreTheSumOfTheAdvancesThatDrawingUses) {
 
   // Drawing the string at once equals drawing each character at its measured pen position.
   text_out(c.dc(), 3, 5, text);
-  std::vector<COLORREF> whole = c.pixels();
+  std::vector<COLORREF> whole = c.all_pixels();
   c.clear();
   for (int i = 0; i < n; ++i) TextOutA(c.dc(), 3 + c.extent(text, i).cx, 5, text + i, 1);
-  EXPECT_EQ(c.pixels(), whole);
+  EXPECT_EQ(c.all_pixels(), whole);
 }
 
 TEST(TextOut, Latin1BytesDrawTheirOwnGlyphs) {
@@ -210,11 +184,11 @@ TEST(TextOut, Latin1BytesDrawTheirOwnGlyphs) {
   EXPECT_GT(c.extent(e_acute).cx, 0);
   SetBkMode(c.dc(), TRANSPARENT);
   TextOutA(c.dc(), 5, 5, "e", 1);
-  std::vector<COLORREF> plain = c.pixels();
+  std::vector<COLORREF> plain = c.all_pixels();
   c.clear();
   TextOutA(c.dc(), 5, 5, e_acute, 1);
   EXPECT_FALSE(c.blank());
-  EXPECT_NE(c.pixels(), plain);
+  EXPECT_NE(c.all_pixels(), plain);
 }
 
 TEST(BackgroundMode, OpaqueFillsTheCellsAndTransparentLeavesThem) {
@@ -247,7 +221,7 @@ TEST(BackgroundMode, OpaqueFillsTheCellsAndTransparentLeavesThem) {
   EXPECT_EQ(GetBkMode(c.dc()), TRANSPARENT);
   EXPECT_EQ(GetPixel(c.dc(), 10, 8), kWhite);
   EXPECT_FALSE(c.blank());
-  for (COLORREF p : c.pixels()) EXPECT_NE(p, green);
+  for (COLORREF p : c.all_pixels()) EXPECT_NE(p, green);
 }
 
 TEST(TextOut, NothingToDrawDrawsNothing) {
@@ -302,7 +276,7 @@ TEST(FontLifetime, AFontKeepsItsFaceWhileManyOtherSizesComeAndGo) {
   HFONT kept = CreateFontA(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "TEVRA-font");
   c.use_font(kept);
   text_out(c.dc(), 2, 2, "Kept");
-  std::vector<COLORREF> before = c.pixels();
+  std::vector<COLORREF> before = c.all_pixels();
 
   // Enough distinct sizes to overflow every cache the mapper keeps.
   HDC other = CreateCompatibleDC(nullptr);
@@ -318,7 +292,7 @@ TEST(FontLifetime, AFontKeepsItsFaceWhileManyOtherSizesComeAndGo) {
 
   c.clear();
   text_out(c.dc(), 2, 2, "Kept");
-  EXPECT_EQ(c.pixels(), before);
+  EXPECT_EQ(c.all_pixels(), before);
   c.use_font(nullptr);
   DeleteObject(kept);
 }
