@@ -64,7 +64,7 @@ bool read_canvas(Image *image) {
 // Hands the canvas to the frame hook as the next frame.
 void take_frame() {
   const long number = run.frames++;
-  if (!run.hooks->frame) return;
+  if (!run.hooks->frame || (run.hooks->wants && !run.hooks->wants(number))) return;
   Image image;
   if (!read_canvas(&image)) image = Image{CANVAS_WIDTH, CANVAS_HEIGHT, std::vector<uint32_t>(CANVAS_WIDTH * CANVAS_HEIGHT)};
   run.hooks->frame(number, image);
@@ -92,7 +92,8 @@ void on_console_line(const char *line, void *) {
 
 // The game waits for input that will never come: the script ended before the game did.
 void on_stuck() {
-  if (run.script_ended) return;
+  // Once the window is gone the game needs no input to end: it is not stuck, only polling.
+  if (run.script_ended || !winport::headless::find_window(GRAPHICS_WINDOW)) return;
   run.script_ended = true;
   winport::headless::close(GRAPHICS_WINDOW);
 }

@@ -24,6 +24,8 @@ constexpr int kReplayFailed = 2;  // the run could not be set up (see the error 
 struct ReplayHooks {
   // Each frame with its number; unset: the canvas is never read.
   std::function<void(long number, const Image &canvas)> frame;
+  // Which frames to hand to `frame`; unset: all of them.
+  std::function<bool(long number)> wants;
   // Each console line as the library wrote it (normally ending in a newline).
   std::function<void(const char *line)> console;
   // At the start of each wait, after the frame of that wait; `number` is that frame's number. A test
