@@ -54,6 +54,11 @@ void mouse_button(HWND hwnd, int button, bool down, int x, int y) {
   if (w == nullptr) return;
   static const int kVk[] = {0, VK_LBUTTON, 0x04, 0x02};
   if (button >= 1 && button <= 3) set_key(kVk[button], down);
+  // Pressing a button on a window activates it, and the keyboard follows.
+  if (down && state().focus != hwnd) {
+    user::move_focus(hwnd);
+    if ((w = find_window(hwnd)) == nullptr) return;
+  }
   if (button == 1 && user::menu_mouse_button(*w, down, x, y)) return;
   if (button != 1 && user::menu_active(*w)) return;
   int top = user::menu_bar_height(*w);
