@@ -1,10 +1,12 @@
 // console.cpp — the text console in the "TEVRA Text" window.
 //
 // Owns the ring of the last 25 lines, each in its own movable memory block. Promises: every line
-// is kept exactly as formatted (cut to 1,023 characters) and drawn at once at the bottom of the
-// window, earlier lines scrolling up; a repaint redraws the kept lines, oldest highest; memory stays
-// bounded by the ring; keys pressed in the console reach the graphics window's shortcuts. While the
-// console is hidden, lines are kept but not drawn, since the repaint that shows it draws them all.
+// is kept exactly as formatted (cut to 1,023 characters) and drawn at the bottom of the window,
+// earlier lines scrolling up, by the next message-pump step (all lines since the previous step in one
+// scroll, so logging a whole frame costs little); a repaint redraws the kept lines, oldest highest;
+// memory stays bounded by the ring; keys pressed in the console reach the graphics window's
+// shortcuts. While the console is hidden, lines are kept but not drawn, since the repaint that shows
+// it draws them all.
 // With TEVRA_ECHO=1 in the environment every line is also written to standard error.
 #include "internal.h"
 
@@ -24,6 +26,9 @@ HGLOBAL console_lines[kRingSize] = {};
 int32_t console_first = -1;
 int32_t console_next = 0;
 int echo = -1; // -1 until the environment has been read
+// Lines kept while the console was shown and not drawn yet. Drawing waits for the next message-pump
+// step, where all of them cost one scroll: a frame's worth of logged drawing calls stays cheap.
+int undrawn = 0;
 
 bool echo_enabled() {
   if (echo < 0) {
@@ -56,9 +61,45 @@ void store_line(const char *text, size_t length) {
   console_next = (console_next + 1) % kRingSize;
 }
 
+bool console_visible() { return text_window && IsWindowVisible(text_window); }
+
+// Scrolls the console up by `count` lines and draws the texts, oldest first, in the freed strip at
+// the bottom, each without one trailing newline: the same pixels as drawing them one at a time.
+void scroll_and_draw(const char *const *texts, int count) {
+  if (count <= 0 || !console_visible()) return;
+  HDC dc = GetDC(text_window);
+  HGDIOBJ old_font = SelectObject(dc, GetStockObject(ANSI_FIXED_FONT));
+  TEXTMETRICA metrics;
+  GetTextMetricsA(dc, &metrics);
+  const int h = metrics.tmHeight + metrics.tmExternalLeading;
+
+  ScrollDC(dc, 0, -h * count, nullptr, nullptr, nullptr, nullptr);
+
+  RECT client;
+  GetClientRect(text_window, &client);
+  HBRUSH brush = CreateSolidBrush(GetBkColor(dc));
+  HGDIOBJ old_brush = SelectObject(dc, brush);
+  HGDIOBJ old_pen = SelectObject(dc, GetStockObject(NULL_PEN));
+  // One pixel past the bottom: a rectangle without an outline stops one short of its edge.
+  Rectangle(dc, client.left, client.bottom - h * count, client.right, client.bottom + 1);
+  SelectObject(dc, old_pen);
+  SelectObject(dc, old_brush);
+  DeleteObject(brush);
+
+  for (int i = 0; i < count; ++i) {
+    int n = static_cast<int>(std::strlen(texts[i]));
+    if (n > 0 && texts[i][n - 1] == '\n') --n;
+    TextOutA(dc, client.left + 5, client.bottom - h * (count - i), texts[i], n);
+  }
+
+  SelectObject(dc, old_font);
+  ReleaseDC(text_window, dc);
+}
+
 void repaint(HWND window) {
   PAINTSTRUCT paint;
   BeginPaint(window, &paint);
+  undrawn = 0; // the repaint draws every kept line
   if (console_first >= 0) {
     int index = console_first;
     do {
@@ -75,33 +116,25 @@ void repaint(HWND window) {
 
 } // namespace
 
-void console_draw_line(char *text) {
-  if (!text_window || !IsWindowVisible(text_window)) return;
-  HDC dc = GetDC(text_window);
-  HGDIOBJ old_font = SelectObject(dc, GetStockObject(ANSI_FIXED_FONT));
-  TEXTMETRICA metrics;
-  GetTextMetricsA(dc, &metrics);
-  const int h = metrics.tmHeight + metrics.tmExternalLeading;
+// The kept text is only read: a line looks the same however often the console is repainted.
+void console_draw_line(const char *text) { scroll_and_draw(&text, 1); }
 
-  ScrollDC(dc, 0, -h, nullptr, nullptr, nullptr, nullptr);
-
-  RECT client;
-  GetClientRect(text_window, &client);
-  HBRUSH brush = CreateSolidBrush(GetBkColor(dc));
-  HGDIOBJ old_brush = SelectObject(dc, brush);
-  HGDIOBJ old_pen = SelectObject(dc, GetStockObject(NULL_PEN));
-  // One pixel past the bottom: a rectangle without an outline stops one short of its edge.
-  Rectangle(dc, client.left, client.bottom - h, client.right, client.bottom + 1);
-  SelectObject(dc, old_pen);
-  SelectObject(dc, old_brush);
-  DeleteObject(brush);
-
-  int n = static_cast<int>(std::strlen(text));
-  if (n > 0 && text[n - 1] == '\n') text[--n] = '\0';
-  TextOutA(dc, client.left + 5, client.bottom - h, text, n);
-
-  SelectObject(dc, old_font);
-  ReleaseDC(text_window, dc);
+void console_flush() {
+  if (undrawn == 0) return;
+  const char *texts[kRingSize];
+  int indices[kRingSize];
+  int count = 0;
+  // The newest `undrawn` lines, oldest first: walk back from the slot before console_next.
+  for (int i = undrawn; i >= 1; --i) {
+    const int index = ((console_next - i) % kRingSize + kRingSize) % kRingSize;
+    const char *text = console_lines[index] ? static_cast<const char *>(GlobalLock(console_lines[index])) : nullptr;
+    if (!text) continue;
+    indices[count] = index;
+    texts[count++] = text;
+  }
+  scroll_and_draw(texts, count);
+  for (int i = 0; i < count; ++i) GlobalUnlock(console_lines[indices[i]]);
+  undrawn = 0;
 }
 
 LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -140,6 +173,7 @@ void console_reset() {
   console_first = -1;
   console_next = 0;
   echo = -1;
+  undrawn = 0;
 }
 
 } // namespace tevra
@@ -165,6 +199,6 @@ extern "C" int32_t tevra_log(const char *format, ...) {
     std::fputs(buffer, stderr);
     if (n == 0 || buffer[n - 1] != '\n') std::fputc('\n', stderr);
   }
-  console_draw_line(buffer); // draws from the local buffer, not the stored copy
+  if (console_visible() && undrawn < kRingSize) ++undrawn; // drawn by the next pump step
   return result;
 }

@@ -28,6 +28,7 @@ enum class Pump { kEmpty, kDispatched, kQuit };
 
 // One pass of the message pump: at most one message, never blocking, then the present step.
 Pump pump_step() {
+  console_flush();
   MSG msg;
   if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     present_step();

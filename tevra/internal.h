@@ -93,7 +93,8 @@ void script_close_library(); // tevra_close: writes a pending periodic run, then
 void script_reset();
 
 // ---- Console (console.cpp) -----------------------------------------------------------------------
-void console_draw_line(char *text);
+void console_draw_line(const char *text); // scrolls up one line, draws text without one trailing newline
+void console_flush(); // draws the lines logged since the last pump step
 LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 void console_reset();
 void console_each_line(void (*visit)(const char *line, void *ctx), void *ctx); // oldest first

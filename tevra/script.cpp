@@ -250,6 +250,9 @@ void script_record_hook(int32_t kind, int32_t x, int32_t y, char key) {
     pending_periodic = 0;
   }
   script_write_event(kind, x, y, key);
+  // A program may end right after its quit without closing the library: the recording must
+  // already be complete in the file then.
+  if (kind == TEVRA_QUIT && script_file) std::fflush(script_file);
 }
 
 void script_close_library() {

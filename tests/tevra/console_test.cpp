@@ -56,3 +56,43 @@ TEST_F(Console, LinesLoggedWhileHiddenAppearWhenShown) {
 
 } // namespace
 } // namespace tevra_test
+
+namespace tevra_test {
+namespace {
+
+std::vector<COLORREF> console_pixels() {
+  HWND text = headless::find_window(kText);
+  RECT client;
+  GetClientRect(text, &client);
+  HDC dc = GetDC(text);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < client.bottom; ++y)
+    for (int x = 0; x < 300; ++x) pixels.push_back(GetPixel(dc, x, y));
+  ReleaseDC(text, dc);
+  return pixels;
+}
+
+TEST_F(Console, LinesDrawnAtTheNextWaitMatchARepaint) {
+  open();
+  tevra_show_text_window(1);
+  click_logical(0, 0, 100);
+  wait();
+  for (int i = 1; i <= 30; ++i) tevra_log("line %d%s", i, i % 2 ? "\n" : "\n\n");
+  click_logical(0, 0, 200);
+  wait(); // the 30 lines are drawn here, in one scroll
+  const std::vector<COLORREF> drawn = console_pixels();
+  EXPECT_NE(std::count(drawn.begin(), drawn.end(), RGB(255, 255, 255)), static_cast<long>(drawn.size()));
+
+  // Repaints from the ring, line by line, twice: each looks the same as the lines drawn at once.
+  for (uint64_t t : {300, 400}) {
+    InvalidateRect(headless::find_window(kText), nullptr, TRUE);
+    click_logical(0, 0, t);
+    wait();
+    const std::vector<COLORREF> repainted = console_pixels();
+    EXPECT_EQ(std::count(repainted.begin(), repainted.end(), 0) , std::count(drawn.begin(), drawn.end(), 0));
+    EXPECT_TRUE(repainted == drawn) << "repaint at " << t;
+  }
+}
+
+} // namespace
+} // namespace tevra_test

@@ -79,14 +79,14 @@ TEST_F(EventStream, ArmedPeriodicEventGivesWayToClicksAndQuitButNotToHalt) {
   EXPECT_EQ(e.y, 4);
   EXPECT_EQ(wait().kind, TEVRA_PERIODIC); // a new one is armed and comes at the next tick
 
-  headless::menu_command(kGraphics, 8, 250); // Quit while a periodic event is armed
+  headless::menu_command(kGraphics, 8, 150); // Quit while a periodic event is armed
   EXPECT_EQ(wait().kind, TEVRA_QUIT);
-  EXPECT_EQ(headless::now_ms(), 250u);
+  EXPECT_EQ(headless::now_ms(), 150u);
   EXPECT_TRUE(IsWindow(headless::find_window(kGraphics))) << "quit by command leaves the window";
 
-  headless::menu_command(kGraphics, 2, 350); // Halt while armed: still delivered
+  headless::menu_command(kGraphics, 2, 170); // Halt while armed: still delivered
   EXPECT_EQ(wait().kind, TEVRA_PERIODIC);
-  EXPECT_EQ(headless::now_ms(), 400u);
+  EXPECT_EQ(headless::now_ms(), 200u);
   click_logical(0, 0, 3000);
   EXPECT_EQ(wait().kind, TEVRA_MOUSE);
 }

@@ -66,7 +66,7 @@ TEST_F(Script, RecordingAndPlaybackRoundTrip) {
   expect(wait(), TEVRA_KBD, 0, 0, 'a');
   expect(wait(), TEVRA_KBD, 0, 0, static_cast<char>(0xE9));
   expect(wait(), TEVRA_PERIODIC);
-  EXPECT_EQ(headless::now_ms(), start) << "a playing script never waits for the clock";
+  EXPECT_LT(headless::now_ms() - start, 50u) << "a playing script never waits for a tick";
   EXPECT_TRUE(console.empty());
   click_logical(1, 1, start + 100);
   expect(wait(), TEVRA_MOUSE, 1, 1); // the end is reported and live input takes over
