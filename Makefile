@@ -50,3 +50,10 @@ bench: build
 
 clean:
 	rm -rf build
+
+# Regenerates the golden frames of the end-to-end tests (and the README's screenshots) from
+# tests/golden/game.scr. Look at every changed image before committing it.
+goldens: setup
+	@cmake --preset debug >/dev/null
+	@cmake --build --preset debug --target frostvel-replay -j $(JOBS)
+	@bash tools/make-goldens.sh build/debug
