@@ -1,5 +1,5 @@
 # The front door. Each target installs what is missing, builds with CMake and runs.
-.PHONY: all setup build run test test-debug test-asan test-fuzz bench clean
+.PHONY: all setup build run test test-debug test-asan test-fuzz bench clean goldens
 
 JOBS ?= $(shell nproc)
 
