@@ -1,12 +1,245 @@
-// shapes.cpp — placeholder entry points until the rasteriser lands; they draw nothing yet.
-#include "gdi/objects.h"
+// shapes.cpp — the shape entry points: Rectangle, Ellipse, Polygon, LineTo and FillRect.
+//
+// Each takes the DC's current pen and brush and turns the call into spans. Coverage is GDI's:
+// boxes exclude their right and bottom edges; a cosmetic pen (width 0 or 1) outlines the
+// inclusive box and the brush fills inside it; a wider PS_SOLID pen is centred on that outline;
+// with NULL_PEN a rectangle fills one pixel less on the right and at the bottom. Rectangles and
+// ellipses with cosmetic pens are written row by row straight away; shapes with several parts go
+// through a SpanCollector.
+#include <algorithm>
+#include <utility>
+
+#include "gdi/raster.h"
+
+using namespace winport::gdi;
+using winport::Surface;
+
+namespace {
+
+// What a drawing call needs from its DC, resolved once.
+struct Paint {
+  DC *dc = nullptr;
+  Surface *surface = nullptr;
+  i64 pen_width = 0;  // 0: no outline, 1: cosmetic, more: geometric
+  uint32_t pen_pixel = 0;
+  bool fills = false;  // the brush paints
+  uint32_t brush_pixel = 0;
+
+  const uint32_t *pen() const { return pen_width > 0 ? &pen_pixel : nullptr; }
+  const uint32_t *brush() const { return fills ? &brush_pixel : nullptr; }
+  // Outline and interior in one colour: rows can be written as whole spans.
+  bool one_colour() const { return pen_width > 0 && fills && pen_pixel == brush_pixel; }
+};
+
+bool begin(HDC hdc, Paint &p) {
+  p.dc = dc_from_handle(hdc);
+  if (!p.dc || !p.dc->surface) return false;
+  p.surface = p.dc->surface.get();
+  p.pen_width = pen_kind_width(p.dc->pen);
+  if (p.dc->pen) p.pen_pixel = winport::pixel_from_colorref(p.dc->pen->color);
+  p.fills = p.dc->brush && !p.dc->brush->hollow;
+  if (p.fills) p.brush_pixel = winport::pixel_from_colorref(p.dc->brush->color);
+  return true;
+}
+
+void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint32_t pixel) {
+  const RowRange rows = visible_rows(s, top, bottom - 1);
+  for (i64 y = rows.first; y <= rows.last; ++y) fill_span(s, y, left, right, pixel);
+}
+
+// Wide-pen outline of the inclusive box [l, r] x [t, b] plus the brush inside the pen.
+void wide_box(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
+  Surface &s = *p.surface;
+  const i64 w = p.pen_width;
+  const POINT corners[4] = {{static_cast<LONG>(l), static_cast<LONG>(t)},
+                            {static_cast<LONG>(r), static_cast<LONG>(t)},
+                            {static_cast<LONG>(r), static_cast<LONG>(b)},
+                            {static_cast<LONG>(l), static_cast<LONG>(b)}};
+  SpanCollector c(s);
+  wide_polyline(c, s, corners, 4, true, w);
+  if (p.fills) {
+    const i64 il = l + (w + 1) / 2, ir = r - w / 2 - 1, it = t + (w + 1) / 2, ib = b - w / 2 - 1;
+    const RowRange rows = visible_rows(s, it, ib);
+    if (il <= ir)
+      for (i64 y = rows.first; y <= rows.last; ++y) c.add(SpanCollector::Interior, y, il, ir + 1);
+  }
+  c.write(s, p.pen(), p.brush());
+}
+
+// The ellipse in the inclusive box with a cosmetic pen: a pixel is outline when one of its four
+// neighbours lies outside the ellipse, so the outline is one pixel thin and 8-connected.
+void cosmetic_ellipse(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
+  Surface &s = *p.surface;
+  const RowRange rows = visible_rows(s, t, b);
+  if (rows.first > rows.last) return;
+  struct RowSpan {
+    bool on = false;
+    i64 x0 = 0, x1 = -1;
+  };
+  auto span_at = [&](i64 y) {
+    RowSpan span;
+    span.on = ellipse_row(l, t, r, b, y, span.x0, span.x1);
+    return span;
+  };
+  RowSpan above = span_at(rows.first - 1), here = span_at(rows.first);
+  for (i64 y = rows.first; y <= rows.last; ++y) {
+    const RowSpan below = span_at(y + 1);
+    if (p.one_colour()) {
+      fill_span(s, y, here.x0, here.x1 + 1, p.pen_pixel);
+    } else {
+      // Interior: inside this row (one pixel in from each end) and inside both neighbours.
+      i64 in0 = here.x0 + 1, in1 = here.x1 - 1;
+      if (!above.on || !below.on) {
+        in0 = 1;
+        in1 = 0;
+      } else {
+        in0 = std::max({in0, above.x0, below.x0});
+        in1 = std::min({in1, above.x1, below.x1});
+      }
+      if (in0 > in1) {
+        fill_span(s, y, here.x0, here.x1 + 1, p.pen_pixel);
+      } else {
+        fill_span(s, y, here.x0, in0, p.pen_pixel);
+        fill_span(s, y, in1 + 1, here.x1 + 1, p.pen_pixel);
+        if (p.fills) fill_span(s, y, in0, in1 + 1, p.brush_pixel);
+      }
+    }
+    above = here;
+    here = below;
+  }
+}
+
+// A filled ellipse with no outline.
+void plain_ellipse(Surface &s, i64 l, i64 t, i64 r, i64 b, uint32_t pixel) {
+  const RowRange rows = visible_rows(s, t, b);
+  for (i64 y = rows.first; y <= rows.last; ++y) {
+    i64 x0, x1;
+    if (ellipse_row(l, t, r, b, y, x0, x1)) fill_span(s, y, x0, x1 + 1, pixel);
+  }
+}
+
+// A wide pen centred on the ellipse: the ring between the ellipse grown by the pen's reach
+// outwards and the one shrunk by its reach inwards; the brush fills the inner one.
+void wide_ellipse(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
+  Surface &s = *p.surface;
+  const i64 w = p.pen_width, before = w / 2, after = (w + 1) / 2;
+  const i64 ol = l - before, ot = t - before, orr = r + after - 1, ob = b + after - 1;
+  const i64 il = l + after, it = t + after, ir = r - before - 1, ib = b - before - 1;
+  const RowRange rows = visible_rows(s, ot, ob);
+  for (i64 y = rows.first; y <= rows.last; ++y) {
+    i64 o0, o1, i0, i1;
+    if (!ellipse_row(ol, ot, orr, ob, y, o0, o1)) continue;
+    if (!ellipse_row(il, it, ir, ib, y, i0, i1)) {
+      fill_span(s, y, o0, o1 + 1, p.pen_pixel);
+      continue;
+    }
+    if (p.one_colour()) {
+      fill_span(s, y, o0, o1 + 1, p.pen_pixel);
+      continue;
+    }
+    fill_span(s, y, o0, i0, p.pen_pixel);
+    fill_span(s, y, i1 + 1, o1 + 1, p.pen_pixel);
+    if (p.fills) fill_span(s, y, i0, i1 + 1, p.brush_pixel);
+  }
+}
+
+}  // namespace
 
 extern "C" {
-BOOL WINAPI Rectangle(HDC, int, int, int, int) { return FALSE; }
-BOOL WINAPI Ellipse(HDC, int, int, int, int) { return FALSE; }
-BOOL WINAPI Polygon(HDC, const POINT *, int) { return FALSE; }
-BOOL WINAPI LineTo(HDC, int, int) { return FALSE; }
-int WINAPI FillRect(HDC, const RECT *, HBRUSH) { return 0; }
-BOOL WINAPI BitBlt(HDC, int, int, int, int, HDC, int, int, DWORD) { return FALSE; }
-BOOL WINAPI ScrollDC(HDC, int, int, const RECT *, const RECT *, HRGN, LPRECT) { return FALSE; }
+
+BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
+  Paint p;
+  if (!begin(hdc, p)) return FALSE;
+  i64 l = left, t = top, r = right, b = bottom;
+  if (l > r) std::swap(l, r);
+  if (t > b) std::swap(t, b);
+  if (l == r || t == b) return TRUE;
+  Surface &s = *p.surface;
+
+  if (p.pen_width == 0) {
+    if (p.fills) fill_box(s, l, t, r - 1, b - 1, p.brush_pixel);
+  } else if (p.pen_width >= 2) {
+    wide_box(p, l, t, r - 1, b - 1);
+  } else if (p.one_colour() || r - l <= 2 || b - t <= 2) {
+    // Nothing lies inside the outline, or it does not matter what does.
+    fill_box(s, l, t, r, b, p.pen_pixel);
+  } else {
+    fill_span(s, t, l, r, p.pen_pixel);
+    fill_span(s, b - 1, l, r, p.pen_pixel);
+    const RowRange rows = visible_rows(s, t + 1, b - 2);
+    for (i64 y = rows.first; y <= rows.last; ++y) {
+      fill_span(s, y, l, l + 1, p.pen_pixel);
+      fill_span(s, y, r - 1, r, p.pen_pixel);
+      if (p.fills) fill_span(s, y, l + 1, r - 1, p.brush_pixel);
+    }
+  }
+  return TRUE;
 }
+
+BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
+  Paint p;
+  if (!begin(hdc, p)) return FALSE;
+  i64 l = left, t = top, r = right, b = bottom;
+  if (l > r) std::swap(l, r);
+  if (t > b) std::swap(t, b);
+  if (l == r || t == b) return TRUE;
+
+  if (p.pen_width == 0) {
+    // Like a rectangle without a pen, the fill stops one pixel short on the right and bottom.
+    if (p.fills && r - l >= 2 && b - t >= 2) plain_ellipse(*p.surface, l, t, r - 2, b - 2, p.brush_pixel);
+  } else if (p.pen_width >= 2) {
+    wide_ellipse(p, l, t, r - 1, b - 1);
+  } else {
+    cosmetic_ellipse(p, l, t, r - 1, b - 1);
+  }
+  return TRUE;
+}
+
+BOOL WINAPI Polygon(HDC hdc, const POINT *apt, int cpt) {
+  Paint p;
+  if (!begin(hdc, p) || !apt || cpt < 2) return FALSE;
+  Surface &s = *p.surface;
+  SpanCollector c(s);
+  if (p.fills) polygon_interior(c, s, apt, cpt, p.dc->poly_fill_mode);
+  if (p.pen_width == 1) {
+    for (int i = 0; i < cpt; ++i) {
+      const POINT &a = apt[i], &b = apt[(i + 1) % cpt];
+      cosmetic_line(c, s, a.x, a.y, b.x, b.y);
+    }
+  } else if (p.pen_width >= 2) {
+    wide_polyline(c, s, apt, cpt, true, p.pen_width);
+  }
+  c.write(s, p.pen(), p.brush());
+  return TRUE;
+}
+
+BOOL WINAPI LineTo(HDC hdc, int x, int y) {
+  Paint p;
+  if (!begin(hdc, p)) return FALSE;
+  const POINT from = p.dc->position;
+  p.dc->position = {x, y};
+  if (p.pen_width == 1) {
+    cosmetic_line(*p.surface, from.x, from.y, x, y, p.pen_pixel);
+  } else if (p.pen_width >= 2) {
+    const POINT ends[2] = {from, {x, y}};
+    SpanCollector c(*p.surface);
+    wide_polyline(c, *p.surface, ends, 2, false, p.pen_width);
+    c.write(*p.surface, p.pen(), nullptr);
+  }
+  return TRUE;
+}
+
+// FillRect belongs to USER32 in Win32; it is only a brush fill of [left, right) x [top, bottom).
+int WINAPI FillRect(HDC hDC, const RECT *lprc, HBRUSH hbr) {
+  DC *dc = dc_from_handle(hDC);
+  Object *object = object_from_handle(hbr);
+  if (!dc || !dc->surface || !lprc || !object || object->kind != ObjectKind::Brush) return 0;
+  const auto *brush = static_cast<const Brush *>(object);
+  if (!brush->hollow) {
+    fill_box(*dc->surface, lprc->left, lprc->top, lprc->right, lprc->bottom,
+             winport::pixel_from_colorref(brush->color));
+  }
+  return 1;
+}
+
+}  // extern "C"

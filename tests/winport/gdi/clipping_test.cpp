@@ -1,0 +1,105 @@
+// Shapes that reach past the surface: clipped at every edge, exact out to +-(2^31 - 1), and
+// finishing at once however far they reach.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <climits>
+
+#include "canvas.h"
+
+using namespace gdi_test;
+
+namespace {
+
+// The canvas mirrored left to right.
+Pixels mirrored(const Pixels &p, int width) {
+  Pixels out;
+  for (auto [x, y] : p) out.insert({width - 1 - x, y});
+  return out;
+}
+
+}  // namespace
+
+TEST(Clipping, ShapesOverEachEdgeKeepTheirVisiblePart) {
+  Canvas c(40, 30);
+  c.use(0, kRed, true, kRed);
+  Rectangle(c.dc(), -5, -7, 10, 12);  // over the left and top edges
+  EXPECT_EQ(c.painted().size(), 10u * 12u);
+  c.clear();
+  Rectangle(c.dc(), 30, 20, 50, 45);  // over the right and bottom edges
+  EXPECT_EQ(c.painted().size(), 10u * 10u);
+
+  // An ellipse over the left edge is the mirror image of its twin over the right edge, for every
+  // kind of pen (even widths lean to the top-left, so only odd ones are symmetric).
+  for (int w : {0, 1, 3, 5}) {
+    c.use(w, kRed, w == 0, kRed);
+    c.clear();
+    Ellipse(c.dc(), -13, 3, 17, 27);
+    Pixels left = c.painted();
+    c.clear();
+    Ellipse(c.dc(), 40 - 17, 3, 40 + 13, 27);
+    EXPECT_EQ(mirrored(c.painted(), 40), left) << "pen " << w;
+    EXPECT_FALSE(left.empty());
+  }
+}
+
+TEST(Clipping, ExtremeCoordinatesDrawExactly) {
+  Canvas c(40, 30);
+  // A box from -2^31 to 2^31 - 1: its outline lies far outside, its brush covers everything.
+  c.use(1, kRed, true, kBlue);
+  Rectangle(c.dc(), INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+  EXPECT_EQ(c.pixels(kBlue).size(), 40u * 30u);
+  c.clear();
+  Ellipse(c.dc(), INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+  EXPECT_EQ(c.pixels(kBlue).size(), 40u * 30u);
+
+  // The diagonal through the whole coordinate range passes through every (i, i).
+  c.use(1, kRed);
+  c.clear();
+  c.line(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+  Pixels diagonal = c.painted();
+  EXPECT_EQ(diagonal.size(), 30u);
+  for (int i = 0; i < 30; ++i) EXPECT_TRUE(diagonal.count({i, i}));
+
+  // A line 2^32 pixels long that climbs 4 pixels: its visible part is where exact rounding puts it.
+  c.clear();
+  c.line(INT_MIN, 0, INT_MAX, 4);
+  const __int128 run = static_cast<__int128>(INT_MAX) - INT_MIN;
+  for (int x = 0; x < 40; ++x) {
+    const __int128 k = static_cast<__int128>(x) - INT_MIN;
+    const int y = static_cast<int>((2 * k * 4 + run - 1) / (2 * run));  // ties to the smaller y
+    EXPECT_TRUE(c.is(x, y, kRed)) << x;
+  }
+  EXPECT_EQ(c.painted().size(), 40u);
+
+  // The ellipse's mirror symmetry holds at the far ends of the range as well.
+  c.use(0, kRed, true, kRed);
+  c.clear();
+  Ellipse(c.dc(), -2147483606, -1000000, 20, 1000030);
+  Pixels edge = c.painted();
+  EXPECT_FALSE(edge.empty());
+  c.clear();
+  Ellipse(c.dc(), 20, -1000000, 2147483646, 1000030);
+  EXPECT_EQ(mirrored(c.painted(), 40), edge);
+}
+
+TEST(Clipping, HugeShapesAndPensFinishAtOnce) {
+  Canvas c(40, 30);
+  // Each of these would take hours if the work followed the shape instead of the surface.
+  const POINT far_triangle[3] = {{INT_MIN, INT_MAX}, {INT_MAX, INT_MAX}, {0, INT_MIN}};
+  for (int w : {0, 1, 7, INT_MAX}) {
+    c.use(w, kRed, true, kBlue);
+    c.clear();
+    Polygon(c.dc(), far_triangle, 3);
+    EXPECT_EQ(c.painted().size(), 40u * 30u) << "pen " << w;
+    Ellipse(c.dc(), INT_MIN, INT_MIN, INT_MAX, 15);
+    Rectangle(c.dc(), INT_MIN, 5, INT_MAX, INT_MAX);
+    c.line(INT_MIN, INT_MAX, INT_MAX, INT_MIN);
+    c.line(INT_MAX, INT_MAX, INT_MAX, INT_MAX);
+  }
+  // A pen as wide as the coordinate range paints everything near its line.
+  c.use(INT_MAX, kRed);
+  c.clear();
+  c.line(-1000, -1000, -1000, -1000);
+  EXPECT_EQ(c.pixels(kRed).size(), 40u * 30u);
+}
