@@ -34,12 +34,21 @@
  *
  * THE RUN MENU AND ITS KEYS
  *   Ctrl+A animate, Ctrl+H halt, Ctrl+F advance one frame, Ctrl+L logging, Ctrl+R record to
- *   "TEVRA.SCR", Ctrl+P play it back, Ctrl+O play one event of it, Ctrl+Q quit.
+ *   "TEVRA.SCR", Ctrl+P play it back, Ctrl+O play one event of it, Ctrl+Q quit. The keys work in
+ *   either window and in either case; their characters never reach the program.
+ *
+ * SCRIPTS
+ *   Recording writes the events tevra_await_event returns to "TEVRA.SCR" in the current directory,
+ *   one line each: TEVRA_MOUSE(x, y); TEVRA_KBD(code); and TEVRA_PERIODIC(n); for a run of n ticks
+ *   (quits are not written). Playback returns the file's events instead of live input, as fast as
+ *   the program asks; it halts the animation, and ends at the end of the file or at a line it cannot
+ *   use. Recording and playback exclude each other: starting one stops the other.
  *
  * CONSOLE
  *   Keeps the last 25 lines. With logging on (the initial state) every drawing call is described
- *   there. Setting the environment variable TEVRA_ECHO=1 also writes every console line to standard
- *   error.
+ *   there; corrected arguments and script failures are reported whatever the logging flag says.
+ *   Lines appear at the next wait. Setting the environment variable TEVRA_ECHO=1 also writes every
+ *   console line to standard error.
  *
  * Every entry point returns a 32-bit integer: 1 for done unless stated otherwise.
  */
@@ -107,7 +116,12 @@ int32_t tevra_show_text_window(int32_t show);
 
 /* ---- Events and animation ------------------------------------------------------------------------- */
 
-/* Waits for the next event, writes *x_out, *y_out and *key_out, and returns the event kind. */
+/* Waits for the next event, writes *x_out, *y_out and *key_out, and returns the event kind. Only
+ * here are the windows served: input, menu commands and repainting, and the canvas is shown when
+ * something was drawn. Waiting sleeps in the window system; a playing script never waits. Once the
+ * graphics window has been closed and its TEVRA_QUIT returned, calls return at once, alternately
+ * TEVRA_PERIODIC and TEVRA_QUIT, so a loop that waits for a quit and one that counts frames both
+ * end. */
 int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_out);
 
 /* Applies an animation mode. Returns 0 when the library is not open, else 1 (also for modes 3, 4 and
@@ -120,8 +134,8 @@ int32_t tevra_set_logging(int32_t on);
 
 /* ---- Console -------------------------------------------------------------------------------------- */
 
-/* Appends one printf-formatted line to the console (output beyond 1,023 characters is cut).
- * Returns the number of characters formatted. */
+/* Appends one printf-formatted line to the console (output beyond 1,023 characters is cut), whatever
+ * the logging flag says. Returns the number of characters kept. */
 int32_t tevra_log(const char *format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
@@ -145,9 +159,11 @@ int32_t tevra_oval(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2
 /* A line from (x1, y1) to (x2, y2); the end point itself is not drawn. Returns 1. */
 int32_t tevra_line(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width);
 /* Text whose first line has its lower-left corner at (x, y); "\n" starts a line below. ptsize is
- * the character height in pixels, 0..127. Returns 1. */
+ * the character height in pixels, 0..127 (larger sizes are drawn at 127). A null text draws
+ * nothing. Returns 1. */
 int32_t tevra_text(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *text);
-/* tevra_text of a printf-formatted string. Returns the number of characters formatted. */
+/* tevra_text of a printf-formatted string, cut to 1,023 characters. Returns the number of
+ * characters drawn. */
 int32_t tevra_printf(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 5, 6)))

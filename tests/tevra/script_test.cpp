@@ -169,6 +169,13 @@ TEST_F(Script, RecordingAndPlaybackNeverShareTheFile) {
   expect(wait(), TEVRA_PERIODIC);
   expect(wait(), TEVRA_PERIODIC);
   EXPECT_EQ(read_file(), "TEVRA_KBD(107);\nTEVRA_PERIODIC(2);\n");
+
+  command_now(kRecord); // a single step also ends a recording first
+  headless::key(kGraphics, 'M', 'm', false, headless::now_ms() + 10);
+  wait();
+  command_now(kPlayOne);
+  expect(wait(), TEVRA_KBD, 0, 0, 'm');
+  EXPECT_FALSE(checked(kRecord));
 }
 
 TEST_F(Script, StoppingPlaybackDropsTheRestOfAPeriodicRun) {
