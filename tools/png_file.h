@@ -1,4 +1,4 @@
-// png_file.h — 24-bit PNG files from and to 0x00RRGGBB pixel arrays (the canvas layout).
+// png_file.h — PNG files of 0x00RRGGBB pixel images (the canvas layout).
 //
 // Used by frostvel-replay to write frames and by the end-to-end tests to read frames and goldens.
 #pragma once
@@ -21,8 +21,8 @@ struct Image {
 // written.
 bool write_png_file(const std::string &path, const Image &image, std::string *error = nullptr);
 
-// Reads an 8-bit RGB or RGBA PNG (alpha is dropped). Returns false (with `error` set) when the file
-// is missing or is not such a PNG.
+// Reads a PNG (reduced to 8-bit RGB, alpha dropped). Returns false (with `error` set) when the file
+// is missing or is not a PNG.
 bool read_png_file(const std::string &path, Image *image, std::string *error = nullptr);
 
 }  // namespace frostvel
