@@ -15,6 +15,7 @@
 #include <winport/headless.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -23,6 +24,7 @@
 
 #include "display/display.h"
 #include "display/input.h"
+#include "gdi/png.h"
 #include "user/control.h"
 
 namespace winport::display {
@@ -89,9 +91,27 @@ void show(NativeWindow *window, bool visible) { as_headless(window)->visible = v
 
 void set_title(NativeWindow *window, const char *title) { as_headless(window)->title = title != nullptr ? title : ""; }
 
+// WINPORT_FRAMES=DIR: every presented frame is saved as DIR/<title>-<number>.png, numbered from 1
+// per window, with characters other than letters and digits in the title replaced by '_'.
+void save_frame(const HeadlessWindow &w, const uint32_t *pixels, int width, int height, int stride) {
+  static std::string failed_dir;  // reported once, then skipped
+  const char *dir = std::getenv("WINPORT_FRAMES");
+  if (dir == nullptr || *dir == '\0' || failed_dir == dir) return;
+  std::string name;
+  for (char c : w.title) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  char number[16];
+  std::snprintf(number, sizeof number, "-%06d.png", w.frames);
+  std::string path = std::string(dir) + "/" + name + number;
+  if (!write_png(path, pixels, width, height, stride)) {
+    std::fprintf(stderr, "winport headless: cannot write %s; no more frames are saved there\n", path.c_str());
+    failed_dir = dir;
+  }
+}
+
 void present(NativeWindow *window, const uint32_t *pixels, int width, int height, int stride) {
   HeadlessWindow *w = as_headless(window);
   ++w->frames;
+  save_frame(*w, pixels, width, height, stride);
   // Observers may schedule input or add observers; iterate over a copy.
   auto observers = hl().observers;
   for (auto &observer : observers) observer(w->hwnd, pixels, width, height, stride);

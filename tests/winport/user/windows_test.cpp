@@ -2,7 +2,15 @@
 // clicks go; window DCs and the frames the display receives; the idle program that gets stopped.
 #include "fixture.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "winport/gdi/png.h"
 
 namespace winport_test {
 namespace {
@@ -215,6 +223,36 @@ TEST_F(Frames, BeginPaintValidatesAndAsksForTheBackgroundOnce) {
   InvalidateRect(hwnd, nullptr, FALSE);
   EXPECT_EQ(pump_one(), static_cast<UINT>(WM_PAINT));
   EXPECT_EQ(of(WM_ERASEBKGND).size(), 1u);  // no erase was asked for
+}
+
+TEST_F(Frames, WinportFramesSavesEveryPresentedFrameAsPng) {
+  char dir[] = "/tmp/winport-frames-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  setenv("WINPORT_FRAMES", dir, 1);
+  HWND hwnd = make_window("Frame test: 1");
+  ShowWindow(hwnd, SW_SHOW);
+  HDC dc = GetDC(hwnd);
+  SetPixel(dc, 3, 4, RGB(10, 20, 30));
+  MSG msg;
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  SetPixel(dc, 3, 4, RGB(40, 50, 60));
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  unsetenv("WINPORT_FRAMES");
+  ReleaseDC(hwnd, dc);
+
+  std::string first = std::string(dir) + "/Frame_test__1-000001.png";
+  std::string second = std::string(dir) + "/Frame_test__1-000002.png";
+  std::vector<uint32_t> pixels;
+  int width = 0, height = 0;
+  ASSERT_TRUE(winport::read_png(first, pixels, width, height));
+  EXPECT_EQ(width, 595);
+  EXPECT_EQ(height, 515);
+  EXPECT_EQ(pixels[4 * 595 + 3], 0x0A141Eu);
+  ASSERT_TRUE(winport::read_png(second, pixels, width, height));
+  EXPECT_EQ(pixels[4 * 595 + 3], 0x28323Cu);
+  std::remove(first.c_str());
+  std::remove(second.c_str());
+  rmdir(dir);
 }
 
 class Stuck : public UserTest {};
