@@ -48,8 +48,8 @@ bool settled() {
   return pending_event.kind != -1 && !(pending_event.kind == TEVRA_PERIODIC && timer_tick == 0);
 }
 
-// Once the graphics window is destroyed and its quit has been reported, no timer and no input can
-// arrive. Rather than wait forever, every call then returns at once, alternating TEVRA_PERIODIC and
+// Once the graphics window is destroyed and its quit has been reported (or before the library is
+// open), no timer and no input can arrive. Rather than wait forever, every call then returns at once, alternating TEVRA_PERIODIC and
 // TEVRA_QUIT: a loop that ends on a quit ends, and one that counts periodic frames finishes them.
 void settle_without_window() {
   pending_event.kind = (last_kind == TEVRA_QUIT) ? TEVRA_PERIODIC : TEVRA_QUIT;
@@ -116,7 +116,7 @@ extern "C" int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_o
     // The queue was empty and nothing is settled: sleep until the next message (a tick, input,
     // a repaint) instead of polling. The present step has already run in this pass.
     if (!settled() && pumped == Pump::kEmpty && !script_playing()) {
-      if (graphics_destroyed) {
+      if (graphics_destroyed || graphics_window == nullptr) {
         settle_without_window();
         synthetic = true;
         break;

@@ -92,7 +92,11 @@ void menu_on_create(HWND window) {
   DrawMenuBar(window);
 }
 
-void menu_on_command(WPARAM id) { run_command(static_cast<UINT>(id)); }
+// The identifier is the whole parameter: a value that only looks like 1 to 8 in its low bits is not
+// a command.
+void menu_on_command(WPARAM id) {
+  if (id >= kCmdAnimate && id <= kCmdQuit) run_command(static_cast<UINT>(id));
+}
 
 void menu_on_keydown(WPARAM vk) {
   if (vk == VK_CONTROL) {

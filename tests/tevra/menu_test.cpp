@@ -77,6 +77,7 @@ TEST_F(RunMenu, UnknownCommandsDoNothing) {
   PostMessageA(graphics, WM_COMMAND, 9, 0);
   PostMessageA(graphics, WM_COMMAND, 0, 0);
   PostMessageA(graphics, WM_COMMAND, 4242, 0);
+  PostMessageA(graphics, WM_COMMAND, (WPARAM{1} << 16) | 4, 0); // not Logging
   click_logical(7, 7, 1000);
   const Event e = wait();
   EXPECT_EQ(e.kind, TEVRA_MOUSE);
