@@ -152,23 +152,30 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT min, UINT max, UINT flags) {
   return TRUE;
 }
 
-BOOL WINAPI WaitMessage(void) {
+namespace winport::user {
+namespace {
+
+// Block in the display until a message that passes the filter can be retrieved.
+void wait_for(HWND hwnd, UINT min, UINT max) {
   present_all();
   MSG found;
-  while (!take(&found, nullptr, 0, 0, false)) {
+  while (!take(&found, hwnd, min, max, false)) {
     screen().pump(true, next_deadline());
-    present_all();  // input may have changed the menu
+    present_all();  // input the menu took changes only the picture
   }
+}
+
+}  // namespace
+}  // namespace winport::user
+
+BOOL WINAPI WaitMessage(void) {
+  wait_for(nullptr, 0, 0);
   return TRUE;
 }
 
 BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT min, UINT max) {
   if (msg == nullptr) return -1;
-  while (!PeekMessageA(msg, hwnd, min, max, PM_REMOVE)) {
-    present_all();
-    MSG found;
-    while (!take(&found, hwnd, min, max, false)) screen().pump(true, next_deadline());
-  }
+  while (!PeekMessageA(msg, hwnd, min, max, PM_REMOVE)) wait_for(hwnd, min, max);
   return msg->message == WM_QUIT ? FALSE : TRUE;
 }
 
