@@ -91,6 +91,7 @@ void mouse_move(HWND hwnd, int x, int y) {
 void key(HWND hwnd, int vk, bool down, unsigned char ch, bool ctrl, bool shift, bool alt) {
   Window *w = find_window(hwnd);
   if (w == nullptr) return;
+  bool repeat = down && (state().keys[vk & 0xFF] & 0x80) != 0;  // held down: auto-repeat
   set_key(VK_CONTROL, ctrl || (vk == VK_CONTROL && down));
   set_key(VK_SHIFT, shift || (vk == VK_SHIFT && down));
   set_key(VK_MENU, alt || (vk == VK_MENU && down));
@@ -101,7 +102,8 @@ void key(HWND hwnd, int vk, bool down, unsigned char ch, bool ctrl, bool shift, 
   unsigned char c = down ? typed(ch, ctrl) : 0;
   LPARAM lparam = 1 | (static_cast<LPARAM>(c) << 16);
   if (alt) lparam |= 1L << 29;
-  if (!down) lparam |= (1L << 30) | (1L << 31);
+  if (!down || repeat) lparam |= 1L << 30;  // the key was down before
+  if (!down) lparam |= 1L << 31;
   UINT message = alt || vk == VK_MENU || vk == VK_F10 ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP)
                                                        : (down ? WM_KEYDOWN : WM_KEYUP);
   user::post(target, message, static_cast<WPARAM>(vk), lparam);
