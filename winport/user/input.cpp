@@ -39,9 +39,9 @@ void set_key(int vk, bool down) {
 }
 
 // The character a key-down types: Ctrl turns a letter into its control code and anything else
-// into nothing.
+// into nothing (a control code given as it is stays).
 unsigned char typed(unsigned char ch, bool ctrl) {
-  if (!ctrl) return ch;
+  if (!ctrl || (ch >= 1 && ch <= 26)) return ch;
   if (ch >= 'a' && ch <= 'z') return static_cast<unsigned char>(ch - 'a' + 1);
   if (ch >= 'A' && ch <= 'Z') return static_cast<unsigned char>(ch - 'A' + 1);
   return 0;
