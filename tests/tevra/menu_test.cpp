@@ -53,6 +53,29 @@ TEST_F(RunMenu, ShortcutsWorkInEitherCaseAndOnlyWithCtrl) {
   EXPECT_EQ(wait().kind, TEVRA_MOUSE) << "halted: no periodic event";
 }
 
+TEST_F(RunMenu, ScriptShortcutsRunTheirCommands) {
+  open();
+  ctrl_key('R', kGraphics, 10);
+  click_logical(0, 0, 100);
+  wait();
+  EXPECT_TRUE(checked(5));
+  ctrl_key('R', kGraphics, 110);
+  click_logical(0, 0, 200);
+  wait();
+  EXPECT_FALSE(checked(5));
+  EXPECT_EQ(read_file(), "TEVRA_MOUSE(0, 0);\n"); // the click that ended the first wait
+  std::filesystem::remove("TEVRA.SCR");
+
+  ctrl_key('P', kGraphics, 210); // no script file: reported, and playback is off again
+  click_logical(0, 0, 300);
+  wait();
+  ctrl_key('O', kGraphics, 310);
+  click_logical(0, 0, 400);
+  wait();
+  EXPECT_EQ(std::count(console.begin(), console.end(), "Cannot open script file TEVRA.SCR for reading\n"), 2);
+  EXPECT_FALSE(checked(6));
+}
+
 TEST_F(RunMenu, AdvanceOneFrameStopsTheAnimationAfterOneMoreFrame) {
   open();
   headless::menu_command(kGraphics, 1);
