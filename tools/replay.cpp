@@ -98,10 +98,14 @@ void on_stuck() {
   winport::headless::close(GRAPHICS_WINDOW);
 }
 
-// Ctrl+<letter> on the graphics window at the game's next wait (the headless display presses and
-// releases Ctrl around the letter).
+// Ctrl+<letter> on the graphics window, as a player presses it: Ctrl and the letter go down at one
+// wait and come up at a later one. Its control character is then handled (and dropped by the
+// library) while Ctrl is still held; delivered together, the character would trail behind the Ctrl
+// key-up and reach the game as a typed key.
 void press_ctrl(char letter) {
-  winport::headless::key(GRAPHICS_WINDOW, letter, static_cast<unsigned char>(letter - 'A' + 'a'), true);
+  const unsigned char ch = static_cast<unsigned char>(letter - 'A' + 'a');
+  winport::headless::key_down(GRAPHICS_WINDOW, letter, ch, true);
+  winport::headless::key_up(GRAPHICS_WINDOW, letter, true);
 }
 
 // A fresh temporary directory holding the script as "TEVRA.SCR"; empty on failure.

@@ -1,0 +1,88 @@
+// frostvel-replay as a player runs it: files in, PNG frames, a console file and an exit status out.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "play.h"
+
+#ifdef FROSTVEL_REPLAY_TOOL  // the path of the built tool
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ReplayTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("frostvel-replay-test-" + std::to_string(getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path file(const std::string &name) const { return dir_ / name; }
+  void write(const std::string &name, const std::string &text) const { std::ofstream(file(name)) << text; }
+  std::string read(const std::string &name) const {
+    std::stringstream text;
+    text << std::ifstream(file(name)).rdbuf();
+    return text.str();
+  }
+
+  // Runs the tool with `arguments` from the test directory; returns its exit status.
+  int run(const std::string &arguments) const {
+    const std::string command = "cd '" + dir_.string() + "' && '" FROSTVEL_REPLAY_TOOL "' " + arguments +
+                                " >out.txt 2>err.txt";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  fs::path dir_;
+};
+
+TEST_F(ReplayTool, WritesAFrameForEveryEventAndStopsWithStatusThreeWhenTheScriptEndsFirst) {
+  write("short.scr", e2e::periodic(2));
+  EXPECT_EQ(run("--frames frames --console console.txt short.scr"), 3);
+  EXPECT_NE(read("err.txt").find("the script ended before the game did"), std::string::npos) << read("err.txt");
+
+  EXPECT_TRUE(fs::exists(file("frames/frame-000002.png")));
+  EXPECT_FALSE(fs::exists(file("frames/frame-000003.png")));
+  frostvel::Image first, last;
+  ASSERT_TRUE(frostvel::read_png_file(file("frames/frame-000000.png").string(), &first));
+  ASSERT_TRUE(frostvel::read_png_file(file("frames/frame-000002.png").string(), &last));
+  EXPECT_EQ(first.width, 601);
+  EXPECT_EQ(first.height, 540);
+  // Frame 0: the cleared canvas, white in a black frame; frame 2: the intro's second frame.
+  EXPECT_EQ(e2e::hex(first.at(0, 0)), e2e::hex(e2e::BLACK));
+  EXPECT_EQ(e2e::hex(first.at(300, 300)), e2e::hex(e2e::WHITE));
+  EXPECT_EQ(e2e::hex(last.at(297 - 200, 248 - 150)), e2e::hex(e2e::BLACK));
+  EXPECT_EQ(e2e::hex(last.at(297, 248 - 60)), e2e::hex(e2e::ORANGE));
+
+  EXPECT_EQ(read("console.txt"), "EOF encountered in script file TEVRA.SCR\n");
+  EXPECT_FALSE(fs::exists(file("TEVRA.SCR"))) << "the game ran in the tool's own directory: " << read("TEVRA.SCR");
+}
+
+TEST_F(ReplayTool, AWholeGameEndsWithTheGamesStatusAndItsConsoleLines) {
+  write("game.scr", e2e::periodic(44) + e2e::panel(e2e::EAT) + e2e::periodic(60));
+  EXPECT_EQ(run("--logging --console console.txt game.scr"), 0) << read("err.txt");
+  const std::string console = read("console.txt");
+  EXPECT_EQ(console.rfind("black rectangle with bounding box (-300,250) to (300,-250), filled\n", 0), 0u);
+  EXPECT_NE(console.find("white text at (-130,-60), \"THANK YOU FOR PLAYING\"\n"), std::string::npos);
+  EXPECT_EQ(console.find("EOF encountered"), std::string::npos);
+}
+
+TEST_F(ReplayTool, RefusesBadArguments) {
+  EXPECT_EQ(run(""), 2);
+  EXPECT_EQ(run("missing.scr"), 2);
+  EXPECT_NE(read("err.txt").find("missing.scr"), std::string::npos);
+  EXPECT_EQ(run("--frobnicate x.scr"), 2);
+}
+
+}  // namespace
+
+#endif  // FROSTVEL_REPLAY_TOOL
