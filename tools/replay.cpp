@@ -159,9 +159,12 @@ ReplayResult replay_script(const std::string &script_path, bool logging, const R
   const int status = game_main(nullptr, nullptr, command_line, 1);
   if (!run.script_ended) take_frame();  // the picture that the last event left
 
-  tevra_testing_set_wait_hook(nullptr, nullptr);
-  tevra_testing_set_console_hook(nullptr, nullptr);
+  // The library leaves its windows to the end of the process; forget them now, so that a process
+  // that replays many games (or ends here) holds nothing of this one.
+  tevra_testing_reset();
+  winport::headless::reset();
   winport::headless::set_stuck_handler(nullptr);
+  winport::headless::set_idle_limit_ms(60000);
   fs::current_path(start_dir, ec);
   fs::remove_all(work_dir, ec);
 
