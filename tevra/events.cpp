@@ -26,7 +26,8 @@ int32_t last_kind = -1;
 
 enum class Pump { kEmpty, kDispatched, kQuit };
 
-// One pass of the message pump: at most one message, never blocking, then the present step.
+// One pass of the message pump: at most one message, never blocking, then the present step. Console
+// lines logged since the previous pass are drawn first.
 Pump pump_step() {
   console_flush();
   MSG msg;
@@ -49,8 +50,9 @@ bool settled() {
 }
 
 // Once the graphics window is destroyed and its quit has been reported (or before the library is
-// open), no timer and no input can arrive. Rather than wait forever, every call then returns at once, alternating TEVRA_PERIODIC and
-// TEVRA_QUIT: a loop that ends on a quit ends, and one that counts periodic frames finishes them.
+// open), no timer and no input can arrive. Rather than wait forever, every call then returns at
+// once, alternating TEVRA_PERIODIC and TEVRA_QUIT: a loop that ends on a quit ends, and one that
+// counts periodic frames finishes them.
 void settle_without_window() {
   pending_event.kind = (last_kind == TEVRA_QUIT) ? TEVRA_PERIODIC : TEVRA_QUIT;
 }
@@ -121,6 +123,7 @@ extern "C" int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_o
         synthetic = true;
         break;
       }
+      console_flush(); // lines logged in this pass (a script failure) show before the sleep
       WaitMessage();
     }
   }
