@@ -103,7 +103,7 @@ void repaint(HWND window) {
   if (console_first >= 0) {
     int index = console_first;
     do {
-      char *text = static_cast<char *>(GlobalLock(console_lines[index]));
+      const char *text = static_cast<const char *>(GlobalLock(console_lines[index]));
       if (text) {
         console_draw_line(text);
         GlobalUnlock(console_lines[index]);
