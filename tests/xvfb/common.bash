@@ -45,12 +45,12 @@ require_programs() {
   command -v xdotool >/dev/null || fail "xdotool is not installed (scripts/setup installs it)"
 }
 
-# A private X server with a 1280 x 1024 screen. -displayfd makes Xvfb pick a free display number
-# and report it once it accepts connections.
+# start_xvfb [WIDTHxHEIGHT]: a private X server, 1280 x 1024 unless told. -displayfd makes Xvfb
+# pick a free display number and report it once it accepts connections.
 start_xvfb() {
   command -v Xvfb >/dev/null || skip "Xvfb is not installed (scripts/setup installs it)"
   require_programs
-  Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$WORK/display" 2>"$WORK/xvfb.err" &
+  Xvfb -displayfd 5 -screen 0 "${1:-1280x1024}x24" -nolisten tcp 5>"$WORK/display" 2>"$WORK/xvfb.err" &
   XVFB_PID=$!
   wait_for test -s "$WORK/display" || fail "Xvfb did not start"
   DISPLAY=":$(head -n 1 "$WORK/display")"
@@ -63,7 +63,8 @@ start_xvfb() {
 # start_probe [idle]: the probe in the background, its output in $WORK/probe.out; waits until its
 # window has painted.
 start_probe() {
-  "$PROBE" "$@" >"$WORK/probe.out" 2>"$WORK/probe.err" &
+  : >"$WORK/probe.out"  # exists before the first look at it, whenever the probe gets to run
+  "$PROBE" "$@" >>"$WORK/probe.out" 2>"$WORK/probe.err" &
   PROBE_PID=$!
   wait_for grep -qx ready "$WORK/probe.out" || fail "the probe never reported its window ready"
 }

@@ -2,6 +2,7 @@
 //
 // It opens a 601 x 540 window with a caption, system menu and a "&Run" menu, fills the client
 // area with one colour, and reports on standard output, a line each:
+//   screen W H         the screen size the program sees (SM_CXSCREEN, SM_CYSCREEN)
 //   ready              the window is shown and has painted once
 //   click X Y          WM_LBUTTONDOWN at client point (X, Y)
 //   keydown VK / char C   WM_KEYDOWN and WM_CHAR (decimal codes)
@@ -96,6 +97,7 @@ int main(int argc, char **argv) {
                               nullptr, nullptr, nullptr, nullptr);
   if (hwnd == nullptr) return 2;
   SetMenu(hwnd, make_menu());
+  std::printf("screen %d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   ShowWindow(hwnd, SW_SHOWNORMAL);
   if (idle_mode) SetTimer(hwnd, kTimer, 100, nullptr);
 

@@ -10,6 +10,7 @@ CLIENT_H=496
 start_xvfb
 start_probe
 find_probe_window
+probe_said "screen 1280 1024" || fail "the probe saw another screen size than 1280 x 1024"
 
 # Without a window manager there is no frame: the native window is the menu bar and client area.
 geometry=$(xdotool getwindowgeometry "$WINDOW")
