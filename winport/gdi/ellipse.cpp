@@ -9,7 +9,8 @@
 //
 // Each row is answered in constant time, with integers: offsets from the centre are doubled so
 // that even sizes stay integral, and products that can reach 2^130 for boxes of 2^32 pixels are
-// compared in 256 bits.
+// compared in 256 bits. EllipseRows remembers the rows of the upper half for the lower one.
+#include <algorithm>
 #include <cmath>
 
 #include "gdi/raster.h"
@@ -37,6 +38,24 @@ bool less_equal(const U256 &a, const U256 &b) { return a.hi != b.hi ? a.hi < b.h
 
 // Largest t >= 0 with (t * q)^2 <= p^2 * d, where p, q > 0 and d >= 0 (all below 2^66).
 u128 largest_within(u128 p, u128 q, u128 d) {
+  if (p < (u128{1} << 24) && q < (u128{1} << 24) && d < (u128{1} << 50)) {
+    // Boxes of everyday sizes: a double estimate checked in native 128-bit products.
+    const uint64_t p64 = static_cast<uint64_t>(p), q64 = static_cast<uint64_t>(q);
+    const u128 limit = static_cast<u128>(p64 * p64) * static_cast<uint64_t>(d);
+    auto fits = [&](uint64_t t) {
+      const uint64_t tq = t * q64;
+      return static_cast<u128>(tq) * tq <= limit;
+    };
+    const double estimate = static_cast<double>(p64) * std::sqrt(static_cast<double>(d)) / static_cast<double>(q64);
+    uint64_t t = static_cast<uint64_t>(estimate);
+    // The estimate is good to far better than 1e-6 here, so only values near an integer need
+    // the exact check.
+    const double fraction = estimate - static_cast<double>(t);
+    if (fraction > 1e-6 && fraction < 1 - 1e-6) return t;
+    while (t > 0 && !fits(t)) --t;
+    while (fits(t + 1)) ++t;
+    return t;
+  }
   const U256 limit = mul(p * p, d);
   auto fits = [&](u128 t) {
     u128 tq = t * q;
@@ -52,35 +71,52 @@ u128 largest_within(u128 p, u128 q, u128 d) {
 
 }  // namespace
 
-bool ellipse_row(i64 left, i64 top, i64 right, i64 bottom, i64 y, i64 &x0, i64 &x1) {
-  if (y < top || y > bottom || left > right) return false;
-  const i64 p = right - left;  // doubled horizontal semi-axis
-  const i64 q = bottom - top;  // doubled vertical semi-axis
-  if (p == 0 || q == 0) {
-    x0 = left;
-    x1 = right;
-    return true;
-  }
-  const i64 ay = std::llabs(2 * y - top - bottom);  // doubled distance from the centre row
+i64 ellipse_reach(i64 p, i64 q, i64 ay) {
+  if (p <= 1 || q <= 1) return p;  // one or two pixels thin: the whole row
   const u128 up = static_cast<u128>(p), uq = static_cast<u128>(q);
-
-  // Half a pixel nearer the centre row (the row's own direction): |X| <= tA.
-  i64 reach = 0;
-  const i64 ya = ay >= 1 ? ay - 1 : 1;
-  if (ya <= q) {
-    u128 d = static_cast<u128>(q - ya) * static_cast<u128>(q + ya);
-    reach = static_cast<i64>(largest_within(up, uq, d));
-  }
   // Half a pixel nearer the centre column: |X| - 1 <= tB.
-  u128 d = static_cast<u128>(q - ay) * static_cast<u128>(q + ay);
-  i64 reach_b = 1 + static_cast<i64>(largest_within(up, uq, d));
-  if (reach_b > reach) reach = reach_b;
+  const u128 d = static_cast<u128>(q - ay) * static_cast<u128>(q + ay);
+  i64 reach = 1 + static_cast<i64>(largest_within(up, uq, d));
+  // Half a pixel nearer the centre row: |X| <= tA.
+  const i64 ya = ay >= 1 ? ay - 1 : 1;
+  if (reach < p && ya <= q) {
+    const u128 da = static_cast<u128>(q - ya) * static_cast<u128>(q + ya);
+    reach = std::max(reach, static_cast<i64>(largest_within(up, uq, da)));
+  }
   if (reach > p) reach = p;
   // Doubled offsets of pixel centres have the parity of p.
   if ((reach - p) % 2 != 0) --reach;
-  if (reach < 0) return false;
+  return reach;
+}
+
+bool ellipse_row(i64 left, i64 top, i64 right, i64 bottom, i64 y, i64 &x0, i64 &x1) {
+  if (y < top || y > bottom || left > right) return false;
+  const i64 reach = ellipse_reach(right - left, bottom - top, std::llabs(2 * y - top - bottom));
   x0 = (left + right - reach) / 2;
   x1 = (left + right + reach) / 2;
+  return true;
+}
+
+EllipseRows::EllipseRows(i64 left, i64 top, i64 right, i64 bottom)
+    : left_(left), top_(top), right_(right), bottom_(bottom) {
+  memo_size_ = (bottom - top) / 2 + 1;
+  if (memo_size_ > kMemo) memo_size_ = 0;
+  for (i64 i = 0; i < memo_size_; ++i) memo_[i] = -1;
+}
+
+bool EllipseRows::row(i64 y, i64 &x0, i64 &x1) {
+  if (y < top_ || y > bottom_ || left_ > right_) return false;
+  const i64 ay = std::llabs(2 * y - top_ - bottom_);
+  i64 reach;
+  if (ay / 2 < memo_size_) {
+    i64 &slot = memo_[ay / 2];
+    if (slot < 0) slot = ellipse_reach(right_ - left_, bottom_ - top_, ay);
+    reach = slot;
+  } else {
+    reach = ellipse_reach(right_ - left_, bottom_ - top_, ay);
+  }
+  x0 = (left_ + right_ - reach) / 2;
+  x1 = (left_ + right_ + reach) / 2;
   return true;
 }
 

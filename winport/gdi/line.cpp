@@ -99,9 +99,76 @@ void cosmetic_line(Surface &s, i64 ax, i64 ay, i64 bx, i64 by, uint32_t pixel) {
             [&](i64 y, i64 x0, i64 x1) { fill_span(s, y, x0, x1, pixel); });
 }
 
-void cosmetic_line(SpanCollector &c, const Surface &s, i64 ax, i64 ay, i64 bx, i64 by) {
-  walk_line(ax, ay, bx, by, s.width, s.height,
-            [&](i64 y, i64 x0, i64 x1) { c.add(SpanCollector::Outline, y, x0, x1); });
+CosmeticEdge::CosmeticEdge(i64 ax, i64 ay, i64 bx, i64 by) {
+  const i64 dx = bx - ax, dy = by - ay;
+  empty_ = dx == 0 && dy == 0;
+  x_major_ = std::llabs(dx) >= std::llabs(dy);
+  au_ = x_major_ ? ax : ay;
+  av_ = x_major_ ? ay : ax;
+  const i64 du = x_major_ ? dx : dy, dv = x_major_ ? dy : dx;
+  su_ = du > 0 ? 1 : -1;
+  sv_ = dv > 0 ? 1 : (dv < 0 ? -1 : 0);
+  n_ = std::llabs(du);
+  nv_ = std::llabs(dv);
+  bias_ = sv_ > 0 ? 1 : 0;
+}
+
+// The same steps as walk_line, solved for one row. x-major: the row fixes the minor offset m and
+// the run is steps first(m) .. first(m + 1) - 1, first(T) = ceil((2n T - n + bias) / 2nv); the
+// stepper holds -first(T) for the row's T. y-major: the row is one step k, and the stepper holds
+// m(k) = floor((2k nv + n - bias) / 2n).
+void CosmeticEdge::start(i64 y) {
+  started_ = true;
+  next_y_ = y;
+  if (x_major_) {
+    if (nv_ == 0) return;
+    const i64 t = (y - av_) * sv_;
+    step_.start(-(2 * static_cast<i128>(n_) * t) + n_ - bias_, 2 * nv_, -2 * n_);
+  } else {
+    const i64 k = (y - au_) * su_;
+    step_.start(2 * static_cast<i128>(k) * nv_ + n_ - bias_, 2 * n_, 2 * nv_);
+  }
+}
+
+void CosmeticEdge::add_row(i64 y, RowWriter &w) {
+  if (empty_) return;
+  if (!started_ || y != next_y_) start(y);
+  next_y_ = y + 1;
+  if (x_major_) {
+    if (nv_ == 0) {
+      if (y == av_) {
+        const i64 end = au_ + su_ * (n_ - 1);
+        w.add(RowWriter::Outline, std::min(au_, end), std::max(au_, end) + 1);
+      }
+      return;
+    }
+    const i64 t = (y - av_) * sv_;
+    const i64 k0 = std::max<i64>(0, -step_.value);
+    // The row below has T + sv; the run ends where T + 1 begins.
+    i64 k1;
+    if (sv_ > 0) {
+      step_.forward();
+      k1 = std::min(n_ - 1, -step_.value - 1);
+    } else {
+      Stepper next = step_;
+      next.forward();
+      k1 = std::min(n_ - 1, -next.value - 1);
+      step_.backward();
+    }
+    if (t < 0 || k0 > k1) return;
+    const i64 u0 = au_ + su_ * k0, u1 = au_ + su_ * k1;
+    w.add(RowWriter::Outline, std::min(u0, u1), std::max(u0, u1) + 1);
+  } else {
+    const i64 k = (y - au_) * su_;
+    const i64 x = av_ + sv_ * step_.value;
+    if (su_ > 0) {
+      step_.forward();
+    } else {
+      step_.backward();
+    }
+    if (k < 0 || k > n_ - 1) return;
+    w.add(RowWriter::Outline, x, x + 1);
+  }
 }
 
 }  // namespace winport::gdi

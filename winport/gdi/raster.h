@@ -6,12 +6,13 @@
 // that lie on the surface, so a shape far larger than the surface costs no more than one that fits.
 //
 // One writer, fill_span, stores the pixels; everything else computes spans. Shapes with several
-// parts (outline and interior, or a wide pen's segments and joins) collect their spans in a
-// SpanCollector, which merges the outline spans of each row and removes them from the interior
-// spans, so no pixel is painted twice.
+// parts (outline and interior, or a wide pen's segments and joins) hand each row's spans to a
+// RowWriter, which merges the outline spans and removes them from the interior spans, so no
+// pixel is painted twice.
 #pragma once
 
 #include <cstdint>
+#include <cwchar>
 #include <vector>
 
 #include "gdi/objects.h"
@@ -28,12 +29,21 @@ inline i64 floor_div(i64 a, i64 b) {
   return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 inline i128 floor_div(i128 a, i128 b) {
+  // 128-bit division is a slow library call; most operands fit in 64 bits.
+  if (a == static_cast<i64>(a) && b == static_cast<i64>(b) && !(a == INT64_MIN && b == -1))
+    return floor_div(static_cast<i64>(a), static_cast<i64>(b));
   i128 q = a / b;
   return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 inline i128 ceil_div(i128 a, i128 b) { return -floor_div(-a, b); }
 // Largest r with r * r <= v.
 u128 isqrt(u128 v);
+
+// Store n copies of a pixel (the C library's vectorised 32-bit fill).
+inline void fill_pixels(uint32_t *p, size_t n, uint32_t pixel) {
+  static_assert(sizeof(wchar_t) == sizeof(uint32_t), "wmemset fills 32-bit units here");
+  std::wmemset(reinterpret_cast<wchar_t *>(p), static_cast<wchar_t>(pixel), n);
+}
 
 // Store one span [x0, x1) of row y; the span is clipped to the surface here.
 inline void fill_span(Surface &s, i64 y, i64 x0, i64 x1, uint32_t pixel) {
@@ -42,7 +52,12 @@ inline void fill_span(Surface &s, i64 y, i64 x0, i64 x1, uint32_t pixel) {
   if (x1 > s.width) x1 = s.width;
   if (x0 >= x1) return;
   uint32_t *p = s.row(static_cast<int>(y)) + x0;
-  for (i64 n = x1 - x0; n > 0; --n) *p++ = pixel;
+  const i64 n = x1 - x0;
+  if (n >= 16) {
+    fill_pixels(p, static_cast<size_t>(n), pixel);
+  } else {
+    for (i64 i = 0; i < n; ++i) p[i] = pixel;
+  }
   s.dirty = true;
 }
 
@@ -56,27 +71,47 @@ inline RowRange visible_rows(const Surface &s, i64 top, i64 bottom) {
   return {top < 0 ? 0 : top, bottom >= s.height ? s.height - 1 : bottom};
 }
 
-// Spans of one shape, gathered in two layers, then written row by row: the outline layer in the
-// pen's colour, the interior layer in the brush's colour where the outline does not cover it.
-class SpanCollector {
+// The spans of one shape on one row, in two layers: the outline in the pen's colour, and the
+// interior in the brush's colour where the outline does not cover it. Shapes add a row's spans
+// in any order and then write the row; overlapping spans are merged, so no pixel is written twice.
+class RowWriter {
  public:
   enum Layer { Outline = 0, Interior = 1 };
-  explicit SpanCollector(const Surface &s) : width_(s.width), height_(s.height) {}
-  // [x0, x1) on row y; spans off the surface are dropped, the rest clipped.
-  void add(Layer layer, i64 y, i64 x0, i64 x1);
-  // Write everything; a layer whose colour pointer is null is not drawn.
-  void write(Surface &s, const uint32_t *outline_pixel, const uint32_t *interior_pixel);
+  // A layer whose colour pointer is null is not drawn. With `convex`, the caller promises that
+  // pen and brush share a colour and that each row's spans together form one run (a convex
+  // shape), so a row is just the run from its leftmost to its rightmost pixel.
+  RowWriter(Surface &s, const uint32_t *outline_pixel, const uint32_t *interior_pixel, bool convex = false);
+  // [x0, x1) on the current row; clipped to the surface.
+  void add(Layer layer, i64 x0, i64 x1) {
+    if (x0 < 0) x0 = 0;
+    if (x1 > width_) x1 = width_;
+    if (x0 >= x1) return;
+    if (layer == Interior && !interior_pixel_) return;
+    if (convex_) {
+      if (x0 < hull_.x0) hull_.x0 = static_cast<int>(x0);
+      if (x1 > hull_.x1) hull_.x1 = static_cast<int>(x1);
+      return;
+    }
+    (layer == Outline || same_colour_ ? outline_ : interior_).push_back({static_cast<int>(x0), static_cast<int>(x1)});
+  }
+  // Write the spans added since the last write onto row y, and start the next row.
+  void write(i64 y);
 
- private:
-  struct Entry {
-    int y;
+  struct Run {
     int x0;
     int x1;
-    Layer layer;
   };
+
+ private:
+  Surface &surface_;
   int width_;
-  int height_;
-  std::vector<Entry> entries_;
+  const uint32_t *outline_pixel_;
+  const uint32_t *interior_pixel_;
+  bool same_colour_;
+  bool convex_;
+  Run hull_;
+  std::vector<Run> &outline_;
+  std::vector<Run> &interior_;
 };
 
 // ---- Shapes, in surface pixels (the callers in the entry-point files pass the DC's objects) ----
@@ -85,20 +120,125 @@ class SpanCollector {
 // the inclusive column range, or false when the row misses it. Rows outside the box miss.
 bool ellipse_row(i64 left, i64 top, i64 right, i64 bottom, i64 y, i64 &x0, i64 &x1);
 
+// Half the width of a filled ellipse's row, in doubled units from the centre column: p and q are
+// the box's width and height less one, ay the row's doubled distance from the centre row.
+i64 ellipse_reach(i64 p, i64 q, i64 ay);
+
+// ellipse_row for many rows of one ellipse, using its symmetry: each row of the upper half is
+// computed once for the lower half as well (for ellipses up to a few thousand rows high).
+class EllipseRows {
+ public:
+  EllipseRows(i64 left, i64 top, i64 right, i64 bottom);
+  bool row(i64 y, i64 &x0, i64 &x1);
+
+ private:
+  static constexpr i64 kMemo = 1024;
+  i64 left_, top_, right_, bottom_;
+  i64 memo_size_;
+  i64 memo_[kMemo];
+};
+
 // The round dot a wide pen of width w leaves at (x, y): a filled ellipse in the w x w box from
 // x - w/2 (rounded down) to x + w/2 (rounded up) - 1, and the same on y.
 bool pen_dot_row(i64 x, i64 y, i64 w, i64 row, i64 &x0, i64 &x1);
 
-// A cosmetic (1-pixel) line from a to b, start pixel included and end pixel excluded.
+// A cosmetic (1-pixel) line from a to b, start pixel included and end pixel excluded, written
+// straight to the surface.
 void cosmetic_line(Surface &s, i64 ax, i64 ay, i64 bx, i64 by, uint32_t pixel);
-void cosmetic_line(SpanCollector &c, const Surface &s, i64 ax, i64 ay, i64 bx, i64 by);
 
-// A wide pen's stroke along a polyline of n points (closed: back to the first point), with round
-// caps and joins, added to the outline layer.
-void wide_polyline(SpanCollector &c, const Surface &s, const POINT *pts, int n, bool closed, i64 w);
+// floor(num / den) as num moves by a fixed delta per step, without dividing on each step.
+struct Stepper {
+  i64 value = 0, rem = 0, den = 1, dq = 0, dr = 0;
+  void start(i128 num, i64 denominator, i64 delta) {
+    den = denominator;
+    const i128 q = floor_div(num, i128{den});
+    value = static_cast<i64>(q);
+    rem = static_cast<i64>(num - q * den);
+    dq = floor_div(delta, den);
+    dr = delta - dq * den;
+  }
+  void forward() {
+    value += dq;
+    rem += dr;
+    if (rem >= den) {
+      rem -= den;
+      ++value;
+    }
+  }
+  void backward() {
+    value -= dq;
+    rem -= dr;
+    if (rem < 0) {
+      rem += den;
+      --value;
+    }
+  }
+};
 
-// The interior of a polygon (ALTERNATE or WINDING), added to the interior layer.
-void polygon_interior(SpanCollector &c, const Surface &s, const POINT *pts, int n, int fill_mode);
+// The same line answered one row at a time, for shapes that combine it with other parts. Rows
+// are cheapest asked in order (each answer steps from the previous one).
+class CosmeticEdge {
+ public:
+  CosmeticEdge(i64 ax, i64 ay, i64 bx, i64 by);
+  // Adds the line's pixels on row y (at most one run) to the outline layer.
+  void add_row(i64 y, RowWriter &w);
+
+ private:
+  void start(i64 y);
+  bool empty_, x_major_;
+  i64 au_, av_, su_, sv_, n_, nv_, bias_;
+  bool started_ = false;
+  i64 next_y_ = 0;
+  // x-major: -(first step that reaches the row's minor offset); y-major: the minor offset.
+  Stepper step_;
+};
+
+// A polygon's edges, answering the interior (ALTERNATE or WINDING) one row at a time, rows in
+// increasing order being cheapest.
+class PolygonEdges {
+ public:
+  PolygonEdges(const POINT *pts, int n);
+  void add_row(i64 y, int fill_mode, RowWriter &w);
+
+ private:
+  struct Edge {
+    i64 x_top, y_top, y_bottom;
+    i64 dx;  // x_bottom - x_top
+    int direction;
+    bool started;
+    i64 next_y;
+    Stepper step;  // floor(-(y - y_top) * dx / (y_bottom - y_top))
+  };
+  std::vector<Edge> edges_;
+};
+
+// A wide pen's stroke along a polyline (closed: back to the first point), with round caps and
+// joins, answered one row at a time.
+class WideStroke {
+ public:
+  WideStroke(const POINT *pts, int n, bool closed, i64 w);
+  // The rows the stroke can touch.
+  i64 top() const { return top_; }
+  i64 bottom() const { return bottom_; }
+
+  void add_row(i64 y, RowWriter &w);
+
+  // One segment's band (see widepen.cpp). Bands of everyday sizes step from row to row.
+  struct Band {
+    i128 px, py, dx, dy, len2, reach;
+    bool stepping = false;
+    bool started = false;
+    i64 next_y = 0;
+    Stepper lo_d, hi_d, lo_p, hi_p;
+  };
+
+ private:
+  const POINT *pts_;
+  int n_;
+  i64 w_;
+  i64 top_, bottom_;
+  std::vector<Band> bands_;
+};
 
 // Widest pen geometry is computed for; wider pens are drawn this wide.
 constexpr i64 kMaxPenWidth = i64{1} << 26;

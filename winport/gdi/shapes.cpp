@@ -4,10 +4,11 @@
 // boxes exclude their right and bottom edges; a cosmetic pen (width 0 or 1) outlines the
 // inclusive box and the brush fills inside it; a wider PS_SOLID pen is centred on that outline;
 // with NULL_PEN a rectangle fills one pixel less on the right and at the bottom. Rectangles and
-// ellipses with cosmetic pens are written row by row straight away; shapes with several parts go
-// through a SpanCollector.
+// ellipses are written row by row straight away; shapes with several parts (polygons, wide-pen
+// outlines) hand each row's spans to a RowWriter.
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "gdi/raster.h"
 
@@ -55,15 +56,15 @@ void wide_box(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
                             {static_cast<LONG>(r), static_cast<LONG>(t)},
                             {static_cast<LONG>(r), static_cast<LONG>(b)},
                             {static_cast<LONG>(l), static_cast<LONG>(b)}};
-  SpanCollector c(s);
-  wide_polyline(c, s, corners, 4, true, w);
-  if (p.fills) {
-    const i64 il = l + (w + 1) / 2, ir = r - w / 2 - 1, it = t + (w + 1) / 2, ib = b - w / 2 - 1;
-    const RowRange rows = visible_rows(s, it, ib);
-    if (il <= ir)
-      for (i64 y = rows.first; y <= rows.last; ++y) c.add(SpanCollector::Interior, y, il, ir + 1);
+  WideStroke stroke(corners, 4, true, w);
+  const i64 il = l + (w + 1) / 2, ir = r - w / 2 - 1, it = t + (w + 1) / 2, ib = b - w / 2 - 1;
+  RowWriter row(s, p.pen(), p.brush());
+  const RowRange rows = visible_rows(s, stroke.top(), stroke.bottom());
+  for (i64 y = rows.first; y <= rows.last; ++y) {
+    stroke.add_row(y, row);
+    if (il <= ir && y >= it && y <= ib) row.add(RowWriter::Interior, il, ir + 1);
+    row.write(y);
   }
-  c.write(s, p.pen(), p.brush());
 }
 
 // The ellipse in the inclusive box with a cosmetic pen: a pixel is outline when one of its four
@@ -76,9 +77,10 @@ void cosmetic_ellipse(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
     bool on = false;
     i64 x0 = 0, x1 = -1;
   };
+  EllipseRows ellipse(l, t, r, b);
   auto span_at = [&](i64 y) {
     RowSpan span;
-    span.on = ellipse_row(l, t, r, b, y, span.x0, span.x1);
+    span.on = ellipse.row(y, span.x0, span.x1);
     return span;
   };
   RowSpan above = span_at(rows.first - 1), here = span_at(rows.first);
@@ -111,10 +113,11 @@ void cosmetic_ellipse(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
 
 // A filled ellipse with no outline.
 void plain_ellipse(Surface &s, i64 l, i64 t, i64 r, i64 b, uint32_t pixel) {
+  EllipseRows ellipse(l, t, r, b);
   const RowRange rows = visible_rows(s, t, b);
   for (i64 y = rows.first; y <= rows.last; ++y) {
     i64 x0, x1;
-    if (ellipse_row(l, t, r, b, y, x0, x1)) fill_span(s, y, x0, x1 + 1, pixel);
+    if (ellipse.row(y, x0, x1)) fill_span(s, y, x0, x1 + 1, pixel);
   }
 }
 
@@ -125,11 +128,12 @@ void wide_ellipse(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
   const i64 w = p.pen_width, before = w / 2, after = (w + 1) / 2;
   const i64 ol = l - before, ot = t - before, orr = r + after - 1, ob = b + after - 1;
   const i64 il = l + after, it = t + after, ir = r - before - 1, ib = b - before - 1;
+  EllipseRows outer(ol, ot, orr, ob), inner(il, it, ir, ib);
   const RowRange rows = visible_rows(s, ot, ob);
   for (i64 y = rows.first; y <= rows.last; ++y) {
     i64 o0, o1, i0, i1;
-    if (!ellipse_row(ol, ot, orr, ob, y, o0, o1)) continue;
-    if (!ellipse_row(il, it, ir, ib, y, i0, i1)) {
+    if (!outer.row(y, o0, o1)) continue;
+    if (!inner.row(y, i0, i1)) {
       fill_span(s, y, o0, o1 + 1, p.pen_pixel);
       continue;
     }
@@ -199,17 +203,36 @@ BOOL WINAPI Polygon(HDC hdc, const POINT *apt, int cpt) {
   Paint p;
   if (!begin(hdc, p) || !apt || cpt < 2) return FALSE;
   Surface &s = *p.surface;
-  SpanCollector c(s);
-  if (p.fills) polygon_interior(c, s, apt, cpt, p.dc->poly_fill_mode);
+  i64 top = apt[0].y, bottom = apt[0].y;
+  for (int i = 1; i < cpt; ++i) {
+    top = std::min<i64>(top, apt[i].y);
+    bottom = std::max<i64>(bottom, apt[i].y);
+  }
+  // The outline: closed, each edge from its point up to the next one.
+  std::vector<CosmeticEdge> edges;
   if (p.pen_width == 1) {
+    edges.reserve(static_cast<size_t>(cpt));
     for (int i = 0; i < cpt; ++i) {
       const POINT &a = apt[i], &b = apt[(i + 1) % cpt];
-      cosmetic_line(c, s, a.x, a.y, b.x, b.y);
+      edges.emplace_back(a.x, a.y, b.x, b.y);
     }
-  } else if (p.pen_width >= 2) {
-    wide_polyline(c, s, apt, cpt, true, p.pen_width);
   }
-  c.write(s, p.pen(), p.brush());
+  WideStroke stroke(apt, p.pen_width >= 2 ? cpt : 0, true, p.pen_width);
+  if (p.pen_width >= 2) {
+    top = stroke.top();
+    bottom = stroke.bottom();
+  }
+  PolygonEdges interior(apt, p.fills ? cpt : 0);
+  // A filled triangle outlined in its own colour covers one run per row (checked by the tests
+  // against the interior and the outline drawn apart).
+  RowWriter row(s, p.pen(), p.brush(), cpt == 3 && p.pen_width == 1);
+  const RowRange rows = visible_rows(s, top, bottom);
+  for (i64 y = rows.first; y <= rows.last; ++y) {
+    interior.add_row(y, p.dc->poly_fill_mode, row);
+    for (CosmeticEdge &e : edges) e.add_row(y, row);
+    if (p.pen_width >= 2) stroke.add_row(y, row);
+    row.write(y);
+  }
   return TRUE;
 }
 
@@ -222,9 +245,13 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
     cosmetic_line(*p.surface, from.x, from.y, x, y, p.pen_pixel);
   } else if (p.pen_width >= 2) {
     const POINT ends[2] = {from, {x, y}};
-    SpanCollector c(*p.surface);
-    wide_polyline(c, *p.surface, ends, 2, false, p.pen_width);
-    c.write(*p.surface, p.pen(), nullptr);
+    WideStroke stroke(ends, 2, false, p.pen_width);
+    RowWriter row(*p.surface, p.pen(), nullptr);
+    const RowRange rows = visible_rows(*p.surface, stroke.top(), stroke.bottom());
+    for (i64 r = rows.first; r <= rows.last; ++r) {
+      stroke.add_row(r, row);
+      row.write(r);
+    }
   }
   return TRUE;
 }

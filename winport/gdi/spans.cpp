@@ -1,8 +1,8 @@
-// spans.cpp — collecting a shape's spans and writing them once per pixel.
+// spans.cpp — writing one row of a shape made of several parts, each pixel once.
 //
-// Shapes made of several parts add their spans here in any order. write() sorts them by row
-// (a counting sort over the rows the shape touched), merges each row's outline spans, cuts them
-// out of the interior spans and hands both to the one span writer.
+// A shape adds its outline and interior spans for a row in any order; write() sorts and merges
+// each layer, cuts the outline out of the interior and hands the result to the one span writer.
+// When pen and brush have the same colour both layers are simply merged into one.
 #include <algorithm>
 #include <cmath>
 
@@ -25,26 +25,22 @@ i64 pen_kind_width(const Pen *pen) {
   return std::min<i64>(pen->width, kMaxPenWidth);
 }
 
-void SpanCollector::add(Layer layer, i64 y, i64 x0, i64 x1) {
-  if (y < 0 || y >= height_) return;
-  if (x0 < 0) x0 = 0;
-  if (x1 > width_) x1 = width_;
-  if (x0 >= x1) return;
-  entries_.push_back({static_cast<int>(y), static_cast<int>(x0), static_cast<int>(x1), layer});
-}
-
 namespace {
 
-struct Run {
-  int x0;
-  int x1;
-};
+// Row storage is kept per thread, so drawing does not allocate once it has warmed up.
+thread_local std::vector<RowWriter::Run> outline_runs, interior_runs;
 
 // Sort by start and merge overlapping or touching runs, in place.
-void normalise(std::vector<Run> &runs) {
-  std::sort(runs.begin(), runs.end(), [](const Run &a, const Run &b) { return a.x0 < b.x0; });
+void normalise(std::vector<RowWriter::Run> &runs) {
+  // Rows hold a handful of runs: insertion sort.
+  for (size_t i = 1; i < runs.size(); ++i) {
+    RowWriter::Run r = runs[i];
+    size_t j = i;
+    for (; j > 0 && runs[j - 1].x0 > r.x0; --j) runs[j] = runs[j - 1];
+    runs[j] = r;
+  }
   size_t out = 0;
-  for (const Run &r : runs) {
+  for (const RowWriter::Run &r : runs) {
     if (out > 0 && r.x0 <= runs[out - 1].x1) {
       runs[out - 1].x1 = std::max(runs[out - 1].x1, r.x1);
     } else {
@@ -56,57 +52,53 @@ void normalise(std::vector<Run> &runs) {
 
 }  // namespace
 
-void SpanCollector::write(Surface &s, const uint32_t *outline_pixel, const uint32_t *interior_pixel) {
-  if (entries_.empty()) return;
-  int ymin = entries_.front().y, ymax = ymin;
-  for (const Entry &e : entries_) {
-    ymin = std::min(ymin, e.y);
-    ymax = std::max(ymax, e.y);
-  }
-  // Counting sort by row.
-  std::vector<int> start(static_cast<size_t>(ymax - ymin) + 2, 0);
-  for (const Entry &e : entries_) ++start[static_cast<size_t>(e.y - ymin) + 1];
-  for (size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
-  std::vector<Entry> sorted(entries_.size());
-  {
-    std::vector<int> next(start.begin(), start.end() - 1);
-    for (const Entry &e : entries_) sorted[static_cast<size_t>(next[static_cast<size_t>(e.y - ymin)]++)] = e;
-  }
+RowWriter::RowWriter(Surface &s, const uint32_t *outline_pixel, const uint32_t *interior_pixel, bool convex)
+    : surface_(s),
+      width_(s.width),
+      outline_pixel_(outline_pixel),
+      interior_pixel_(interior_pixel),
+      same_colour_(outline_pixel && interior_pixel && *outline_pixel == *interior_pixel),
+      convex_(convex && same_colour_),
+      hull_{INT32_MAX, INT32_MIN},
+      outline_(outline_runs),
+      interior_(interior_runs) {
+  outline_.clear();
+  interior_.clear();
+}
 
-  std::vector<Run> outline, interior;
-  for (int y = ymin; y <= ymax; ++y) {
-    outline.clear();
-    interior.clear();
-    for (int i = start[static_cast<size_t>(y - ymin)]; i < start[static_cast<size_t>(y - ymin) + 1]; ++i) {
-      const Entry &e = sorted[static_cast<size_t>(i)];
-      (e.layer == Outline ? outline : interior).push_back({e.x0, e.x1});
-    }
-    normalise(outline);
-    if (interior_pixel && !interior.empty()) {
-      normalise(interior);
-      // Interior minus outline: walk both sorted lists.
-      size_t k = 0;
-      for (const Run &r : interior) {
-        int x = r.x0;
-        while (k < outline.size() && outline[k].x1 <= x) ++k;
-        size_t j = k;
-        while (x < r.x1) {
-          if (j < outline.size() && outline[j].x0 < r.x1) {
-            if (outline[j].x0 > x) fill_span(s, y, x, outline[j].x0, *interior_pixel);
-            x = std::max(x, outline[j].x1);
-            ++j;
-          } else {
-            fill_span(s, y, x, r.x1, *interior_pixel);
-            x = r.x1;
-          }
+void RowWriter::write(i64 y) {
+  if (convex_) {
+    if (hull_.x0 < hull_.x1) fill_span(surface_, y, hull_.x0, hull_.x1, *outline_pixel_);
+    hull_ = {INT32_MAX, INT32_MIN};
+    return;
+  }
+  normalise(outline_);
+  if (!interior_.empty()) {
+    normalise(interior_);
+    // Interior minus outline: walk both sorted lists.
+    size_t k = 0;
+    for (const Run &r : interior_) {
+      int x = r.x0;
+      while (k < outline_.size() && outline_[k].x1 <= x) ++k;
+      size_t j = k;
+      while (x < r.x1) {
+        if (j < outline_.size() && outline_[j].x0 < r.x1) {
+          if (outline_[j].x0 > x) fill_span(surface_, y, x, outline_[j].x0, *interior_pixel_);
+          x = std::max(x, outline_[j].x1);
+          ++j;
+        } else {
+          fill_span(surface_, y, x, r.x1, *interior_pixel_);
+          x = r.x1;
         }
       }
     }
-    if (outline_pixel) {
-      for (const Run &r : outline) fill_span(s, y, r.x0, r.x1, *outline_pixel);
-    }
   }
-  entries_.clear();
+  // Same colours: the interior runs were added to the outline list and are written with it.
+  if (outline_pixel_) {
+    for (const Run &r : outline_) fill_span(surface_, y, r.x0, r.x1, *outline_pixel_);
+  }
+  outline_.clear();
+  interior_.clear();
 }
 
 }  // namespace winport::gdi

@@ -8,8 +8,10 @@
 // so a zero-length stroke is a round dot and corners from width 3 on are rounded.
 //
 // Everything is solved per surface row in doubled integer coordinates (so half pixels are exact),
-// visiting only the rows the stroke can reach on the surface.
+// visiting only the rows the stroke can reach on the surface; a band's bounds step from one row
+// to the next without dividing, unless its numbers need more than 64 bits.
 #include <algorithm>
+#include <vector>
 
 #include "gdi/raster.h"
 
@@ -28,36 +30,107 @@ void solve_linear(i128 a, i128 lo, i128 hi, i128 &e0, i128 &e1) {
   e1 = floor_div(hi, a);
 }
 
-// Columns of row y covered by the band of the segment p -> q (doubled coordinates, already
-// shifted), for a pen of width w. False when the row misses the band.
-bool band_row(i64 px, i64 py, i64 qx, i64 qy, i64 w, i64 y, i64 &x0, i64 &x1) {
-  const i128 dx = qx - px, dy = qy - py;
-  const i128 ey = 2 * static_cast<i128>(y) - py;  // doubled row offset from the start
-  const i128 len2 = dx * dx + dy * dy;
-  i128 lo = INT64_MIN, hi = INT64_MAX;  // range of the doubled column offset ex = 2x - px
+// One segment's band, in doubled coordinates with the even-width shift applied: start (px, py),
+// direction (dx, dy), |d|^2, and the largest |cross product| of a pixel centre inside the band.
+using Band = WideStroke::Band;
 
-  // Distance: |ex * dy - ey * dx| < w * |d|, i.e. at most t with t^2 < w^2 |d|^2.
-  const u128 limit = static_cast<u128>(w) * static_cast<u128>(w) * static_cast<u128>(len2);
-  const i128 t = static_cast<i128>(isqrt(limit - 1));
-  if (dy == 0) {
-    if (ey * dx > t || ey * dx < -t) return false;
+Band make_band(const POINT &p, const POINT &q, i64 w, i64 shift) {
+  Band b;
+  b.px = 2 * i64{p.x} - shift;
+  b.py = 2 * i64{p.y} - shift;
+  b.dx = 2 * (i64{q.x} - p.x);
+  b.dy = 2 * (i64{q.y} - p.y);
+  b.len2 = b.dx * b.dx + b.dy * b.dy;
+  // Distance below w/2 in doubled units: |cross| < w * |d|, i.e. cross^2 <= w^2 |d|^2 - 1.
+  const u128 limit = static_cast<u128>(w) * static_cast<u128>(w) * static_cast<u128>(b.len2);
+  b.reach = static_cast<i128>(isqrt(limit - 1));
+  const i128 small = i128{1} << 29;
+  b.stepping = b.px > -small && b.px < small && b.py > -small && b.py < small && b.dx > -small &&
+               b.dx < small && b.dy > -small && b.dy < small && w < (1 << 20);
+  return b;
+}
+
+// Starts the band's four bounds at row y. Each is a constraint ex * A in [L, U] with A > 0, kept
+// as lo = ceil(L / A) = -floor(-L / A) and hi = floor(U / A); a row down moves ey by 2.
+void start_band(Band &b, i64 y) {
+  b.started = true;
+  const i128 ey = 2 * static_cast<i128>(y) - b.py;
+  if (b.dy != 0) {
+    // Distance: ex * dy in [ey dx - reach, ey dx + reach]; made positive by the sign of dy.
+    const i64 s = b.dy > 0 ? 1 : -1, a = static_cast<i64>(b.dy * s);
+    const i128 mid = s * ey * b.dx;
+    const i64 step = static_cast<i64>(2 * s * b.dx);
+    b.lo_d.start(-(mid - b.reach), a, -step);
+    b.hi_d.start(mid + b.reach, a, step);
+  }
+  if (b.dx != 0) {
+    // Projection: ex * dx in [-ey dy, len2 - ey dy]; made positive by the sign of dx.
+    const i64 s = b.dx > 0 ? 1 : -1, a = static_cast<i64>(b.dx * s);
+    const i128 low = s > 0 ? -ey * b.dy : ey * b.dy - b.len2;
+    const i128 high = s > 0 ? b.len2 - ey * b.dy : ey * b.dy;
+    const i64 step = static_cast<i64>(-2 * s * b.dy);
+    b.lo_p.start(-low, a, -step);
+    b.hi_p.start(high, a, step);
+  }
+}
+
+// band_row for a stepping band, rows asked in order.
+bool band_row_stepping(Band &b, i64 y, i64 &x0, i64 &x1) {
+  if (!b.started || b.next_y != y) start_band(b, y);
+  b.next_y = y + 1;
+  const i64 ey = 2 * y - static_cast<i64>(b.py);
+  i64 lo = INT64_MIN, hi = INT64_MAX;
+  bool hit = true;
+  if (b.dy == 0) {
+    const i128 cross = static_cast<i128>(ey) * b.dx;
+    hit = cross <= b.reach && cross >= -b.reach;
+  } else {
+    lo = -b.lo_d.value;
+    hi = b.hi_d.value;
+    b.lo_d.forward();
+    b.hi_d.forward();
+  }
+  if (b.dx == 0) {
+    const i128 along = static_cast<i128>(ey) * b.dy;
+    hit = hit && along >= 0 && along <= b.len2;
+  } else {
+    lo = std::max(lo, -b.lo_p.value);
+    hi = std::min(hi, b.hi_p.value);
+    b.lo_p.forward();
+    b.hi_p.forward();
+  }
+  if (!hit) return false;
+  // Back to pixel columns: 2x = ex + px, rounding inwards.
+  const i64 px = static_cast<i64>(b.px);
+  x0 = -((-(lo + px)) >> 1);
+  x1 = (hi + px) >> 1;
+  return x0 <= x1;
+}
+
+// Columns of row y covered by a band; false when the row misses it.
+bool band_row(const Band &b, i64 y, i64 &x0, i64 &x1) {
+  const i128 ey = 2 * static_cast<i128>(y) - b.py;  // doubled row offset from the start
+  i128 lo = INT64_MIN, hi = INT64_MAX;              // range of the doubled column offset ex = 2x - px
+  // Distance: |ex * dy - ey * dx| <= reach.
+  if (b.dy == 0) {
+    if (ey * b.dx > b.reach || ey * b.dx < -b.reach) return false;
   } else {
     i128 e0, e1;
-    solve_linear(dy, ey * dx - t, ey * dx + t, e0, e1);
+    solve_linear(b.dy, ey * b.dx - b.reach, ey * b.dx + b.reach, e0, e1);
     lo = std::max(lo, e0);
     hi = std::min(hi, e1);
   }
   // Projection onto the segment: 0 <= ex * dx + ey * dy <= |d|^2.
-  if (dx == 0) {
-    if (ey * dy < 0 || ey * dy > len2) return false;
+  if (b.dx == 0) {
+    if (ey * b.dy < 0 || ey * b.dy > b.len2) return false;
   } else {
     i128 e0, e1;
-    solve_linear(dx, -ey * dy, len2 - ey * dy, e0, e1);
+    solve_linear(b.dx, -ey * b.dy, b.len2 - ey * b.dy, e0, e1);
     lo = std::max(lo, e0);
     hi = std::min(hi, e1);
   }
   // Back to pixel columns: 2x = ex + px.
-  const i128 c0 = ceil_div(lo + px, 2), c1 = floor_div(hi + px, 2);
+  const i128 c0 = ceil_div(lo + b.px, 2), c1 = floor_div(hi + b.px, 2);
   if (c0 > c1) return false;
   x0 = static_cast<i64>(c0);
   x1 = static_cast<i64>(c1);
@@ -66,29 +139,35 @@ bool band_row(i64 px, i64 py, i64 qx, i64 qy, i64 w, i64 y, i64 &x0, i64 &x1) {
 
 }  // namespace
 
-void wide_polyline(SpanCollector &c, const Surface &s, const POINT *pts, int n, bool closed, i64 w) {
+WideStroke::WideStroke(const POINT *pts, int n, bool closed, i64 w) : pts_(pts), n_(n), w_(w) {
+  top_ = 1;
+  bottom_ = 0;
   if (n <= 0) return;
   i64 top = pts[0].y, bottom = pts[0].y;
   for (int i = 1; i < n; ++i) {
     top = std::min<i64>(top, pts[i].y);
     bottom = std::max<i64>(bottom, pts[i].y);
   }
-  const RowRange rows = visible_rows(s, top - w, bottom + w);
+  top_ = top - w;
+  bottom_ = bottom + w;
   const i64 shift = w % 2 == 0 ? 1 : 0;  // even widths: the path moves half a pixel up-left
   const int segments = closed && n > 2 ? n : n - 1;
+  for (int i = 0; i < segments; ++i) {
+    const POINT &p = pts[i], &q = pts[(i + 1) % n];
+    if (p.x != q.x || p.y != q.y) bands_.push_back(make_band(p, q, w, shift));
+  }
+}
 
-  for (i64 y = rows.first; y <= rows.last; ++y) {
-    i64 x0, x1;
-    for (int i = 0; i < n; ++i) {
-      if (pen_dot_row(pts[i].x, pts[i].y, w, y, x0, x1)) c.add(SpanCollector::Outline, y, x0, x1 + 1);
-    }
-    for (int i = 0; i < segments; ++i) {
-      const POINT &p = pts[i], &q = pts[(i + 1) % n];
-      if (p.x == q.x && p.y == q.y) continue;
-      if (band_row(2 * i64{p.x} - shift, 2 * i64{p.y} - shift, 2 * i64{q.x} - shift,
-                   2 * i64{q.y} - shift, w, y, x0, x1)) {
-        c.add(SpanCollector::Outline, y, x0, x1 + 1);
-      }
+void WideStroke::add_row(i64 y, RowWriter &w) {
+  i64 x0, x1;
+  const i64 before = w_ / 2, after = (w_ + 1) / 2 - 1;
+  for (int i = 0; i < n_; ++i) {
+    if (y < pts_[i].y - before || y > pts_[i].y + after) continue;
+    if (pen_dot_row(pts_[i].x, pts_[i].y, w_, y, x0, x1)) w.add(RowWriter::Outline, x0, x1 + 1);
+  }
+  for (Band &b : bands_) {
+    if (b.stepping ? band_row_stepping(b, y, x0, x1) : band_row(b, y, x0, x1)) {
+      w.add(RowWriter::Outline, x0, x1 + 1);
     }
   }
 }

@@ -83,6 +83,37 @@ TEST(Clipping, ExtremeCoordinatesDrawExactly) {
   EXPECT_EQ(mirrored(c.painted(), 40), edge);
 }
 
+TEST(Clipping, AFarEndPointDoesNotMoveTheVisiblePart) {
+  // Lines and triangles along the same directions, once ending nearby and once a billion pixels
+  // away (where the arithmetic needs more than 64 bits), look the same on the surface.
+  Canvas c(40, 30);
+  const int directions[][2] = {{3, 1}, {-2, 5}, {7, -3}, {-1, -1}, {1, 0}, {0, -1}, {5, 4}};
+  for (int w : {1, 2, 3, 6}) {
+    for (const auto &d : directions) {
+      SCOPED_TRACE(testing::Message() << "width " << w << " direction " << d[0] << "," << d[1]);
+      const int ax = 20, ay = 15;
+      c.use(w, kRed);
+      c.clear();
+      c.line(ax, ay, ax + 40 * d[0], ay + 40 * d[1]);
+      Pixels near_end = c.painted();
+      c.clear();
+      c.line(ax, ay, ax + 300000000 * d[0], ay + 300000000 * d[1]);
+      EXPECT_EQ(c.painted(), near_end);
+
+      const POINT near_tri[3] = {{ax, ay}, {ax + 40 * d[0], ay + 40 * d[1]}, {ax + 40 * d[1], ay - 40 * d[0]}};
+      const POINT far_tri[3] = {{ax, ay},
+                                {ax + 300000000 * d[0], ay + 300000000 * d[1]},
+                                {ax + 300000000 * d[1], ay - 300000000 * d[0]}};
+      c.clear();
+      Polygon(c.dc(), near_tri, 3);
+      near_end = c.painted();
+      c.clear();
+      Polygon(c.dc(), far_tri, 3);
+      EXPECT_EQ(c.painted(), near_end);
+    }
+  }
+}
+
 TEST(Clipping, HugeShapesAndPensFinishAtOnce) {
   Canvas c(40, 30);
   // Each of these would take hours if the work followed the shape instead of the surface.

@@ -212,21 +212,34 @@ TEST(Polygon, FillModesAndTheOutlineOnTop) {
   EXPECT_EQ(c.pixels(kBlue).size(), 100u);
   EXPECT_EQ(bounds(c.pixels(kBlue)).right, 19);
 
-  // A filled triangle is its interior and its outline lines, nothing more and nothing less.
+  // The brush inside a differently coloured outline leaves the outline's pixels to the pen.
   const POINT tri[3] = {{5, 50}, {58, 40}, {20, 6}};
   c.use(0, kRed, true, kRed);
   c.clear();
   Polygon(c.dc(), tri, 3);
   Pixels filled = c.painted();
-  c.use(-1, kRed, true, kRed);
-  c.clear();
-  Polygon(c.dc(), tri, 3);
-  c.use(1, kRed);
-  for (int i = 0; i < 3; ++i) c.line(tri[i].x, tri[i].y, tri[(i + 1) % 3].x, tri[(i + 1) % 3].y);
-  EXPECT_EQ(filled, c.painted());
-  // The brush inside a differently coloured outline leaves the outline's pixels to the pen.
   c.use(1, kRed, true, kBlue);
   c.clear();
   Polygon(c.dc(), tri, 3);
   EXPECT_EQ(c.pixels(kRed).size() + c.pixels(kBlue).size(), filled.size());
+}
+
+TEST(Polygon, FilledIsExactlyTheInteriorAndTheOutlineLines) {
+  Canvas c(48, 48);
+  srand(11);
+  for (int i = 0; i < 300; ++i) {
+    const int n = 3 + i % 3, range = i % 2 ? 44 : 10;
+    POINT pts[5];
+    for (int k = 0; k < n; ++k) pts[k] = {2 + rand() % range, 2 + rand() % range};
+    c.use(0, kRed, true, kRed);
+    c.clear();
+    Polygon(c.dc(), pts, n);
+    Pixels filled = c.painted();
+    c.use(-1, kRed, true, kRed);
+    c.clear();
+    Polygon(c.dc(), pts, n);
+    c.use(1, kRed);
+    for (int k = 0; k < n; ++k) c.line(pts[k].x, pts[k].y, pts[(k + 1) % n].x, pts[(k + 1) % n].y);
+    ASSERT_EQ(filled, c.painted()) << "polygon " << i;
+  }
 }
