@@ -58,17 +58,18 @@ void redraw_scene(GameState &s) {
 
 namespace {
 
-// The last event's data, written by every wait.
-struct Event {
-  int32_t x;
-  int32_t y;
-  char key;  // never read: keys have no effect in the game
+// The last event's data, written by every wait: the point of a click and the key of a typed
+// character (which the game never reads).
+struct LastEvent {
+  int32_t event_x = 0;
+  int32_t event_y = 0;
+  char event_key = 0;
 };
 
-int32_t await_event(Event &event) { return tevra_await_event(&event.x, &event.y, &event.key); }
+int32_t await_event(LastEvent &e) { return tevra_await_event(&e.event_x, &e.event_y, &e.event_key); }
 
 void run_intro(GameState &s) {
-  Event event{};
+  LastEvent event;
   s.done = 0;
   while (!s.intro_done && !s.done) {
     const int32_t kind = await_event(event);
@@ -85,16 +86,17 @@ void run_intro(GameState &s) {
 }
 
 void run_building(GameState &s) {
-  Event event{};
+  LastEvent event;
   while (!s.done) {
     const int32_t kind = await_event(event);
     if (kind == TEVRA_MOUSE) {
-      if (in_panel(event.x, event.y) == 1) {
-        handle_panel_click(event.x, event.y, s.scoop_count, s.topping_color, s.topping_kind, s.topping_count,
-                           s.status, s.selected, s.done);
+      const int32_t x = event.event_x, y = event.event_y;
+      if (in_panel(x, y) == 1) {
+        handle_panel_click(x, y, s.scoop_count, s.topping_color, s.topping_kind, s.topping_count, s.status,
+                           s.selected, s.done);
       } else {
-        handle_cone_click(event.x, event.y, s.scoop_count, s.topping_count, s.topping_color, s.topping_kind,
-                          s.topping_x, s.topping_y, s.status, s.selected);
+        handle_cone_click(x, y, s.scoop_count, s.topping_count, s.topping_color, s.topping_kind, s.topping_x,
+                          s.topping_y, s.status, s.selected);
       }
     } else if (kind == TEVRA_PERIODIC) {
       advance_sun(s.tick_count, s.sun_phase, s.sun_style);
@@ -108,7 +110,7 @@ void run_building(GameState &s) {
 }
 
 void run_farewell(GameState &s) {
-  Event event{};
+  LastEvent event;
   while (!s.farewell_done) {
     const int32_t kind = await_event(event);
     if (kind == TEVRA_PERIODIC) {

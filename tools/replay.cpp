@@ -66,7 +66,9 @@ void take_frame() {
   const long number = run.frames++;
   if (!run.hooks->frame || (run.hooks->wants && !run.hooks->wants(number))) return;
   Image image;
-  if (!read_canvas(&image)) image = Image{CANVAS_WIDTH, CANVAS_HEIGHT, std::vector<uint32_t>(CANVAS_WIDTH * CANVAS_HEIGHT)};
+  if (!read_canvas(&image)) {  // no canvas: a black frame keeps the numbering
+    image = Image{CANVAS_WIDTH, CANVAS_HEIGHT, std::vector<uint32_t>(CANVAS_WIDTH * CANVAS_HEIGHT)};
+  }
   run.hooks->frame(number, image);
 }
 

@@ -87,7 +87,8 @@ TEST_F(Drawing, StatusLineForEachModeAndAnUnknownOne) {
   draw_status_line(STATUS_TOPPING_SELECTED);
   draw_status_line(0);
   EXPECT_EQ(take(), (Lines{
-                        "red text at (-130,-215), \"Topping selected. Click cone to move it, or a button to alter it.\"\n",
+                        "red text at (-130,-215), "
+                        "\"Topping selected. Click cone to move it, or a button to alter it.\"\n",
                         "black text at (-130,-215), \"Status error -- this status code not implemented\"\n",
                     }));
 }
