@@ -30,6 +30,9 @@ struct SdlWindow {
   Uint32 id;
   int image_width;   // size of the image last presented, before scaling
   int image_height;
+  // Shown, but nothing presented yet: the window is mapped once it has its real size (the image's,
+  // not the outer rectangle's), so the desktop never places or shows it at the wrong size.
+  bool show_pending;
 };
 
 NativeWindow *as_native(SdlWindow *w) { return reinterpret_cast<NativeWindow *>(w); }
@@ -281,7 +284,7 @@ NativeWindow *create(HWND hwnd, const char *title, int x, int y, int width, int 
     std::snprintf(what, sizeof what, "SDL could not create a window (%s)", SDL_GetError());
     give_up(what);
   }
-  auto *native = new SdlWindow{hwnd, window, SDL_GetWindowID(window), 0, 0};
+  auto *native = new SdlWindow{hwnd, window, SDL_GetWindowID(window), 0, 0, false};
   sdl.windows.push_back(native);
   return as_native(native);
 }
@@ -295,11 +298,22 @@ void destroy(NativeWindow *window) {
 }
 
 void show(NativeWindow *window, bool visible) {
-  if (window == nullptr) return;
+  SdlWindow *w = as_sdl(window);
+  if (w == nullptr) return;
+  w->show_pending = visible && w->image_width == 0;
+  if (w->show_pending) return;  // shown by the first present, or the next pump at the latest
   if (visible)
-    SDL_ShowWindow(as_sdl(window)->window);
+    SDL_ShowWindow(w->window);
   else
-    SDL_HideWindow(as_sdl(window)->window);
+    SDL_HideWindow(w->window);
+}
+
+void show_pending_windows() {
+  for (SdlWindow *w : sdl.windows)
+    if (w->show_pending) {
+      w->show_pending = false;
+      SDL_ShowWindow(w->window);
+    }
 }
 
 void set_title(NativeWindow *window, const char *title) {
@@ -356,12 +370,17 @@ void present(NativeWindow *window, const uint32_t *pixels, int width, int height
     SDL_FreeSurface(src);
   }
   SDL_UpdateWindowSurface(w->window);
+  if (w->show_pending) {
+    w->show_pending = false;
+    SDL_ShowWindow(w->window);  // its expose brings the first frame on screen
+  }
 }
 
 uint64_t now_ms() { return SDL_GetTicks64(); }
 
 void pump(bool wait, uint64_t deadline_ms) {
   start();
+  show_pending_windows();  // a window shown but never presented still appears
   SDL_Event e;
   bool any = false;
   while (SDL_PollEvent(&e) != 0) {
