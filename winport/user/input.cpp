@@ -70,7 +70,7 @@ void mouse_button(HWND hwnd, int button, bool down, int x, int y) {
     case 3: message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP; break;
     default: return;
   }
-  user::post(hwnd, message, mouse_keys(), MAKELPARAM(x, y - top));
+  user::post_input(hwnd, message, mouse_keys(), MAKELPARAM(x, y - top));
 }
 
 void mouse_move(HWND hwnd, int x, int y) {
@@ -81,11 +81,11 @@ void mouse_move(HWND hwnd, int x, int y) {
   if (y < top) return;
   // Moves coalesce, as in Win32: a move still waiting is updated instead of queued again.
   State &s = state();
-  if (!s.posted.empty() && s.posted.back().message == WM_MOUSEMOVE && s.posted.back().hwnd == hwnd) {
-    s.posted.back().lParam = MAKELPARAM(x, y - top);
+  if (!s.input.empty() && s.input.back().message == WM_MOUSEMOVE && s.input.back().hwnd == hwnd) {
+    s.input.back().lParam = MAKELPARAM(x, y - top);
     return;
   }
-  user::post(hwnd, WM_MOUSEMOVE, mouse_keys(), MAKELPARAM(x, y - top));
+  user::post_input(hwnd, WM_MOUSEMOVE, mouse_keys(), MAKELPARAM(x, y - top));
 }
 
 void key(HWND hwnd, int vk, bool down, unsigned char ch, bool ctrl, bool shift, bool alt) {
@@ -106,7 +106,7 @@ void key(HWND hwnd, int vk, bool down, unsigned char ch, bool ctrl, bool shift, 
   if (!down) lparam |= 1L << 31;
   UINT message = alt || vk == VK_MENU || vk == VK_F10 ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP)
                                                        : (down ? WM_KEYDOWN : WM_KEYUP);
-  user::post(target, message, static_cast<WPARAM>(vk), lparam);
+  user::post_input(target, message, static_cast<WPARAM>(vk), lparam);
 }
 
 void focus(HWND hwnd, bool gained) {

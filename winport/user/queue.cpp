@@ -1,8 +1,9 @@
 // queue.cpp — the thread's message queue and timers.
 //
 // One queue per process (the program has one thread). A message is retrieved in Win32's order:
-// posted messages (input included) in the order they were posted; then WM_QUIT, once
-// PostQuitMessage was called and no posted message remains; then WM_PAINT for a visible window with
+// posted messages in the order they were posted; then input from the display in its order (Win32
+// keeps input in a queue of its own, behind posted messages); then WM_QUIT, once PostQuitMessage was
+// called and no posted message or input remains; then WM_PAINT for a visible window with
 // an invalid client area; then WM_TIMER for a due timer. WM_QUIT and WM_PAINT are states, not queued
 // messages, and a timer is at most one pending WM_TIMER however many periods went by.
 //
@@ -40,15 +41,17 @@ uint64_t next_deadline() {
 bool take(MSG *out, HWND filter, UINT min, UINT max, bool remove) {
   State &s = state();
   MSG msg{};
-  for (auto it = s.posted.begin(); it != s.posted.end(); ++it) {
-    if (!matches(it->hwnd, it->message, filter, min, max)) continue;
-    msg = *it;
-    if (remove) s.posted.erase(it);
-    *out = msg;
-    return true;
+  for (std::deque<MSG> *queue : {&s.posted, &s.input}) {
+    for (auto it = queue->begin(); it != queue->end(); ++it) {
+      if (!matches(it->hwnd, it->message, filter, min, max)) continue;
+      msg = *it;
+      if (remove) queue->erase(it);
+      *out = msg;
+      return true;
+    }
   }
   // WM_QUIT is always retrieved, whatever the filter, once nothing posted remains.
-  if (s.quit && s.posted.empty()) {
+  if (s.quit && s.posted.empty() && s.input.empty()) {
     msg.message = WM_QUIT;
     msg.wParam = static_cast<WPARAM>(s.quit_code);
     msg.time = static_cast<DWORD>(now());
@@ -96,6 +99,16 @@ void post(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   msg.lParam = lparam;
   msg.time = static_cast<DWORD>(now());
   state().posted.push_back(msg);
+}
+
+void post_input(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  MSG msg{};
+  msg.hwnd = hwnd;
+  msg.message = message;
+  msg.wParam = wparam;
+  msg.lParam = lparam;
+  msg.time = static_cast<DWORD>(now());
+  state().input.push_back(msg);
 }
 
 void kill_window_timers(HWND hwnd) {

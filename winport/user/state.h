@@ -86,7 +86,8 @@ struct State {
   std::vector<WindowClass> classes;
   std::vector<std::unique_ptr<Window>> windows;
   std::vector<std::unique_ptr<Menu>> menus;
-  std::deque<MSG> posted;
+  std::deque<MSG> posted;  // PostMessageA, TranslateMessage, menu commands
+  std::deque<MSG> input;   // mouse and keyboard input from the display, retrieved after posted ones
   bool quit = false;
   int quit_code = 0;
   std::vector<Timer> timers;
@@ -126,8 +127,11 @@ void move_focus(HWND to);
 
 // Timers (queue.cpp).
 void kill_window_timers(HWND hwnd);
-// Post a message without validating the window (input from the display).
+// Post a message without validating the window.
 void post(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+// Queue mouse or keyboard input from the display. As in Win32, input waits behind posted messages,
+// so the WM_CHAR that TranslateMessage posts for a key-down comes before the key's own key-up.
+void post_input(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Menus (menu_*.cpp).
 void menu_forget_window(Window &w);

@@ -68,6 +68,7 @@ void reset() {
   s.classes.clear();
   s.menus.clear();
   s.posted.clear();
+  s.input.clear();
   s.quit = false;
   s.quit_code = 0;
   s.timers.clear();
