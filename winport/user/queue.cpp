@@ -91,24 +91,26 @@ bool take(MSG *out, HWND filter, UINT min, UINT max, bool remove) {
 
 }  // namespace
 
-void post(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+namespace {
+
+MSG make_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   MSG msg{};
   msg.hwnd = hwnd;
   msg.message = message;
   msg.wParam = wparam;
   msg.lParam = lparam;
   msg.time = static_cast<DWORD>(now());
-  state().posted.push_back(msg);
+  return msg;
+}
+
+}  // namespace
+
+void post(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  state().posted.push_back(make_message(hwnd, message, wparam, lparam));
 }
 
 void post_input(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  MSG msg{};
-  msg.hwnd = hwnd;
-  msg.message = message;
-  msg.wParam = wparam;
-  msg.lParam = lparam;
-  msg.time = static_cast<DWORD>(now());
-  state().input.push_back(msg);
+  state().input.push_back(make_message(hwnd, message, wparam, lparam));
 }
 
 void kill_window_timers(HWND hwnd) {
