@@ -7,15 +7,16 @@
 #include <limits>
 #include <memory>
 #include <new>
-#include <unordered_map>
 
+#include "gdi/handles.h"
 #include "gdi/objects.h"
 
 namespace winport::gdi {
 namespace {
 
-std::unordered_map<DC *, std::unique_ptr<DC>> &dcs() {
-  static std::unordered_map<DC *, std::unique_ptr<DC>> table;
+// Live DCs; each is owned here from its creation until DeleteDC.
+HandleSet &dcs() {
+  static HandleSet table;
   return table;
 }
 
@@ -32,18 +33,15 @@ HDC register_dc(std::unique_ptr<DC> dc) {
   hold(dc->pen, static_cast<Pen *>(GetStockObject(BLACK_PEN)));
   hold(dc->brush, static_cast<Brush *>(GetStockObject(WHITE_BRUSH)));
   hold(dc->font, static_cast<Font *>(GetStockObject(SYSTEM_FONT)));
-  DC *raw = dc.get();
-  dcs().emplace(raw, std::move(dc));
+  DC *raw = dc.release();
+  dcs().insert(raw);
   return reinterpret_cast<HDC>(raw);
 }
 
 }  // namespace
 
 DC *dc_from_handle(HDC hdc) {
-  if (!hdc) return nullptr;
-  auto &table = dcs();
-  auto it = table.find(reinterpret_cast<DC *>(hdc));
-  return it == table.end() ? nullptr : it->second.get();
+  return dcs().contains(hdc) ? reinterpret_cast<DC *>(hdc) : nullptr;
 }
 
 HDC create_surface_dc(std::shared_ptr<Surface> surface, HWND hwnd) {
@@ -82,6 +80,7 @@ BOOL WINAPI DeleteDC(HDC hdc) {
   hold(dc->font, static_cast<Font *>(nullptr));
   hold(dc->bitmap, static_cast<Bitmap *>(nullptr));
   dcs().erase(dc);
+  delete dc;
   return TRUE;
 }
 

@@ -124,6 +124,8 @@ void CosmeticEdge::start(i64 y) {
     if (nv_ == 0) return;
     const i64 t = (y - av_) * sv_;
     step_.start(-(2 * static_cast<i128>(n_) * t) + n_ - bias_, 2 * nv_, -2 * n_);
+    next_ = step_;
+    next_.forward();
   } else {
     const i64 k = (y - au_) * su_;
     step_.start(2 * static_cast<i128>(k) * nv_ + n_ - bias_, 2 * n_, 2 * nv_);
@@ -144,16 +146,14 @@ void CosmeticEdge::add_row(i64 y, RowWriter &w) {
     }
     const i64 t = (y - av_) * sv_;
     const i64 k0 = std::max<i64>(0, -step_.value);
-    // The row below has T + sv; the run ends where T + 1 begins.
-    i64 k1;
+    // The run ends where T + 1 begins; the row below has T + sv.
+    const i64 k1 = std::min(n_ - 1, -next_.value - 1);
     if (sv_ > 0) {
       step_.forward();
-      k1 = std::min(n_ - 1, -step_.value - 1);
+      next_.forward();
     } else {
-      Stepper next = step_;
-      next.forward();
-      k1 = std::min(n_ - 1, -next.value - 1);
       step_.backward();
+      next_.backward();
     }
     if (t < 0 || k0 > k1) return;
     const i64 u0 = au_ + su_ * k0, u1 = au_ + su_ * k1;

@@ -6,15 +6,16 @@
 // accepts them and leaves them alone. An object that is selected into a DC cannot be deleted
 // (DeleteObject returns FALSE, as Win32 documents), so a DC never points at freed memory.
 #include <memory>
-#include <unordered_map>
 
+#include "gdi/handles.h"
 #include "gdi/objects.h"
 
 namespace winport::gdi {
 namespace {
 
-std::unordered_map<Object *, std::unique_ptr<Object>> &registry() {
-  static std::unordered_map<Object *, std::unique_ptr<Object>> objects;
+// Live objects; each is owned here from register_object until DeleteObject.
+HandleSet &registry() {
+  static HandleSet objects;
   return objects;
 }
 
@@ -91,16 +92,13 @@ StockTable &stock() {
 
 HGDIOBJ register_object(std::unique_ptr<Object> object) {
   if (!object) return nullptr;
-  Object *raw = object.get();
-  registry().emplace(raw, std::move(object));
+  Object *raw = object.release();
+  registry().insert(raw);
   return raw;
 }
 
 Object *object_from_handle(HGDIOBJ h) {
-  if (!h) return nullptr;
-  auto &objects = registry();
-  auto it = objects.find(static_cast<Object *>(h));
-  return it == objects.end() ? nullptr : it->second.get();
+  return registry().contains(h) ? static_cast<Object *>(h) : nullptr;
 }
 
 // The 1 x 1 bitmap that a fresh memory DC starts with (see dc.cpp).
@@ -138,6 +136,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ ho) {
   if (object->stock) return TRUE;
   if (object->selected_count > 0) return FALSE;
   registry().erase(object);
+  delete object;
   return TRUE;
 }
 

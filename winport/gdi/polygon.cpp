@@ -14,6 +14,7 @@ namespace winport::gdi {
 
 PolygonEdges::PolygonEdges(const POINT *pts, int n) {
   edges_.reserve(static_cast<size_t>(n > 0 ? n : 0));
+  crossings_.reserve(static_cast<size_t>(n > 0 ? n : 0));
   for (int i = 0; i < n; ++i) {
     const POINT &a = pts[i], &b = pts[i + 1 == n ? 0 : i + 1];
     if (a.y == b.y) continue;
@@ -24,11 +25,7 @@ PolygonEdges::PolygonEdges(const POINT *pts, int n) {
 }
 
 void PolygonEdges::add_row(i64 y, int fill_mode, RowWriter &w) {
-  struct Crossing {
-    i64 x;  // first pixel column at or right of the crossing
-    int direction;
-  };
-  thread_local std::vector<Crossing> crossings;
+  std::vector<Crossing> &crossings = crossings_;
   crossings.clear();
   for (Edge &e : edges_) {
     if (y < e.y_top || y >= e.y_bottom) continue;
@@ -41,6 +38,12 @@ void PolygonEdges::add_row(i64 y, int fill_mode, RowWriter &w) {
     crossings.push_back({e.x_top - e.step.value, e.direction});
     e.step.forward();
     e.next_y = y + 1;
+  }
+  if (crossings.size() == 2) {
+    // The common case (every row of a convex polygon): one span, whatever the fill mode.
+    const i64 a = crossings[0].x, b = crossings[1].x;
+    w.add(RowWriter::Interior, std::min(a, b), std::max(a, b));
+    return;
   }
   // Few crossings per row: insertion sort.
   for (size_t i = 1; i < crossings.size(); ++i) {

@@ -148,7 +148,9 @@ void cosmetic_line(Surface &s, i64 ax, i64 ay, i64 bx, i64 by, uint32_t pixel);
 
 // floor(num / den) as num moves by a fixed delta per step, without dividing on each step.
 struct Stepper {
-  i64 value = 0, rem = 0, den = 1, dq = 0, dr = 0;
+  // value and rem are kept apart: updated as a vector pair they would be reloaded as one right
+  // after separate stores, which stalls on every step.
+  i64 value = 0, den = 1, rem = 0, dq = 0, dr = 0;
   void start(i128 num, i64 denominator, i64 delta) {
     den = denominator;
     const i128 q = floor_div(num, i128{den});
@@ -189,8 +191,9 @@ class CosmeticEdge {
   i64 au_, av_, su_, sv_, n_, nv_, bias_;
   bool started_ = false;
   i64 next_y_ = 0;
-  // x-major: -(first step that reaches the row's minor offset); y-major: the minor offset.
-  Stepper step_;
+  // x-major: -(first step that reaches the row's minor offset T), and the same for T + 1;
+  // y-major: the row's minor offset.
+  Stepper step_, next_;
 };
 
 // A polygon's edges, answering the interior (ALTERNATE or WINDING) one row at a time, rows in
@@ -209,7 +212,12 @@ class PolygonEdges {
     i64 next_y;
     Stepper step;  // floor(-(y - y_top) * dx / (y_bottom - y_top))
   };
+  struct Crossing {
+    i64 x;  // first pixel column at or right of the crossing
+    int direction;
+  };
   std::vector<Edge> edges_;
+  std::vector<Crossing> crossings_;
 };
 
 // A wide pen's stroke along a polyline (closed: back to the first point), with round caps and
@@ -226,9 +234,10 @@ class WideStroke {
   // One segment's band (see widepen.cpp). Bands of everyday sizes step from row to row.
   struct Band {
     i128 px, py, dx, dy, len2, reach;
-    bool stepping = false;
+    bool stepping = false;  // the numbers fit 64 bits: bounds step from row to row
     bool started = false;
     i64 next_y = 0;
+    i64 px64 = 0, py64 = 0, dx64 = 0, dy64 = 0, len2_64 = 0, reach64 = 0;
     Stepper lo_d, hi_d, lo_p, hi_p;
   };
 

@@ -222,10 +222,13 @@ BOOL WINAPI Polygon(HDC hdc, const POINT *apt, int cpt) {
     top = stroke.top();
     bottom = stroke.bottom();
   }
-  PolygonEdges interior(apt, p.fills ? cpt : 0);
-  // A filled triangle outlined in its own colour covers one run per row (checked by the tests
-  // against the interior and the outline drawn apart).
-  RowWriter row(s, p.pen(), p.brush(), cpt == 3 && p.pen_width == 1);
+  // A filled triangle outlined in its own colour covers one run per row, from its leftmost to
+  // its rightmost outline pixel: every row it spans has outline pixels on both sides, at or
+  // beyond the interior's ends. So its interior need not be computed at all (the tests check
+  // this against the interior and the outline drawn apart).
+  const bool convex = cpt == 3 && p.pen_width == 1 && p.one_colour();
+  PolygonEdges interior(apt, p.fills && !convex ? cpt : 0);
+  RowWriter row(s, p.pen(), p.brush(), convex);
   const RowRange rows = visible_rows(s, top, bottom);
   for (i64 y = rows.first; y <= rows.last; ++y) {
     interior.add_row(y, p.dc->poly_fill_mode, row);

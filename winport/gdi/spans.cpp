@@ -12,6 +12,13 @@ namespace winport::gdi {
 
 u128 isqrt(u128 v) {
   if (v == 0) return 0;
+  if (v < (u128{1} << 52)) {
+    // Exact in doubles: the root is below 2^26 and its square below 2^52.
+    uint64_t r = static_cast<uint64_t>(std::sqrt(static_cast<double>(static_cast<uint64_t>(v))));
+    while (u128{r} * r > v) --r;
+    while (u128{r + 1} * (r + 1) <= v) ++r;
+    return r;
+  }
   // A floating-point estimate, then exact correction in integers.
   u128 r = static_cast<u128>(std::sqrt(static_cast<long double>(v)));
   while (r > 0 && (r > (~u128{0}) / r || r * r > v)) --r;
@@ -70,6 +77,12 @@ void RowWriter::write(i64 y) {
   if (convex_) {
     if (hull_.x0 < hull_.x1) fill_span(surface_, y, hull_.x0, hull_.x1, *outline_pixel_);
     hull_ = {INT32_MAX, INT32_MIN};
+    return;
+  }
+  if (interior_.empty() && outline_.size() <= 1) {
+    // One outline run and nothing else, as on most rows of a wide line.
+    if (!outline_.empty() && outline_pixel_) fill_span(surface_, y, outline_[0].x0, outline_[0].x1, *outline_pixel_);
+    outline_.clear();
     return;
   }
   normalise(outline_);

@@ -47,6 +47,14 @@ Band make_band(const POINT &p, const POINT &q, i64 w, i64 shift) {
   const i128 small = i128{1} << 29;
   b.stepping = b.px > -small && b.px < small && b.py > -small && b.py < small && b.dx > -small &&
                b.dx < small && b.dy > -small && b.dy < small && w < (1 << 20);
+  if (b.stepping) {
+    b.px64 = static_cast<i64>(b.px);
+    b.py64 = static_cast<i64>(b.py);
+    b.dx64 = static_cast<i64>(b.dx);
+    b.dy64 = static_cast<i64>(b.dy);
+    b.len2_64 = static_cast<i64>(b.len2);
+    b.reach64 = static_cast<i64>(b.reach);
+  }
   return b;
 }
 
@@ -78,21 +86,21 @@ void start_band(Band &b, i64 y) {
 bool band_row_stepping(Band &b, i64 y, i64 &x0, i64 &x1) {
   if (!b.started || b.next_y != y) start_band(b, y);
   b.next_y = y + 1;
-  const i64 ey = 2 * y - static_cast<i64>(b.py);
+  const i64 ey = 2 * y - b.py64;
   i64 lo = INT64_MIN, hi = INT64_MAX;
   bool hit = true;
-  if (b.dy == 0) {
-    const i128 cross = static_cast<i128>(ey) * b.dx;
-    hit = cross <= b.reach && cross >= -b.reach;
+  if (b.dy64 == 0) {
+    const i64 cross = ey * b.dx64;
+    hit = cross <= b.reach64 && cross >= -b.reach64;
   } else {
     lo = -b.lo_d.value;
     hi = b.hi_d.value;
     b.lo_d.forward();
     b.hi_d.forward();
   }
-  if (b.dx == 0) {
-    const i128 along = static_cast<i128>(ey) * b.dy;
-    hit = hit && along >= 0 && along <= b.len2;
+  if (b.dx64 == 0) {
+    const i64 along = ey * b.dy64;
+    hit = hit && along >= 0 && along <= b.len2_64;
   } else {
     lo = std::max(lo, -b.lo_p.value);
     hi = std::min(hi, b.hi_p.value);
@@ -101,7 +109,7 @@ bool band_row_stepping(Band &b, i64 y, i64 &x0, i64 &x1) {
   }
   if (!hit) return false;
   // Back to pixel columns: 2x = ex + px, rounding inwards.
-  const i64 px = static_cast<i64>(b.px);
+  const i64 px = b.px64;
   x0 = -((-(lo + px)) >> 1);
   x1 = (hi + px) >> 1;
   return x0 <= x1;
