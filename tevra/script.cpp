@@ -37,14 +37,9 @@ int read_line(char *line) {
   return n;
 }
 
-// Empty lines, and lines of nothing but spaces or a carriage return, are passed over.
-bool is_blank(const char *line, int n) {
-  for (int i = 0; i < n; ++i) {
-    const char c = line[i];
-    if (c != ' ' && c != '\t' && c != '\r' && c != '\v' && c != '\f') return false;
-  }
-  return true;
-}
+// Only empty lines are passed over. A lone carriage return is the empty line of a file written
+// with CR LF line ends; a line of spaces is text, and like any text must name an event.
+bool is_blank(const char *line, int n) { return n == 0 || (n == 1 && line[0] == '\r'); }
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 

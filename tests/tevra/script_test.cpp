@@ -99,7 +99,8 @@ TEST_F(Script, ReaderToleratesHandWrittenLines) {
 }
 
 TEST_F(Script, UnusableLinesEndPlaybackCleanly) {
-  for (const std::string bad : {"short\n", "TEVRA_XYZ(1);\n", "TEVRA_MOUSE(5);\n", "TEVRA_KBD();\n"}) {
+  for (const std::string bad :
+       {"short\n", "TEVRA_XYZ(1);\n", "TEVRA_MOUSE(5);\n", "TEVRA_KBD();\n", "          \n", "\t\n"}) {
     SCOPED_TRACE(bad);
     write_file("TEVRA_KBD(65);\n" + bad + "TEVRA_KBD(66);\n");
     open();
