@@ -39,14 +39,14 @@ bool echo_enabled() {
 }
 
 // Keeps a copy of `text` in the ring, pushing out the oldest line when it is full. A line whose
-// block cannot be had is not kept.
-void store_line(const char *text, size_t length) {
+// block cannot be had is not kept (false).
+bool store_line(const char *text, size_t length) {
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, length + 1);
-  if (!block) return;
+  if (!block) return false;
   char *copy = static_cast<char *>(GlobalLock(block));
   if (!copy) {
     GlobalFree(block);
-    return;
+    return false;
   }
   std::memcpy(copy, text, length + 1);
   GlobalUnlock(block);
@@ -59,6 +59,7 @@ void store_line(const char *text, size_t length) {
   console_lines[console_next] = block;
   if (console_first < 0) console_first = console_next;
   console_next = (console_next + 1) % kRingSize;
+  return true;
 }
 
 bool console_visible() { return text_window && IsWindowVisible(text_window); }
@@ -192,13 +193,15 @@ extern "C" int32_t tevra_log(const char *format, ...) {
   }
   if (result > kLineMax - 1) result = kLineMax - 1; // longer output is cut to the buffer
 
-  store_line(buffer, std::strlen(buffer));
+  const bool stored = store_line(buffer, std::strlen(buffer));
   testing_on_console_line(buffer);
   if (echo_enabled()) {
     const size_t n = std::strlen(buffer);
     std::fputs(buffer, stderr);
     if (n == 0 || buffer[n - 1] != '\n') std::fputc('\n', stderr);
   }
-  if (console_visible() && undrawn < kRingSize) ++undrawn; // drawn by the next pump step
+  // Drawn by the next pump step, from the ring: a line that could not be kept is not drawn, or the
+  // step would draw an older line in its place.
+  if (stored && console_visible() && undrawn < kRingSize) ++undrawn;
   return result;
 }
