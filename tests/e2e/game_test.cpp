@@ -192,6 +192,35 @@ TEST(Building, KeysOnlyRedraw) {
   EXPECT_TRUE(game.same(46, 48));
 }
 
+// Every event of the building phase, the one that ends it included, is followed by one full redraw
+// (the only one to paint the panel backing): as many backings as building events, for "Eat it!!" and
+// for a quit alike. Frame N follows event N, so a game of F frames had F - 1 events.
+TEST(Building, EveryEventTheLastIncludedIsRedrawn) {
+  struct Case {
+    const char *how;
+    std::string script;
+    bool quit;
+  } cases[] = {
+      {"eat", periodic(44) + panel(EAT) + periodic(60), false},
+      {"quit", periodic(44) + periodic(80), true},
+  };
+  for (const Case &c : cases) {
+    Game game;
+    game.logging = true;
+    if (c.quit) {
+      game.at_wait = [](long frame) {
+        if (frame == 44) winport::headless::menu_command(WINDOW, MENU_QUIT);
+      };
+    }
+    ASSERT_EQ(game.play(c.script), 0) << c.how;
+    const long building_events = game.result.frames - 1 - 44 - 60;
+    EXPECT_GE(building_events, 1) << c.how;
+    EXPECT_EQ(long(lines_starting(game, "20% gray rectangle with bounding box (-300,250) to (-180,-235)")),
+              building_events)
+        << c.how;
+  }
+}
+
 TEST(Building, CtrlQEndsItAndTheWholeFarewellPlays) {
   Game game;
   game.at_wait = [](long frame) {

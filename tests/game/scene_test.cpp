@@ -189,6 +189,36 @@ TEST_F(Drawing, FarewellCarriesTheConeAwayWithoutToppings) {
   EXPECT_EQ(frame(42), frame(59));
 }
 
+TEST_F(Drawing, FarewellBandOpensAndTheGoodbyeSignDrops) {
+  GameState s = new_game_state();
+  auto frame = [&](int32_t f) {
+    play_farewell_frame(f, s.scoop_count, s.topping_count, s.topping_color, s.topping_kind, s.topping_x,
+                        s.topping_y, s.status, s.selected, s.sun_style);
+    return take();
+  };
+  const int32_t half_widths[] = {1, 50, 100, 150, 200, 250};
+  for (int32_t f = 20; f <= 25; ++f) {
+    const int32_t b = half_widths[f - 20];
+    const std::string band = "black rectangle with bounding box (" + std::to_string(-b) + ",250) to (" +
+                             std::to_string(b) + ",-250), filled";
+    const Lines lines = frame(f);
+    EXPECT_EQ(count(lines, band), 1u) << "frame " << f;
+    EXPECT_EQ(count(lines, "peach"), 0u) << "frame " << f;  // the arm has gone
+  }
+  const int32_t heights[] = {250, 200, 150, 100, 50, 0, 0};
+  for (int32_t f = 36; f <= 43; ++f) {
+    const Lines lines = frame(f);
+    const size_t signs = count(lines, "yellow circle at (0,");
+    if (f == 36) {
+      EXPECT_EQ(signs, 0u);
+      continue;
+    }
+    const std::string sign = "yellow circle at (0," + std::to_string(heights[f - 37]) + "), radius 150";
+    EXPECT_EQ(signs, 1u) << "frame " << f;
+    EXPECT_EQ(count(lines, sign), 1u) << "frame " << f;
+  }
+}
+
 TEST_F(Drawing, TheLargestTextsAreCappedWithAMessageEvenWithLoggingOff) {
   tevra_set_logging(0);
   GameState s = new_game_state();
