@@ -38,24 +38,6 @@ bool less_equal(const U256 &a, const U256 &b) { return a.hi != b.hi ? a.hi < b.h
 
 // Largest t >= 0 with (t * q)^2 <= p^2 * d, where p, q > 0 and d >= 0 (all below 2^66).
 u128 largest_within(u128 p, u128 q, u128 d) {
-  if (p < (u128{1} << 24) && q < (u128{1} << 24) && d < (u128{1} << 50)) {
-    // Boxes of everyday sizes: a double estimate checked in native 128-bit products.
-    const uint64_t p64 = static_cast<uint64_t>(p), q64 = static_cast<uint64_t>(q);
-    const u128 limit = static_cast<u128>(p64 * p64) * static_cast<uint64_t>(d);
-    auto fits = [&](uint64_t t) {
-      const uint64_t tq = t * q64;
-      return static_cast<u128>(tq) * tq <= limit;
-    };
-    const double estimate = static_cast<double>(p64) * std::sqrt(static_cast<double>(d)) / static_cast<double>(q64);
-    uint64_t t = static_cast<uint64_t>(estimate);
-    // The estimate is good to far better than 1e-6 here, so only values near an integer need
-    // the exact check.
-    const double fraction = estimate - static_cast<double>(t);
-    if (fraction > 1e-6 && fraction < 1 - 1e-6) return t;
-    while (t > 0 && !fits(t)) --t;
-    while (fits(t + 1)) ++t;
-    return t;
-  }
   const U256 limit = mul(p * p, d);
   auto fits = [&](u128 t) {
     u128 tq = t * q;
@@ -69,16 +51,42 @@ u128 largest_within(u128 p, u128 q, u128 d) {
   return t;
 }
 
+// Boxes of everyday sizes: largest t with (t q)^2 <= p^2 d from a double estimate, checked
+// exactly only when the estimate lies near an integer (elsewhere it is far more accurate than
+// the distance to the next integer). inv_q is 1 / q.
+inline i64 largest_within_small(i64 p, i64 q, double inv_q, i64 d) {
+  const double estimate = static_cast<double>(p) * std::sqrt(static_cast<double>(d)) * inv_q;
+  i64 t = static_cast<i64>(estimate);
+  const double fraction = estimate - static_cast<double>(t);
+  if (fraction > 1e-6 && fraction < 1 - 1e-6) return t;
+  const u128 limit = static_cast<u128>(p * p) * static_cast<uint64_t>(d);
+  auto fits = [&](i64 v) {
+    const uint64_t vq = static_cast<uint64_t>(v) * static_cast<uint64_t>(q);
+    return static_cast<u128>(vq) * vq <= limit;
+  };
+  while (t > 0 && !fits(t)) --t;
+  while (fits(t + 1)) ++t;
+  return t;
+}
+
 }  // namespace
 
 i64 ellipse_reach(i64 p, i64 q, i64 ay) {
   if (p <= 1 || q <= 1) return p;  // one or two pixels thin: the whole row
+  const i64 ya = ay >= 1 ? ay - 1 : 1;
+  if (p < (i64{1} << 24) && q < (i64{1} << 24)) {
+    const double inv_q = 1.0 / static_cast<double>(q);
+    i64 reach = 1 + largest_within_small(p, q, inv_q, (q - ay) * (q + ay));
+    if (reach < p && ya <= q) reach = std::max(reach, largest_within_small(p, q, inv_q, (q - ya) * (q + ya)));
+    if (reach > p) reach = p;
+    if ((reach - p) % 2 != 0) --reach;
+    return reach;
+  }
   const u128 up = static_cast<u128>(p), uq = static_cast<u128>(q);
   // Half a pixel nearer the centre column: |X| - 1 <= tB.
   const u128 d = static_cast<u128>(q - ay) * static_cast<u128>(q + ay);
   i64 reach = 1 + static_cast<i64>(largest_within(up, uq, d));
   // Half a pixel nearer the centre row: |X| <= tA.
-  const i64 ya = ay >= 1 ? ay - 1 : 1;
   if (reach < p && ya <= q) {
     const u128 da = static_cast<u128>(q - ya) * static_cast<u128>(q + ya);
     reach = std::max(reach, static_cast<i64>(largest_within(up, uq, da)));

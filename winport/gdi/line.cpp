@@ -132,6 +132,62 @@ void CosmeticEdge::start(i64 y) {
   }
 }
 
+void CosmeticEdge::widen_rows(i64 first, i64 last, i64 *lo, i64 *hi) {
+  if (empty_ || first > last) return;
+  auto widen = [&](i64 y, i64 x0, i64 x1) {
+    i64 &l = lo[y - first], &h = hi[y - first];
+    if (x0 < l) l = x0;
+    if (x1 > h) h = x1;
+  };
+  if (x_major_ && nv_ == 0) {
+    if (av_ >= first && av_ <= last) {
+      const i64 end = au_ + su_ * (n_ - 1);
+      widen(av_, std::min(au_, end), std::max(au_, end) + 1);
+    }
+    return;
+  }
+  // Only the rows the line reaches.
+  i64 y0, y1;
+  if (x_major_) {
+    const i64 far = av_ + sv_ * nv_;
+    y0 = std::max(first, std::min(av_, far));
+    y1 = std::min(last, std::max(av_, far));
+  } else {
+    const i64 far = au_ + su_ * (n_ - 1);
+    y0 = std::max(first, std::min(au_, far));
+    y1 = std::min(last, std::max(au_, far));
+  }
+  if (y0 > y1) return;
+  start(y0);
+  Stepper step = step_, next = next_;  // kept in registers for the loop
+  if (x_major_) {
+    for (i64 y = y0; y <= y1; ++y) {
+      const i64 k0 = std::max<i64>(0, -step.value), k1 = std::min(n_ - 1, -next.value - 1);
+      if (sv_ > 0) {
+        step.forward();
+        next.forward();
+      } else {
+        step.backward();
+        next.backward();
+      }
+      if (k0 > k1) continue;
+      const i64 u0 = au_ + su_ * k0, u1 = au_ + su_ * k1;
+      widen(y, std::min(u0, u1), std::max(u0, u1) + 1);
+    }
+  } else {
+    for (i64 y = y0; y <= y1; ++y) {
+      const i64 x = av_ + sv_ * step.value;
+      if (su_ > 0) {
+        step.forward();
+      } else {
+        step.backward();
+      }
+      widen(y, x, x + 1);
+    }
+  }
+  started_ = false;
+}
+
 void CosmeticEdge::add_row(i64 y, RowWriter &w) {
   if (empty_) return;
   if (!started_ || y != next_y_) start(y);

@@ -6,6 +6,7 @@
 // accepts them and leaves them alone. An object that is selected into a DC cannot be deleted
 // (DeleteObject returns FALSE, as Win32 documents), so a DC never points at freed memory.
 #include <memory>
+#include <vector>
 
 #include "gdi/handles.h"
 #include "gdi/objects.h"
@@ -88,7 +89,44 @@ StockTable &stock() {
   return table;
 }
 
+// Recycled object memory: one free list per size class of 16 bytes (GDI objects belong to the
+// drawing thread, like the registry). Never destroyed, so objects deleted during exit still find
+// it. Sanitizer builds use the heap directly, so that its checks see every object.
+constexpr size_t kPoolClasses = 16;
+struct FreeList {
+  std::vector<void *> blocks[kPoolClasses];
+};
+FreeList &free_list() {
+  static FreeList *list = new FreeList;
+  return *list;
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kRecycle = false;
+#else
+constexpr bool kRecycle = true;
+#endif
+
 }  // namespace
+
+void *Object::operator new(size_t size) {
+  const size_t c = (size + 15) / 16;
+  if (kRecycle && c < kPoolClasses && !free_list().blocks[c].empty()) {
+    void *p = free_list().blocks[c].back();
+    free_list().blocks[c].pop_back();
+    return p;
+  }
+  return ::operator new(c * 16);
+}
+
+void Object::operator delete(void *p, size_t size) {
+  const size_t c = (size + 15) / 16;
+  if (kRecycle && c < kPoolClasses && free_list().blocks[c].size() < 64) {
+    free_list().blocks[c].push_back(p);
+    return;
+  }
+  ::operator delete(p);
+}
 
 HGDIOBJ register_object(std::unique_ptr<Object> object) {
   if (!object) return nullptr;

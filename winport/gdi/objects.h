@@ -19,6 +19,9 @@ enum class ObjectKind { Pen, Brush, Font, Bitmap };
 struct Object {
   explicit Object(ObjectKind k) : kind(k) {}
   virtual ~Object() = default;
+  // Pens and brushes are made and deleted for every drawing call: their memory is recycled.
+  static void *operator new(size_t size);
+  static void operator delete(void *p, size_t size);
   ObjectKind kind;
   bool stock = false;
   int selected_count = 0;  // how many DCs have it selected

@@ -184,6 +184,8 @@ class CosmeticEdge {
   CosmeticEdge(i64 ax, i64 ay, i64 bx, i64 by);
   // Adds the line's pixels on row y (at most one run) to the outline layer.
   void add_row(i64 y, RowWriter &w);
+  // For rows first..last, widens [lo[i], hi[i]) to take in the line's run on row first + i.
+  void widen_rows(i64 first, i64 last, i64 *lo, i64 *hi);
 
  private:
   void start(i64 y);
@@ -228,6 +230,9 @@ class WideStroke {
   // The rows the stroke can touch.
   i64 top() const { return top_; }
   i64 bottom() const { return bottom_; }
+  // Writes row y straight to the surface when it holds nothing but one band (a row of a wide
+  // line away from its caps); false when the row needs the general path.
+  bool write_plain_row(i64 y, Surface &s, uint32_t pixel);
 
   void add_row(i64 y, RowWriter &w);
 

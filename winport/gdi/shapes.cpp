@@ -222,14 +222,25 @@ BOOL WINAPI Polygon(HDC hdc, const POINT *apt, int cpt) {
     top = stroke.top();
     bottom = stroke.bottom();
   }
-  // A filled triangle outlined in its own colour covers one run per row, from its leftmost to
-  // its rightmost outline pixel: every row it spans has outline pixels on both sides, at or
-  // beyond the interior's ends. So its interior need not be computed at all (the tests check
-  // this against the interior and the outline drawn apart).
-  const bool convex = cpt == 3 && p.pen_width == 1 && p.one_colour();
-  PolygonEdges interior(apt, p.fills && !convex ? cpt : 0);
-  RowWriter row(s, p.pen(), p.brush(), convex);
   const RowRange rows = visible_rows(s, top, bottom);
+  if (cpt == 3 && p.pen_width == 1 && p.one_colour()) {
+    // A filled triangle outlined in its own colour covers one run per row, from its leftmost to
+    // its rightmost outline pixel: every row it spans has outline pixels on both sides, at or
+    // beyond the interior's ends. So its interior need not be computed at all (the tests check
+    // this against the interior and the outline drawn apart), and each edge is walked once.
+    if (rows.first > rows.last) return TRUE;
+    thread_local std::vector<i64> lo, hi;
+    const size_t count = static_cast<size_t>(rows.last - rows.first + 1);
+    lo.assign(count, INT64_MAX);
+    hi.assign(count, INT64_MIN);
+    for (CosmeticEdge &e : edges) e.widen_rows(rows.first, rows.last, lo.data(), hi.data());
+    for (size_t i = 0; i < count; ++i) {
+      if (lo[i] < hi[i]) fill_span(s, rows.first + static_cast<i64>(i), lo[i], hi[i], p.pen_pixel);
+    }
+    return TRUE;
+  }
+  PolygonEdges interior(apt, p.fills ? cpt : 0);
+  RowWriter row(s, p.pen(), p.brush());
   for (i64 y = rows.first; y <= rows.last; ++y) {
     interior.add_row(y, p.dc->poly_fill_mode, row);
     for (CosmeticEdge &e : edges) e.add_row(y, row);
@@ -252,6 +263,7 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
     RowWriter row(*p.surface, p.pen(), nullptr);
     const RowRange rows = visible_rows(*p.surface, stroke.top(), stroke.bottom());
     for (i64 r = rows.first; r <= rows.last; ++r) {
+      if (stroke.write_plain_row(r, *p.surface, p.pen_pixel)) continue;
       stroke.add_row(r, row);
       row.write(r);
     }

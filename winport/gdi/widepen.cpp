@@ -166,6 +166,17 @@ WideStroke::WideStroke(const POINT *pts, int n, bool closed, i64 w) : pts_(pts),
   }
 }
 
+bool WideStroke::write_plain_row(i64 y, Surface &s, uint32_t pixel) {
+  if (bands_.size() != 1 || !bands_[0].stepping) return false;
+  const i64 before = w_ / 2, after = (w_ + 1) / 2 - 1;
+  for (int i = 0; i < n_; ++i) {
+    if (y >= pts_[i].y - before && y <= pts_[i].y + after) return false;
+  }
+  i64 x0, x1;
+  if (band_row_stepping(bands_[0], y, x0, x1)) fill_span(s, y, x0, x1 + 1, pixel);
+  return true;
+}
+
 void WideStroke::add_row(i64 y, RowWriter &w) {
   i64 x0, x1;
   const i64 before = w_ / 2, after = (w_ + 1) / 2 - 1;

@@ -104,6 +104,7 @@ TEST(Clipping, AFarEndPointDoesNotMoveTheVisiblePart) {
       const POINT far_tri[3] = {{ax, ay},
                                 {ax + 300000000 * d[0], ay + 300000000 * d[1]},
                                 {ax + 300000000 * d[1], ay - 300000000 * d[0]}};
+      c.use(w, kRed, w == 1, kRed);  // width 1: filled in the outline's colour
       c.clear();
       Polygon(c.dc(), near_tri, 3);
       near_end = c.painted();
