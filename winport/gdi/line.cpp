@@ -61,24 +61,22 @@ void walk_line(i64 ax, i64 ay, i64 bx, i64 by, i64 width, i64 height, Emit emit)
   const i64 step = 2 * nv, wrap = 2 * n;
 
   if (x_major) {
-    // Pixels of one row form a run; emit it when the row changes.
-    i64 run_start = au + su * k0, run_row = av + sv * m;
-    for (i64 k = k0; k <= k1; ++k) {
+    // Pixels of one row form a run: jump from run to run. At step k with remainder rem, the row
+    // changes after j = ceil((2n - rem) / 2nv) steps.
+    i64 k = k0;
+    while (k <= k1) {
       const i64 row = av + sv * m;
-      if (row != run_row) {
-        const i64 last = au + su * (k - 1);
-        emit(run_row, std::min(run_start, last), std::max(run_start, last) + 1);
-        run_start = au + su * k;
-        run_row = row;
-      }
-      rem += step;
-      if (rem >= wrap) {
-        rem -= wrap;
+      i64 last = k1;
+      if (step > 0) {
+        const i64 j = (wrap - rem + step - 1) / step;
+        if (k + j - 1 < k1) last = k + j - 1;
+        rem += j * step - wrap;
         ++m;
       }
+      const i64 first_u = au + su * k, last_u = au + su * last;
+      emit(row, std::min(first_u, last_u), std::max(first_u, last_u) + 1);
+      k = last + 1;
     }
-    const i64 last = au + su * k1;
-    emit(run_row, std::min(run_start, last), std::max(run_start, last) + 1);
   } else {
     for (i64 k = k0; k <= k1; ++k) {
       const i64 x = av + sv * m;

@@ -67,10 +67,24 @@ void wide_box(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
   }
 }
 
+// A filled ellipse with no outline.
+void plain_ellipse(Surface &s, i64 l, i64 t, i64 r, i64 b, uint32_t pixel) {
+  EllipseRows ellipse(l, t, r, b);
+  const RowRange rows = visible_rows(s, t, b);
+  for (i64 y = rows.first; y <= rows.last; ++y) {
+    i64 x0, x1;
+    if (ellipse.row(y, x0, x1)) fill_span(s, y, x0, x1 + 1, pixel);
+  }
+}
+
 // The ellipse in the inclusive box with a cosmetic pen: a pixel is outline when one of its four
 // neighbours lies outside the ellipse, so the outline is one pixel thin and 8-connected.
 void cosmetic_ellipse(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
   Surface &s = *p.surface;
+  if (p.one_colour()) {
+    plain_ellipse(s, l, t, r, b, p.pen_pixel);
+    return;
+  }
   const RowRange rows = visible_rows(s, t, b);
   if (rows.first > rows.last) return;
   struct RowSpan {
@@ -86,38 +100,24 @@ void cosmetic_ellipse(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
   RowSpan above = span_at(rows.first - 1), here = span_at(rows.first);
   for (i64 y = rows.first; y <= rows.last; ++y) {
     const RowSpan below = span_at(y + 1);
-    if (p.one_colour()) {
+    // Interior: inside this row (one pixel in from each end) and inside both neighbours.
+    i64 in0 = here.x0 + 1, in1 = here.x1 - 1;
+    if (!above.on || !below.on) {
+      in0 = 1;
+      in1 = 0;
+    } else {
+      in0 = std::max({in0, above.x0, below.x0});
+      in1 = std::min({in1, above.x1, below.x1});
+    }
+    if (in0 > in1) {
       fill_span(s, y, here.x0, here.x1 + 1, p.pen_pixel);
     } else {
-      // Interior: inside this row (one pixel in from each end) and inside both neighbours.
-      i64 in0 = here.x0 + 1, in1 = here.x1 - 1;
-      if (!above.on || !below.on) {
-        in0 = 1;
-        in1 = 0;
-      } else {
-        in0 = std::max({in0, above.x0, below.x0});
-        in1 = std::min({in1, above.x1, below.x1});
-      }
-      if (in0 > in1) {
-        fill_span(s, y, here.x0, here.x1 + 1, p.pen_pixel);
-      } else {
-        fill_span(s, y, here.x0, in0, p.pen_pixel);
-        fill_span(s, y, in1 + 1, here.x1 + 1, p.pen_pixel);
-        if (p.fills) fill_span(s, y, in0, in1 + 1, p.brush_pixel);
-      }
+      fill_span(s, y, here.x0, in0, p.pen_pixel);
+      fill_span(s, y, in1 + 1, here.x1 + 1, p.pen_pixel);
+      if (p.fills) fill_span(s, y, in0, in1 + 1, p.brush_pixel);
     }
     above = here;
     here = below;
-  }
-}
-
-// A filled ellipse with no outline.
-void plain_ellipse(Surface &s, i64 l, i64 t, i64 r, i64 b, uint32_t pixel) {
-  EllipseRows ellipse(l, t, r, b);
-  const RowRange rows = visible_rows(s, t, b);
-  for (i64 y = rows.first; y <= rows.last; ++y) {
-    i64 x0, x1;
-    if (ellipse.row(y, x0, x1)) fill_span(s, y, x0, x1 + 1, pixel);
   }
 }
 
