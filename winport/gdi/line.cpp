@@ -109,6 +109,12 @@ CosmeticEdge::CosmeticEdge(i64 ax, i64 ay, i64 bx, i64 by) {
   n_ = std::llabs(du);
   nv_ = std::llabs(dv);
   bias_ = sv_ > 0 ? 1 : 0;
+  // The rows the line's pixels can lie on; outside them the steppers are never started, which
+  // also keeps their values small.
+  const i64 far = x_major_ ? av_ + sv_ * nv_ : au_ + su_ * (n_ - 1);
+  const i64 near = x_major_ ? av_ : au_;
+  row_lo_ = std::min(near, far);
+  row_hi_ = std::max(near, far);
 }
 
 // The same steps as walk_line, solved for one row. x-major: the row fixes the minor offset m and
@@ -145,16 +151,7 @@ void CosmeticEdge::widen_rows(i64 first, i64 last, i64 *lo, i64 *hi) {
     return;
   }
   // Only the rows the line reaches.
-  i64 y0, y1;
-  if (x_major_) {
-    const i64 far = av_ + sv_ * nv_;
-    y0 = std::max(first, std::min(av_, far));
-    y1 = std::min(last, std::max(av_, far));
-  } else {
-    const i64 far = au_ + su_ * (n_ - 1);
-    y0 = std::max(first, std::min(au_, far));
-    y1 = std::min(last, std::max(au_, far));
-  }
+  const i64 y0 = std::max(first, row_lo_), y1 = std::min(last, row_hi_);
   if (y0 > y1) return;
   start(y0);
   Stepper step = step_, next = next_;  // kept in registers for the loop
@@ -187,7 +184,7 @@ void CosmeticEdge::widen_rows(i64 first, i64 last, i64 *lo, i64 *hi) {
 }
 
 void CosmeticEdge::add_row(i64 y, RowWriter &w) {
-  if (empty_) return;
+  if (empty_ || y < row_lo_ || y > row_hi_) return;
   if (!started_ || y != next_y_) start(y);
   next_y_ = y + 1;
   if (x_major_) {

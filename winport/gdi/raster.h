@@ -191,6 +191,7 @@ class CosmeticEdge {
   void start(i64 y);
   bool empty_, x_major_;
   i64 au_, av_, su_, sv_, n_, nv_, bias_;
+  i64 row_lo_, row_hi_;
   bool started_ = false;
   i64 next_y_ = 0;
   // x-major: -(first step that reaches the row's minor offset T), and the same for T + 1;

@@ -115,6 +115,27 @@ TEST(Clipping, AFarEndPointDoesNotMoveTheVisiblePart) {
   }
 }
 
+TEST(Clipping, PolygonOutlinesAtTheEndsOfTheRangeMatchTheirLines) {
+  // Edges 2^32 pixels long that climb a pixel or two (near the surface or two billion rows away),
+  // and steep ones from far above: the outline a polygon draws is exactly the lines LineTo draws
+  // along its edges.
+  Canvas c(40, 30);
+  const POINT shapes[4][4] = {{{INT_MIN, 10}, {INT_MAX, 11}, {30, 25}, {5, 28}},
+                             {{INT_MIN, INT_MIN}, {INT_MAX, INT_MIN + 1}, {30, 25}, {5, 28}},
+                             {{INT_MAX, 20}, {INT_MIN, 3}, {8, INT_MIN}, {35, 29}},
+                             {{20, INT_MAX}, {21, INT_MIN}, {INT_MAX, 12}, {INT_MIN, 13}}};
+  for (const auto &pts : shapes) {
+    c.use(1, kRed);
+    c.clear();
+    Polygon(c.dc(), pts, 4);
+    Pixels outline = c.painted();
+    c.clear();
+    for (int k = 0; k < 4; ++k) c.line(pts[k].x, pts[k].y, pts[(k + 1) % 4].x, pts[(k + 1) % 4].y);
+    EXPECT_EQ(outline, c.painted());
+    EXPECT_FALSE(outline.empty());
+  }
+}
+
 TEST(Clipping, HugeShapesAndPensFinishAtOnce) {
   Canvas c(40, 30);
   // Each of these would take hours if the work followed the shape instead of the surface.
