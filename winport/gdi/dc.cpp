@@ -14,10 +14,11 @@
 namespace winport::gdi {
 namespace {
 
-// Live DCs; each is owned here from its creation until DeleteDC.
+// Live DCs; each is owned here from its creation until DeleteDC. The table is never destroyed:
+// DCs a program leaves behind stay reachable until the very end.
 HandleSet &dcs() {
-  static HandleSet table;
-  return table;
+  static HandleSet *table = new HandleSet;
+  return *table;
 }
 
 template <typename T>

@@ -14,10 +14,11 @@
 namespace winport::gdi {
 namespace {
 
-// Live objects; each is owned here from register_object until DeleteObject.
+// Live objects; each is owned here from register_object until DeleteObject. The table is never
+// destroyed: objects a program leaves behind stay reachable until the very end.
 HandleSet &registry() {
-  static HandleSet objects;
-  return objects;
+  static HandleSet *objects = new HandleSet;
+  return *objects;
 }
 
 HGDIOBJ make_stock(std::unique_ptr<Object> object) {
