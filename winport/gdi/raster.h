@@ -240,6 +240,7 @@ class WideStroke {
   // One segment's band (see widepen.cpp). Bands of everyday sizes step from row to row.
   struct Band {
     i128 px, py, dx, dy, len2, reach;
+    i64 row_lo = 0, row_hi = -1;  // rows the band can reach
     bool stepping = false;  // the numbers fit 64 bits: bounds step from row to row
     bool started = false;
     i64 next_y = 0;

@@ -41,6 +41,8 @@ Band make_band(const POINT &p, const POINT &q, i64 w, i64 shift) {
   b.dx = 2 * (i64{q.x} - p.x);
   b.dy = 2 * (i64{q.y} - p.y);
   b.len2 = b.dx * b.dx + b.dy * b.dy;
+  b.row_lo = std::min<i64>(p.y, q.y) - w;
+  b.row_hi = std::max<i64>(p.y, q.y) + w;
   // Distance below w/2 in doubled units: |cross| < w * |d|, i.e. cross^2 <= w^2 |d|^2 - 1.
   const u128 limit = static_cast<u128>(w) * static_cast<u128>(w) * static_cast<u128>(b.len2);
   b.reach = static_cast<i128>(isqrt(limit - 1));
@@ -185,6 +187,7 @@ void WideStroke::add_row(i64 y, RowWriter &w) {
     if (pen_dot_row(pts_[i].x, pts_[i].y, w_, y, x0, x1)) w.add(RowWriter::Outline, x0, x1 + 1);
   }
   for (Band &b : bands_) {
+    if (y < b.row_lo || y > b.row_hi) continue;
     if (b.stepping ? band_row_stepping(b, y, x0, x1) : band_row(b, y, x0, x1)) {
       w.add(RowWriter::Outline, x0, x1 + 1);
     }
