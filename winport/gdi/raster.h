@@ -77,21 +77,14 @@ inline RowRange visible_rows(const Surface &s, i64 top, i64 bottom) {
 class RowWriter {
  public:
   enum Layer { Outline = 0, Interior = 1 };
-  // A layer whose colour pointer is null is not drawn. With `convex`, the caller promises that
-  // pen and brush share a colour and that each row's spans together form one run (a convex
-  // shape), so a row is just the run from its leftmost to its rightmost pixel.
-  RowWriter(Surface &s, const uint32_t *outline_pixel, const uint32_t *interior_pixel, bool convex = false);
+  // A layer whose colour pointer is null is not drawn.
+  RowWriter(Surface &s, const uint32_t *outline_pixel, const uint32_t *interior_pixel);
   // [x0, x1) on the current row; clipped to the surface.
   void add(Layer layer, i64 x0, i64 x1) {
     if (x0 < 0) x0 = 0;
     if (x1 > width_) x1 = width_;
     if (x0 >= x1) return;
     if (layer == Interior && !interior_pixel_) return;
-    if (convex_) {
-      if (x0 < hull_.x0) hull_.x0 = static_cast<int>(x0);
-      if (x1 > hull_.x1) hull_.x1 = static_cast<int>(x1);
-      return;
-    }
     (layer == Outline || same_colour_ ? outline_ : interior_).push_back({static_cast<int>(x0), static_cast<int>(x1)});
   }
   // Write the spans added since the last write onto row y, and start the next row.
@@ -108,8 +101,6 @@ class RowWriter {
   const uint32_t *outline_pixel_;
   const uint32_t *interior_pixel_;
   bool same_colour_;
-  bool convex_;
-  Run hull_;
   std::vector<Run> &outline_;
   std::vector<Run> &interior_;
 };

@@ -59,14 +59,12 @@ void normalise(std::vector<RowWriter::Run> &runs) {
 
 }  // namespace
 
-RowWriter::RowWriter(Surface &s, const uint32_t *outline_pixel, const uint32_t *interior_pixel, bool convex)
+RowWriter::RowWriter(Surface &s, const uint32_t *outline_pixel, const uint32_t *interior_pixel)
     : surface_(s),
       width_(s.width),
       outline_pixel_(outline_pixel),
       interior_pixel_(interior_pixel),
       same_colour_(outline_pixel && interior_pixel && *outline_pixel == *interior_pixel),
-      convex_(convex && same_colour_),
-      hull_{INT32_MAX, INT32_MIN},
       outline_(outline_runs),
       interior_(interior_runs) {
   outline_.clear();
@@ -74,11 +72,6 @@ RowWriter::RowWriter(Surface &s, const uint32_t *outline_pixel, const uint32_t *
 }
 
 void RowWriter::write(i64 y) {
-  if (convex_) {
-    if (hull_.x0 < hull_.x1) fill_span(surface_, y, hull_.x0, hull_.x1, *outline_pixel_);
-    hull_ = {INT32_MAX, INT32_MIN};
-    return;
-  }
   if (interior_.empty() && outline_.size() <= 1) {
     // One outline run and nothing else, as on most rows of a wide line.
     if (!outline_.empty() && outline_pixel_) fill_span(surface_, y, outline_[0].x0, outline_[0].x1, *outline_pixel_);
