@@ -28,12 +28,14 @@ bool matches(HWND hwnd, UINT message, HWND filter, UINT min, UINT max) {
 
 uint64_t now() { return screen().now_ms(); }
 
-// The earliest deadline still ahead (UINT64_MAX without one). A timer already due but not
-// retrievable (filtered out) must not end a wait, or the wait would never block.
-uint64_t next_deadline() {
-  uint64_t t = now(), next = UINT64_MAX;
+// The earliest deadline of a timer that the filter lets through (UINT64_MAX without one). A timer
+// that fell due after the queue was last searched gives a deadline already past, so the wait returns
+// at once and the timer is retrieved; leaving it out would block until unrelated input arrived. A
+// timer that the filter keeps out must not end a wait, or the wait would never block.
+uint64_t next_deadline(HWND filter, UINT min, UINT max) {
+  uint64_t next = UINT64_MAX;
   for (const Timer &timer : state().timers)
-    if (timer.due > t) next = std::min(next, timer.due);
+    if (matches(timer.hwnd, WM_TIMER, filter, min, max)) next = std::min(next, timer.due);
   return next;
 }
 
@@ -161,7 +163,7 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT min, UINT max, UINT flags) {
     return TRUE;
   }
   // Nothing for the program: let the display deliver what input it has, without waiting.
-  screen().pump(false, next_deadline());
+  screen().pump(false, next_deadline(hwnd, min, max));
   if (!take(&found, hwnd, min, max, remove)) return FALSE;
   *msg = found;
   return TRUE;
@@ -175,7 +177,7 @@ void wait_for(HWND hwnd, UINT min, UINT max) {
   present_all();
   MSG found;
   while (!take(&found, hwnd, min, max, false)) {
-    screen().pump(true, next_deadline());
+    screen().pump(true, next_deadline(hwnd, min, max));
     present_all();  // input the menu took changes only the picture
   }
 }
