@@ -19,7 +19,7 @@ run: build
 	  echo "The game is not built yet: there is nothing to run."; \
 	fi
 
-test: setup test-debug test-asan test-fuzz
+test: setup test-debug test-fuzz test-asan
 
 test-debug:
 	@cmake --preset debug >/dev/null

@@ -54,6 +54,22 @@ void order_corners(int32_t &x1, int32_t &y1, int32_t &x2, int32_t &y2) {
   if (y1 < y2) std::swap(y1, y2);
 }
 
+// Fill one record of a shape and render it; fields the kind does not use stay 0.
+void draw_shape(int32_t kind, int32_t color, int32_t width, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                int32_t x3 = 0, int32_t y3 = 0) {
+  DrawRecord r = {};
+  r.kind = kind;
+  r.color = color;
+  r.width = width;
+  r.x1 = x1;
+  r.y1 = y1;
+  r.x2 = x2;
+  r.y2 = y2;
+  r.x3 = x3;
+  r.y3 = y3;
+  render_draw_record(r);
+}
+
 } // namespace
 
 } // namespace tevra
@@ -68,16 +84,11 @@ extern "C" int32_t tevra_circle(int32_t color, int32_t x, int32_t y, int32_t rad
     radius = fixed;
   }
   if (logging_flag) tevra_log("%s circle at (%d,%d), radius %d\n", color_names[color], x, y, radius);
-  DrawRecord r = {};
-  r.kind = DRAW_OVAL;
-  r.color = color;
-  r.width = 0;
   // 64-bit sums: a box far off the canvas is still a box, never a wrapped one.
-  r.x1 = static_cast<int32_t>(std::max<int64_t>(INT32_MIN, int64_t{x} - radius));
-  r.y1 = static_cast<int32_t>(std::min<int64_t>(INT32_MAX, int64_t{y} + radius));
-  r.x2 = static_cast<int32_t>(std::min<int64_t>(INT32_MAX, int64_t{x} + radius));
-  r.y2 = static_cast<int32_t>(std::max<int64_t>(INT32_MIN, int64_t{y} - radius));
-  render_draw_record(r);
+  draw_shape(DRAW_OVAL, color, 0, static_cast<int32_t>(std::max<int64_t>(INT32_MIN, int64_t{x} - radius)),
+             static_cast<int32_t>(std::min<int64_t>(INT32_MAX, int64_t{y} + radius)),
+             static_cast<int32_t>(std::min<int64_t>(INT32_MAX, int64_t{x} + radius)),
+             static_cast<int32_t>(std::max<int64_t>(INT32_MIN, int64_t{y} - radius)));
   return 1;
 }
 
@@ -88,17 +99,7 @@ extern "C" int32_t tevra_triangle(int32_t color, int32_t x1, int32_t y1, int32_t
   if (logging_flag) {
     tevra_log("%s triangle at (%d,%d), (%d,%d), (%d,%d)\n", color_names[color], x1, y1, x2, y2, x3, y3);
   }
-  DrawRecord r = {};
-  r.kind = DRAW_TRIANGLE;
-  r.color = color;
-  r.width = width;
-  r.x1 = x1;
-  r.y1 = y1;
-  r.x2 = x2;
-  r.y2 = y2;
-  r.x3 = x3;
-  r.y3 = y3;
-  render_draw_record(r);
+  draw_shape(DRAW_TRIANGLE, color, width, x1, y1, x2, y2, x3, y3);
   return 1;
 }
 
@@ -114,15 +115,7 @@ extern "C" int32_t tevra_rectangle(int32_t color, int32_t x1, int32_t y1, int32_
                 y1, x2, y2, width);
     }
   }
-  DrawRecord r = {};
-  r.kind = DRAW_RECTANGLE;
-  r.color = color;
-  r.width = width;
-  r.x1 = x1;
-  r.y1 = y1;
-  r.x2 = x2;
-  r.y2 = y2;
-  render_draw_record(r);
+  draw_shape(DRAW_RECTANGLE, color, width, x1, y1, x2, y2);
   return 1;
 }
 
@@ -138,15 +131,7 @@ extern "C" int32_t tevra_oval(int32_t color, int32_t x1, int32_t y1, int32_t x2,
                 width);
     }
   }
-  DrawRecord r = {};
-  r.kind = DRAW_OVAL;
-  r.color = color;
-  r.width = width;
-  r.x1 = x1;
-  r.y1 = y1;
-  r.x2 = x2;
-  r.y2 = y2;
-  render_draw_record(r);
+  draw_shape(DRAW_OVAL, color, width, x1, y1, x2, y2);
   return 1;
 }
 
@@ -156,15 +141,7 @@ extern "C" int32_t tevra_line(int32_t color, int32_t x1, int32_t y1, int32_t x2,
   if (logging_flag) {
     tevra_log("%s line from (%d,%d) to (%d,%d), width %d\n", color_names[color], x1, y1, x2, y2, width);
   }
-  DrawRecord r = {};
-  r.kind = DRAW_LINE;
-  r.color = color;
-  r.width = width == 0 ? 1 : width;
-  r.x1 = x1;
-  r.y1 = y1;
-  r.x2 = x2;
-  r.y2 = y2;
-  render_draw_record(r);
+  draw_shape(DRAW_LINE, color, width == 0 ? 1 : width, x1, y1, x2, y2);
   return 1;
 }
 
