@@ -36,11 +36,14 @@ test-fuzz:
 	@if command -v clang++ >/dev/null 2>&1; then \
 	  cmake -S . -B build/fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 	    -DCMAKE_BUILD_TYPE=Debug -DFROSTVEL_BENCH=OFF >/dev/null && \
-	  cmake --build build/fuzz --target script_reader_fuzz -j $(JOBS) && \
-	  mkdir -p build/fuzz/corpus/script_reader && \
-	  build/fuzz/fuzz/script_reader_fuzz -max_total_time=20 \
+	  cmake --build build/fuzz --target script_reader_fuzz primitives_fuzz -j $(JOBS) && \
+	  mkdir -p build/fuzz/corpus/script_reader build/fuzz/corpus/primitives && \
+	  { build/fuzz/fuzz/script_reader_fuzz -max_total_time=20 \
 	    $(CURDIR)/build/fuzz/corpus/script_reader $(CURDIR)/fuzz/script_seeds 2>build/fuzz/script_reader.log || \
-	    { tail -40 build/fuzz/script_reader.log; exit 1; }; \
+	    { tail -40 build/fuzz/script_reader.log; exit 1; }; } && \
+	  { build/fuzz/fuzz/primitives_fuzz -max_total_time=20 -timeout=10 -artifact_prefix=build/fuzz/ \
+	    build/fuzz/corpus/primitives 2>build/fuzz/primitives.log || \
+	    { tail -40 build/fuzz/primitives.log; exit 1; }; }; \
 	else \
 	  echo "clang++ not found: fuzzing skipped"; \
 	fi
