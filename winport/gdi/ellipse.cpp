@@ -1,15 +1,18 @@
-// ellipse.cpp — which pixels of a row a filled ellipse covers, computed exactly for any box.
+// ellipse.cpp — the pixels of an ellipse: traced the way GDI traces it, or in closed form for
+// boxes too large to trace.
 //
-// The ellipse runs through the centres of the box's outermost pixels, so it touches all four
-// sides: a box one or two pixels thin is filled completely, and a 1 x 1 box is its pixel. A pixel
-// belongs to the filled ellipse when the curve passes beyond it by at least half a pixel in the
-// row's or the column's direction, which is the choice a midpoint curve tracer makes on each step
-// (a 3 x 3 box gives a plus of five pixels). The rule is symmetric in x and y, so circles are
-// symmetric in all eight octants.
+// GDI walks the curve with an integer error term, one pixel step at a time from the middle row
+// outwards (a midpoint tracer in the form A. Zingl gives). The same walk yields two things: the
+// rows of the filled ellipse (each row's inset from the box's sides), and the ellipse's outline
+// as a closed path of pixel points, which the pen then strokes like any polygon. Tracing costs
+// one step per row and column of the box, so it is used for boxes up to kTracedLimit pixels.
 //
-// Each row is answered in constant time, with integers: offsets from the centre are doubled so
-// that even sizes stay integral, and products that can reach 2^130 for boxes of 2^32 pixels are
-// compared in 256 bits. EllipseRows remembers the rows of the upper half for the lower one.
+// Larger boxes use a closed form that answers each row in constant time, so that the cost stays
+// bounded by the rows on the surface: a pixel belongs to the filled ellipse when the curve
+// through the centres of the box's outermost pixels passes beyond it by at least half a pixel in
+// the row's or the column's direction. Offsets from the centre are doubled so that even sizes
+// stay integral, and products that can reach 2^130 for boxes of 2^32 pixels are compared in 256
+// bits. EllipseRows remembers the rows of the upper half for the lower one.
 #include <algorithm>
 #include <cmath>
 
@@ -126,6 +129,88 @@ bool EllipseRows::row(i64 y, i64 &x0, i64 &x1) {
   x0 = (left_ + right_ - reach) / 2;
   x1 = (left_ + right_ + reach) / 2;
   return true;
+}
+
+namespace {
+
+// The tracer's state for a w x h box: a = w - 1 and b = h - 1 are the doubled semi-axes, dx and dy
+// the error increments of the next step across and down, err the error of the current point.
+struct Tracer {
+  i64 a, b, asq, bsq, dx, dy, err;
+  Tracer(i64 w, i64 h) : a(w - 1), b(h - 1) {
+    asq = 8 * a * a;
+    bsq = 8 * b * b;
+    dx = 4 * b * b * (1 - a);
+    dy = 4 * a * a * (1 + b % 2);
+    err = dx + dy + a * a * (b % 2);
+  }
+  // One step: which of the two coordinates move.
+  void step(bool &across, bool &down) {
+    const i64 e2 = 2 * err;
+    across = e2 >= dx;
+    down = e2 <= dy;
+    if (across) err += dx += bsq;
+    if (down) err += dy += asq;
+  }
+};
+
+}  // namespace
+
+bool traced_ellipse_insets(i64 w, i64 h, std::vector<i64> &inset) {
+  // Rows from the middle down: a row's inset is the column offset reached when the walk first
+  // steps onto it. Rows the walk never reaches (it can end early on slim boxes) keep the last.
+  inset.assign(static_cast<size_t>(h), -1);
+  Tracer t(w, h);
+  i64 x = 0, y = h / 2;
+  inset[static_cast<size_t>(y)] = 0;
+  bool within = true;
+  while (x <= w / 2) {
+    bool across, down;
+    t.step(across, down);
+    if (across) ++x;
+    if (down) {
+      ++y;
+      if (y >= h) {
+        within = false;
+        break;
+      }
+      inset[static_cast<size_t>(y)] = x;
+    }
+  }
+  for (i64 k = h / 2 + 1; k < h; ++k) {
+    if (inset[static_cast<size_t>(k)] < 0) inset[static_cast<size_t>(k)] = inset[static_cast<size_t>(k - 1)];
+  }
+  // The upper half mirrors the lower one.
+  for (i64 k = 0; k < h / 2; ++k) inset[static_cast<size_t>(k)] = inset[static_cast<size_t>(h - 1 - k)];
+  return within;
+}
+
+void traced_ellipse_path(i64 l, i64 t, i64 w, i64 h, std::vector<P64> &pts) {
+  pts.clear();
+  // The quadrant from the middle of the right side up to the middle of the top, in box offsets
+  // with y counted from the bottom.
+  Tracer tr(w, h);
+  i64 x = w - 1, y = h / 2;
+  while (x >= w / 2) {
+    pts.push_back({l + x, t + h - 1 - y});
+    bool across, down;
+    tr.step(across, down);
+    if (across) --x;
+    if (down) ++y;
+  }
+  // Mirrored onto the left half and then the bottom half, each in reverse order so that the path
+  // runs round. A middle column or row (odd sizes) is not repeated: the mirror's first point
+  // replaces the last point of the half it continues.
+  const size_t q = pts.size();
+  size_t end = 2 * q - 1;
+  if (w % 2 != 0) --end;
+  pts.resize(end + 1);
+  for (size_t i = q; i-- > 0;) pts[end - i] = {2 * l + w - 1 - pts[i].x, pts[i].y};
+  const size_t half = end + 1;
+  end = 2 * half - 1;
+  if (h % 2 != 0) --end;
+  pts.resize(end + 1);
+  for (size_t i = half; i-- > 0;) pts[end - i] = {pts[i].x, 2 * t + h - 1 - pts[i].y};
 }
 
 bool pen_dot_row(i64 x, i64 y, i64 w, i64 row, i64 &x0, i64 &x1) {

@@ -10,6 +10,7 @@
 // The walk starts at the first step that lands on the surface and stops after the last one,
 // both found in closed form, so a line two billion pixels long costs what its visible part costs.
 #include <algorithm>
+#include <functional>
 
 #include "gdi/raster.h"
 
@@ -95,6 +96,11 @@ void walk_line(i64 ax, i64 ay, i64 bx, i64 by, i64 width, i64 height, Emit emit)
 void cosmetic_line(Surface &s, i64 ax, i64 ay, i64 bx, i64 by, uint32_t pixel) {
   walk_line(ax, ay, bx, by, s.width, s.height,
             [&](i64 y, i64 x0, i64 x1) { fill_span(s, y, x0, x1, pixel); });
+}
+
+void cosmetic_line_runs(i64 ax, i64 ay, i64 bx, i64 by, const Surface &s,
+                        const std::function<void(i64, i64, i64)> &emit) {
+  walk_line(ax, ay, bx, by, s.width, s.height, emit);
 }
 
 CosmeticEdge::CosmeticEdge(i64 ax, i64 ay, i64 bx, i64 by) {

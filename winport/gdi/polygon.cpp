@@ -12,19 +12,23 @@
 
 namespace winport::gdi {
 
-PolygonEdges::PolygonEdges(const POINT *pts, int n) {
+template <typename Point>
+void PolygonEdges::add_edges(const Point *pts, int n) {
   edges_.reserve(static_cast<size_t>(n > 0 ? n : 0));
   crossings_.reserve(static_cast<size_t>(n > 0 ? n : 0));
   for (int i = 0; i < n; ++i) {
-    const POINT &a = pts[i], &b = pts[i + 1 == n ? 0 : i + 1];
+    const Point &a = pts[i], &b = pts[i + 1 == n ? 0 : i + 1];
     if (a.y == b.y) continue;
     const bool down = b.y > a.y;
-    const POINT &upper = down ? a : b, &lower = down ? b : a;
+    const Point &upper = down ? a : b, &lower = down ? b : a;
     edges_.push_back({upper.x, upper.y, lower.y, i64{lower.x} - upper.x, down ? 1 : -1, false, 0, {}});
   }
 }
 
-void PolygonEdges::add_row(i64 y, int fill_mode, RowWriter &w) {
+PolygonEdges::PolygonEdges(const POINT *pts, int n) { add_edges(pts, n); }
+PolygonEdges::PolygonEdges(const P64 *pts, int n) { add_edges(pts, n); }
+
+void PolygonEdges::add_row(i64 y, int fill_mode, RowWriter &w, RowWriter::Layer layer) {
   std::vector<Crossing> &crossings = crossings_;
   crossings.clear();
   for (Edge &e : edges_) {
@@ -42,7 +46,7 @@ void PolygonEdges::add_row(i64 y, int fill_mode, RowWriter &w) {
   if (crossings.size() == 2) {
     // The common case (every row of a convex polygon): one span, whatever the fill mode.
     const i64 a = crossings[0].x, b = crossings[1].x;
-    w.add(RowWriter::Interior, std::min(a, b), std::max(a, b));
+    w.add(layer, std::min(a, b), std::max(a, b));
     return;
   }
   // Few crossings per row: insertion sort.
@@ -56,11 +60,11 @@ void PolygonEdges::add_row(i64 y, int fill_mode, RowWriter &w) {
     int winding = 0;
     for (size_t i = 0; i + 1 < crossings.size(); ++i) {
       winding += crossings[i].direction;
-      if (winding != 0) w.add(RowWriter::Interior, crossings[i].x, crossings[i + 1].x);
+      if (winding != 0) w.add(layer, crossings[i].x, crossings[i + 1].x);
     }
   } else {
     for (size_t i = 0; i + 1 < crossings.size(); i += 2) {
-      w.add(RowWriter::Interior, crossings[i].x, crossings[i + 1].x);
+      w.add(layer, crossings[i].x, crossings[i + 1].x);
     }
   }
 }

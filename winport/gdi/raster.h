@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <cwchar>
+#include <functional>
 #include <vector>
 
 #include "gdi/objects.h"
@@ -22,6 +23,12 @@ namespace winport::gdi {
 using i64 = int64_t;
 using i128 = __int128;
 using u128 = unsigned __int128;
+
+// A point with room for coordinates that a pen's width has pushed beyond 32 bits.
+struct P64 {
+  i64 x;
+  i64 y;
+};
 
 // Floor and ceiling division for any signs (b != 0).
 inline i64 floor_div(i64 a, i64 b) {
@@ -129,6 +136,19 @@ class EllipseRows {
   i64 memo_[kMemo];
 };
 
+// Boxes up to this many pixels wide and high are traced step by step; larger ones use the closed
+// form above.
+constexpr i64 kTracedLimit = i64{1} << 14;
+
+// The traced filled ellipse of a w x h box (both 2 .. kTracedLimit): inset[k] for each of its h
+// rows, the row covering columns left + inset[k] .. left + w - inset[k] - 1. False if the walk ran
+// past the box's last row (it never does for sizes seen so far).
+bool traced_ellipse_insets(i64 w, i64 h, std::vector<i64> &inset);
+
+// The traced outline of the w x h box at (l, t): a closed path of pixel points, anticlockwise
+// from the middle of the right side.
+void traced_ellipse_path(i64 l, i64 t, i64 w, i64 h, std::vector<P64> &pts);
+
 // The round dot a wide pen of width w leaves at (x, y): a filled ellipse in the w x w box from
 // x - w/2 (rounded down) to x + w/2 (rounded up) - 1, and the same on y.
 bool pen_dot_row(i64 x, i64 y, i64 w, i64 row, i64 &x0, i64 &x1);
@@ -136,6 +156,9 @@ bool pen_dot_row(i64 x, i64 y, i64 w, i64 row, i64 &x0, i64 &x1);
 // A cosmetic (1-pixel) line from a to b, start pixel included and end pixel excluded, written
 // straight to the surface.
 void cosmetic_line(Surface &s, i64 ax, i64 ay, i64 bx, i64 by, uint32_t pixel);
+// The same line's pixels on the surface as runs: emit(y, x0, x1) for columns [x0, x1) of row y.
+void cosmetic_line_runs(i64 ax, i64 ay, i64 bx, i64 by, const Surface &s,
+                        const std::function<void(i64, i64, i64)> &emit);
 
 // floor(num / den) as num moves by a fixed delta per step, without dividing on each step.
 struct Stepper {
@@ -195,9 +218,13 @@ class CosmeticEdge {
 class PolygonEdges {
  public:
   PolygonEdges(const POINT *pts, int n);
-  void add_row(i64 y, int fill_mode, RowWriter &w);
+  PolygonEdges(const P64 *pts, int n);
+  // Adds the row's inside runs to the layer (the interior unless told otherwise).
+  void add_row(i64 y, int fill_mode, RowWriter &w, RowWriter::Layer layer = RowWriter::Interior);
 
  private:
+  template <typename Point>
+  void add_edges(const Point *pts, int n);
   struct Edge {
     i64 x_top, y_top, y_bottom;
     i64 dx;  // x_bottom - x_top
@@ -214,37 +241,32 @@ class PolygonEdges {
   std::vector<Crossing> crossings_;
 };
 
-// A wide pen's stroke along a polyline (closed: back to the first point), with round caps and
-// joins, answered one row at a time.
+// A wide pen's stroke along a polyline (closed: back to the first point), answered one row at a
+// time: a round dot on every point (the caps and joins) and a body for every segment.
 class WideStroke {
  public:
   WideStroke(const POINT *pts, int n, bool closed, i64 w);
+  WideStroke(const P64 *pts, int n, bool closed, i64 w);
   // The rows the stroke can touch.
   i64 top() const { return top_; }
   i64 bottom() const { return bottom_; }
-  // Writes row y straight to the surface when it holds nothing but one band (a row of a wide
-  // line away from its caps); false when the row needs the general path.
-  bool write_plain_row(i64 y, Surface &s, uint32_t pixel);
-
   void add_row(i64 y, RowWriter &w);
 
-  // One segment's band (see widepen.cpp). Bands of everyday sizes step from row to row.
-  struct Band {
-    i128 px, py, dx, dy, len2, reach;
-    i64 row_lo = 0, row_hi = -1;  // rows the band can reach
-    bool stepping = false;  // the numbers fit 64 bits: bounds step from row to row
-    bool started = false;
-    i64 next_y = 0;
-    i64 px64 = 0, py64 = 0, dx64 = 0, dy64 = 0, len2_64 = 0, reach64 = 0;
-    Stepper lo_d, hi_d, lo_p, hi_p;
-  };
-
  private:
-  const POINT *pts_;
-  int n_;
+  struct Segment {
+    i64 row_lo, row_hi;  // rows it covers
+    bool box;            // a rectangle [x0, x1) on those rows, or else a quadrilateral
+    i64 x0, x1;
+    PolygonEdges quad;
+  };
+  void build(const P64 *pts, int n, bool closed);
+  void add_segment(const P64 &p, const P64 &q);
+
   i64 w_;
-  i64 top_, bottom_;
-  std::vector<Band> bands_;
+  i64 top_ = 1, bottom_ = 0;
+  std::vector<P64> dots_;
+  std::vector<Segment> segments_;
+  std::vector<i64> dot_inset_;  // the dot's rows, when it is traced
 };
 
 // Widest pen geometry is computed for; wider pens are drawn this wide.

@@ -7,6 +7,7 @@
 // ellipses are written row by row straight away; shapes with several parts (polygons, wide-pen
 // outlines) hand each row's spans to a RowWriter.
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -48,21 +49,101 @@ void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint32_t pix
   for (i64 y = rows.first; y <= rows.last; ++y) fill_span(s, y, left, right, pixel);
 }
 
-// Wide-pen outline of the inclusive box [l, r] x [t, b] plus the brush inside the pen.
+// Wide-pen outline of the inclusive box [l, r] x [t, b], and the brush inside the box's
+// columns l .. r - 1 and rows t .. b - 1 wherever the pen does not cover it.
 void wide_box(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
   Surface &s = *p.surface;
-  const i64 w = p.pen_width;
-  const POINT corners[4] = {{static_cast<LONG>(l), static_cast<LONG>(t)},
-                            {static_cast<LONG>(r), static_cast<LONG>(t)},
-                            {static_cast<LONG>(r), static_cast<LONG>(b)},
-                            {static_cast<LONG>(l), static_cast<LONG>(b)}};
-  WideStroke stroke(corners, 4, true, w);
-  const i64 il = l + (w + 1) / 2, ir = r - w / 2 - 1, it = t + (w + 1) / 2, ib = b - w / 2 - 1;
+  const P64 corners[4] = {{r, t}, {l, t}, {l, b}, {r, b}};
+  WideStroke stroke(corners, 4, true, p.pen_width);
   RowWriter row(s, p.pen(), p.brush());
   const RowRange rows = visible_rows(s, stroke.top(), stroke.bottom());
   for (i64 y = rows.first; y <= rows.last; ++y) {
     stroke.add_row(y, row);
-    if (il <= ir && y >= it && y <= ib) row.add(RowWriter::Interior, il, ir + 1);
+    if (y >= t && y < b) row.add(RowWriter::Interior, l, r);
+    row.write(y);
+  }
+}
+
+// An ellipse as GDI traces it (see ellipse.cpp): the brush fills the traced rows, the pen strokes
+// the traced outline path, and the brush does not paint under the pen.
+void traced_ellipse(const Paint &p, i64 l, i64 t, i64 w, i64 h) {
+  Surface &s = *p.surface;
+  thread_local std::vector<i64> inset;
+  thread_local std::vector<P64> path;
+  const bool within = p.fills && traced_ellipse_insets(w, h, inset);
+  auto interior = [&](i64 y, RowWriter &row) {
+    if (!p.fills || y < t || y >= t + h) return;
+    const i64 k = inset[static_cast<size_t>(y - t)];
+    row.add(RowWriter::Interior, l + k, l + w - k);
+  };
+  // The walk that gives the rows also gives the outline: on each row the path's outermost
+  // pixels are the ends of the row and its other pixels lie between them. So a cosmetic pen in
+  // the brush's colour adds nothing to the filled rows.
+  if (p.pen_width == 0 || (p.pen_width == 1 && p.one_colour() && within)) {
+    if (!p.fills) return;
+    const uint32_t pixel = p.pen_width == 0 ? p.brush_pixel : p.pen_pixel;
+    const RowRange rows = visible_rows(s, t, t + h - 1);
+    for (i64 y = rows.first; y <= rows.last; ++y) {
+      const i64 k = inset[static_cast<size_t>(y - t)];
+      fill_span(s, y, l + k, l + w - k, pixel);
+    }
+    return;
+  }
+  traced_ellipse_path(l, t, w, h, path);
+  i64 top = t, bottom = t + h - 1;
+  for (const P64 &q : path) {
+    top = std::min(top, q.y);
+    bottom = std::max(bottom, q.y);
+  }
+  RowWriter row(s, p.pen(), p.brush());
+  if (p.pen_width >= 2) {
+    WideStroke stroke(path.data(), static_cast<int>(path.size()), true, p.pen_width);
+    const RowRange rows = visible_rows(s, std::min(top, stroke.top()), std::max(bottom, stroke.bottom()));
+    for (i64 y = rows.first; y <= rows.last; ++y) {
+      stroke.add_row(y, row);
+      interior(y, row);
+      row.write(y);
+    }
+    return;
+  }
+  // A cosmetic pen draws each step of the path as a line without its end point: a step to a
+  // neighbouring pixel is its start pixel. The runs are gathered per row, then written row by row.
+  const RowRange rows = visible_rows(s, top, bottom);
+  if (rows.first > rows.last) return;
+  struct Item {
+    i64 y, x0, x1;
+  };
+  thread_local std::vector<Item> items, sorted;
+  thread_local std::vector<size_t> first;
+  items.clear();
+  auto keep = [&](i64 y, i64 x0, i64 x1) {
+    if (y >= rows.first && y <= rows.last) items.push_back({y, x0, x1});
+  };
+  const size_t n = path.size();
+  for (size_t i = 0; i < n; ++i) {
+    const P64 &a = path[i], &b = path[(i + 1) % n];
+    if (a.x == b.x && a.y == b.y) continue;
+    if (std::llabs(b.x - a.x) <= 1 && std::llabs(b.y - a.y) <= 1) {
+      keep(a.y, a.x, a.x + 1);
+    } else {
+      cosmetic_line_runs(a.x, a.y, b.x, b.y, s, keep);
+    }
+  }
+  // Counting sort by row.
+  const size_t count = static_cast<size_t>(rows.last - rows.first + 1);
+  first.assign(count + 1, 0);
+  for (const Item &it : items) ++first[static_cast<size_t>(it.y - rows.first) + 1];
+  for (size_t i = 0; i < count; ++i) first[i + 1] += first[i];
+  sorted.resize(items.size());
+  {
+    thread_local std::vector<size_t> next;
+    next.assign(first.begin(), first.end() - 1);
+    for (const Item &it : items) sorted[next[static_cast<size_t>(it.y - rows.first)]++] = it;
+  }
+  for (i64 y = rows.first; y <= rows.last; ++y) {
+    const size_t r = static_cast<size_t>(y - rows.first);
+    for (size_t i = first[r]; i < first[r + 1]; ++i) row.add(RowWriter::Outline, sorted[i].x0, sorted[i].x1);
+    interior(y, row);
     row.write(y);
   }
 }
@@ -188,9 +269,12 @@ BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
   if (t > b) std::swap(t, b);
   if (l == r || t == b) return TRUE;
 
-  if (p.pen_width == 0) {
-    // Like a rectangle without a pen, the fill stops one pixel short on the right and bottom.
-    if (p.fills && r - l >= 2 && b - t >= 2) plain_ellipse(*p.surface, l, t, r - 2, b - 2, p.brush_pixel);
+  // Boxes one or two pixels thin are rectangles.
+  if (r - l <= 2 || b - t <= 2) return Rectangle(hdc, left, top, right, bottom);
+  if (r - l <= kTracedLimit && b - t <= kTracedLimit) {
+    traced_ellipse(p, l, t, r - l, b - t);
+  } else if (p.pen_width == 0) {
+    if (p.fills) plain_ellipse(*p.surface, l, t, r - 1, b - 1, p.brush_pixel);
   } else if (p.pen_width >= 2) {
     wide_ellipse(p, l, t, r - 1, b - 1);
   } else {
@@ -263,7 +347,6 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
     RowWriter row(*p.surface, p.pen(), nullptr);
     const RowRange rows = visible_rows(*p.surface, stroke.top(), stroke.bottom());
     for (i64 r = rows.first; r <= rows.last; ++r) {
-      if (stroke.write_plain_row(r, *p.surface, p.pen_pixel)) continue;
       stroke.add_row(r, row);
       row.write(r);
     }

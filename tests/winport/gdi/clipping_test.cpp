@@ -29,9 +29,10 @@ TEST(Clipping, ShapesOverEachEdgeKeepTheirVisiblePart) {
   Rectangle(c.dc(), 30, 20, 50, 45);  // over the right and bottom edges
   EXPECT_EQ(c.painted().size(), 10u * 10u);
 
-  // An ellipse over the left edge is the mirror image of its twin over the right edge, for every
-  // kind of pen (even widths lean to the top-left, so only odd ones are symmetric).
-  for (int w : {0, 1, 3, 5}) {
+  // An ellipse over the left edge is the mirror image of its twin over the right edge. (Only for
+  // the cosmetic pen: a wide pen rounds its half-widths by the direction of each step, so even
+  // odd widths are not quite symmetric.)
+  for (int w : {0, 1}) {
     c.use(w, kRed, w == 0, kRed);
     c.clear();
     Ellipse(c.dc(), -13, 3, 17, 27);
@@ -100,7 +101,8 @@ TEST(Clipping, AFarEndPointDoesNotMoveTheVisiblePart) {
       c.line(ax, ay, ax + 300000000 * d[0], ay + 300000000 * d[1]);
       EXPECT_EQ(c.painted(), near_end);
 
-      const POINT near_tri[3] = {{ax, ay}, {ax + 40 * d[0], ay + 40 * d[1]}, {ax + 40 * d[1], ay - 40 * d[0]}};
+      // The far edge of the near triangle must stay off the surface too, with the pen's width.
+      const POINT near_tri[3] = {{ax, ay}, {ax + 400 * d[0], ay + 400 * d[1]}, {ax + 400 * d[1], ay - 400 * d[0]}};
       const POINT far_tri[3] = {{ax, ay},
                                 {ax + 300000000 * d[0], ay + 300000000 * d[1]},
                                 {ax + 300000000 * d[1], ay - 300000000 * d[0]}};
