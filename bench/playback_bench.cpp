@@ -1,9 +1,10 @@
 // playback_bench — Frostvel played from scripts on the headless display, in this process.
 //
 // Each replay runs the whole game through the replay library with frames off: every event the
-// script yields is handled and followed by the game's full redraw, exactly as frostvel-replay does
-// without writing images. Three benchmarks:
-//   BM_ReplayRecordedGame  the recorded game of the end-to-end tests (tests/golden/game.scr);
+// script yields is handled and drawn (in the building phase, a full redraw of the scene), exactly
+// as frostvel-replay does without writing images. The benchmarks:
+//   BM_ReplayRecordedGame  the recorded game of the end-to-end tests (tests/golden/game.scr), and
+//                          the same with logging on (every drawing call described on the console);
 //   BM_ReplayLongGame      a generated game of a few thousand clicks and periodic runs;
 //   BM_MemoryOverLongRun   10,000 periodic events of the building scene with logging on (about
 //                          175 console lines each), reporting the resident set size before the
@@ -69,11 +70,11 @@ std::string write_script(const std::string &name, int rounds, int ticks) {
 
 // Replays `script` once per iteration and reports the events handled per second. The game's exit
 // status must be 0: a script that ran out before the game ended did not measure a whole game.
-void replay_benchmark(benchmark::State &state, const std::string &script) {
+void replay_benchmark(benchmark::State &state, const std::string &script, bool logging = false) {
   const frostvel::ReplayHooks hooks;  // frames off, console unseen
   long events = 0;
   for (auto _ : state) {
-    const frostvel::ReplayResult result = frostvel::replay_script(script, false, hooks);
+    const frostvel::ReplayResult result = frostvel::replay_script(script, logging, hooks);
     if (result.status != 0) {
       state.SkipWithError(("replay ended with status " + std::to_string(result.status) + " " + result.error).c_str());
       return;
@@ -87,6 +88,9 @@ void replay_benchmark(benchmark::State &state, const std::string &script) {
 }
 
 void BM_ReplayRecordedGame(benchmark::State &state) { replay_benchmark(state, kRecordedGame); }
+
+// The same with every drawing call described on the console.
+void BM_ReplayRecordedGameLogged(benchmark::State &state) { replay_benchmark(state, kRecordedGame, true); }
 
 void BM_ReplayLongGame(benchmark::State &state) {
   // 100 rounds of 18 clicks and 10 ticks: 2,800 building events, about 2,900 in all.
@@ -134,6 +138,7 @@ void BM_MemoryOverLongRun(benchmark::State &state) {
 }  // namespace
 
 BENCHMARK(BM_ReplayRecordedGame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplayRecordedGameLogged)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplayLongGame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemoryOverLongRun)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_MAIN();
