@@ -245,8 +245,10 @@ class PolygonEdges {
 // time: a round dot on every point (the caps and joins) and a body for every segment.
 class WideStroke {
  public:
-  WideStroke(const POINT *pts, int n, bool closed, i64 w);
-  WideStroke(const P64 *pts, int n, bool closed, i64 w);
+  // Only the parts that reach rows first .. last are kept (the rows the caller will ask for);
+  // rows are cheapest asked in increasing order.
+  WideStroke(const POINT *pts, int n, bool closed, i64 w, i64 first = INT64_MIN, i64 last = INT64_MAX);
+  WideStroke(const P64 *pts, int n, bool closed, i64 w, i64 first = INT64_MIN, i64 last = INT64_MAX);
   // The rows the stroke can touch.
   i64 top() const { return top_; }
   i64 bottom() const { return bottom_; }
@@ -259,13 +261,16 @@ class WideStroke {
     i64 x0, x1;
     PolygonEdges quad;
   };
-  void build(const P64 *pts, int n, bool closed);
-  void add_segment(const P64 &p, const P64 &q);
+  void build(const P64 *pts, int n, bool closed, i64 first, i64 last);
+  void add_segment(const P64 &p, const P64 &q, i64 first, i64 last);
 
   i64 w_;
   i64 top_ = 1, bottom_ = 0;
-  std::vector<P64> dots_;
-  std::vector<Segment> segments_;
+  std::vector<P64> dots_;          // by row
+  std::vector<Segment> segments_;  // by first row
+  // Parts before these indexes lie wholly above the rows asked for so far.
+  size_t dot_start_ = 0, segment_start_ = 0;
+  i64 last_row_ = INT64_MIN;
   std::vector<i64> dot_inset_;  // the dot's rows, when it is traced
 };
 

@@ -97,8 +97,9 @@ void traced_ellipse(const Paint &p, i64 l, i64 t, i64 w, i64 h) {
   }
   RowWriter row(s, p.pen(), p.brush());
   if (p.pen_width >= 2) {
-    WideStroke stroke(path.data(), static_cast<int>(path.size()), true, p.pen_width);
-    const RowRange rows = visible_rows(s, std::min(top, stroke.top()), std::max(bottom, stroke.bottom()));
+    const i64 reach = p.pen_width;
+    const RowRange rows = visible_rows(s, top - reach, bottom + reach);
+    WideStroke stroke(path.data(), static_cast<int>(path.size()), true, p.pen_width, rows.first, rows.last);
     for (i64 y = rows.first; y <= rows.last; ++y) {
       stroke.add_row(y, row);
       interior(y, row);

@@ -35,37 +35,45 @@ std::vector<P64> widen(const POINT *pts, int n) {
 
 }  // namespace
 
-WideStroke::WideStroke(const POINT *pts, int n, bool closed, i64 w) : w_(w) {
+WideStroke::WideStroke(const POINT *pts, int n, bool closed, i64 w, i64 first, i64 last) : w_(w) {
   const std::vector<P64> p = widen(pts, n);
-  build(p.data(), n, closed);
+  build(p.data(), n, closed, first, last);
 }
 
-WideStroke::WideStroke(const P64 *pts, int n, bool closed, i64 w) : w_(w) { build(pts, n, closed); }
+WideStroke::WideStroke(const P64 *pts, int n, bool closed, i64 w, i64 first, i64 last) : w_(w) {
+  build(pts, n, closed, first, last);
+}
 
-void WideStroke::build(const P64 *pts, int n, bool closed) {
+void WideStroke::build(const P64 *pts, int n, bool closed, i64 first, i64 last) {
   if (n <= 0) return;
   const i64 before = w_ / 2;
   i64 top = pts[0].y, bottom = pts[0].y;
-  dots_.reserve(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i) {
     top = std::min(top, pts[i].y);
     bottom = std::max(bottom, pts[i].y);
-    // Repeated points would only paint the same dot again.
-    if (i == 0 || pts[i].x != pts[i - 1].x || pts[i].y != pts[i - 1].y) dots_.push_back(pts[i]);
+    // Repeated points would only paint the same dot again; dots off the rows are never asked for.
+    if (i > 0 && pts[i].x == pts[i - 1].x && pts[i].y == pts[i - 1].y) continue;
+    if (pts[i].y - before > last || pts[i].y - before + w_ - 1 < first) continue;
+    dots_.push_back(pts[i]);
   }
   // A dot reaches w/2 above its point and (w+1)/2 - 1 below; a segment's body no further.
   top_ = top - before;
   bottom_ = bottom + (w_ + 1) / 2;
   const int count = closed && n > 2 ? n : n - 1;
-  segments_.reserve(static_cast<size_t>(count > 0 ? count : 0));
-  for (int i = 0; i < count; ++i) add_segment(pts[i], pts[(i + 1) % n]);
+  for (int i = 0; i < count; ++i) add_segment(pts[i], pts[(i + 1) % n], first, last);
+  // In row order, so that a row need only look at the parts near it.
+  std::sort(dots_.begin(), dots_.end(), [](const P64 &a, const P64 &b) { return a.y < b.y; });
+  std::sort(segments_.begin(), segments_.end(),
+            [](const Segment &a, const Segment &b) { return a.row_lo < b.row_lo; });
   if (w_ <= kTracedLimit) traced_ellipse_insets(w_, w_, dot_inset_);
 }
 
-void WideStroke::add_segment(const P64 &p, const P64 &q) {
+void WideStroke::add_segment(const P64 &p, const P64 &q, i64 first, i64 last) {
   const i64 dx = q.x - p.x, dy = q.y - p.y;
   if (dx == 0 && dy == 0) return;
   const i64 before = w_ / 2;
+  // Every part of the body lies within the pen's reach of the segment's rows.
+  if (std::min(p.y, q.y) - w_ > last || std::max(p.y, q.y) + w_ < first) return;
   if (dy == 0) {
     segments_.push_back({p.y - before, p.y - before + w_ - 1, true, std::min(p.x, q.x), std::max(p.x, q.x),
                          PolygonEdges(static_cast<const P64 *>(nullptr), 0)});
@@ -106,9 +114,16 @@ void WideStroke::add_segment(const P64 &p, const P64 &q) {
 
 void WideStroke::add_row(i64 y, RowWriter &w) {
   const i64 before = w_ / 2;
-  for (const P64 &d : dots_) {
+  if (y < last_row_) dot_start_ = segment_start_ = 0;  // asked out of order: look at everything
+  last_row_ = y;
+  // Leading parts that end above this row are done with.
+  while (dot_start_ < dots_.size() && dots_[dot_start_].y - before + w_ - 1 < y) ++dot_start_;
+  while (segment_start_ < segments_.size() && segments_[segment_start_].row_hi < y) ++segment_start_;
+  for (size_t i = dot_start_; i < dots_.size(); ++i) {
+    const P64 &d = dots_[i];
     const i64 k = y - (d.y - before);
-    if (k < 0 || k >= w_) continue;
+    if (k < 0) break;  // this dot and all later ones start below the row
+    if (k >= w_) continue;
     if (!dot_inset_.empty()) {
       const i64 inset = dot_inset_[static_cast<size_t>(k)];
       w.add(RowWriter::Outline, d.x - before + inset, d.x - before + w_ - inset);
@@ -117,8 +132,10 @@ void WideStroke::add_row(i64 y, RowWriter &w) {
       if (pen_dot_row(d.x, d.y, w_, y, x0, x1)) w.add(RowWriter::Outline, x0, x1 + 1);
     }
   }
-  for (Segment &s : segments_) {
-    if (y < s.row_lo || y > s.row_hi) continue;
+  for (size_t i = segment_start_; i < segments_.size(); ++i) {
+    Segment &s = segments_[i];
+    if (s.row_lo > y) break;
+    if (s.row_hi < y) continue;
     if (s.box) {
       w.add(RowWriter::Outline, s.x0, s.x1);
     } else {
