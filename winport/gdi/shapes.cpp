@@ -3,9 +3,11 @@
 // Each takes the DC's current pen and brush and turns the call into spans. Coverage is GDI's:
 // boxes exclude their right and bottom edges; a cosmetic pen (width 0 or 1) outlines the
 // inclusive box and the brush fills inside it; a wider PS_SOLID pen is centred on that outline;
-// with NULL_PEN a rectangle fills one pixel less on the right and at the bottom. Rectangles and
-// ellipses are written row by row straight away; shapes with several parts (polygons, wide-pen
-// outlines) hand each row's spans to a RowWriter.
+// with NULL_PEN a rectangle fills one pixel less on the right and at the bottom. An ellipse is
+// traced as GDI traces it (its rows filled by the brush, its outline path stroked by the pen),
+// and one or two pixels thin it is a rectangle. Plain rectangles and filled ellipses are written
+// row by row straight away; shapes with several parts (outlines in another colour than the
+// brush, wide-pen outlines) hand each row's spans to a RowWriter.
 #include <algorithm>
 #include <cstdlib>
 #include <utility>
@@ -148,6 +150,8 @@ void traced_ellipse(const Paint &p, i64 l, i64 t, i64 w, i64 h) {
     row.write(y);
   }
 }
+
+// Ellipses in boxes too large to trace (see ellipse.cpp) follow the closed form instead:
 
 // A filled ellipse with no outline.
 void plain_ellipse(Surface &s, i64 l, i64 t, i64 r, i64 b, uint32_t pixel) {
