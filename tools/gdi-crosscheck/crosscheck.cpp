@@ -148,6 +148,21 @@ void boxes(const char *kind, BOOL(WINAPI *draw)(HDC, int, int, int, int)) {
   }
 }
 
+// Shapes larger than the surface, as the game's big circles are on a small canvas.
+void big_shapes() {
+  const int boxes[][4] = {{48 - 57, 48 - 57, 48 + 58, 48 + 58}, {-60, 10, 140, 140}, {-100, -40, 100, 60},
+                          {30, -200, 70, 300},                 {-7, -3, 90, 101},  {1, 2, 95, 94},
+                          {48 - 40, 48 - 40, 48 + 41, 48 + 41}, {20, 30, 101, 71}, {-20, 40, 130, 80}};
+  for (const Style &st : kStyles) {
+    for (const auto &b : boxes) {
+      const std::string at = std::to_string(b[0]) + "," + std::to_string(b[1]) + "," + std::to_string(b[2]) + "," +
+                             std::to_string(b[3]);
+      shape_case("ellipse big " + at, st, [&] { Ellipse(g_dc, b[0], b[1], b[2], b[3]); });
+      shape_case("rect big " + at, st, [&] { Rectangle(g_dc, b[2], b[3], b[0], b[1]); });  // corners swapped
+    }
+  }
+}
+
 void triangles() {
   const POINT tris[][3] = {
       {{20, 20}, {60, 20}, {40, 50}}, {{40, 20}, {60, 50}, {20, 50}}, {{20, 20}, {20, 60}, {55, 40}},
@@ -160,6 +175,23 @@ void triangles() {
     int i = 0;
     for (const auto &t : tris) {
       shape_case("triangle " + std::to_string(i++), st, [&] { Polygon(g_dc, t, 3); });
+    }
+  }
+}
+
+// Polygons of more points: concave, self-crossing (ALTERNATE), with repeated points.
+void polygons() {
+  const std::vector<std::vector<POINT>> polys = {
+      {{10, 10}, {80, 10}, {80, 80}, {45, 30}, {10, 80}},
+      {{10, 10}, {80, 70}, {80, 10}, {10, 70}},
+      {{48, 5}, {60, 40}, {90, 40}, {65, 60}, {75, 90}, {48, 70}, {20, 90}, {30, 60}, {5, 40}, {35, 40}},
+      {{20, 20}, {20, 20}, {70, 25}, {70, 25}, {40, 70}, {20, 20}},
+      {{-30, 20}, {120, 30}, {50, 140}, {40, -40}},
+  };
+  for (const Style &st : kStyles) {
+    int i = 0;
+    for (const auto &p : polys) {
+      shape_case("polygon " + std::to_string(i++), st, [&] { Polygon(g_dc, p.data(), static_cast<int>(p.size())); });
     }
   }
 }
@@ -203,7 +235,9 @@ int main(int argc, char **argv) {
   setup();
   boxes("rect", Rectangle);
   boxes("ellipse", Ellipse);
+  big_shapes();
   triangles();
+  polygons();
   lines();
   if (g_out != stdout) std::fclose(g_out);
   return 0;

@@ -138,7 +138,7 @@ class EllipseRows {
 
 // Boxes up to this many pixels wide and high are traced step by step; larger ones use the closed
 // form above.
-constexpr i64 kTracedLimit = i64{1} << 14;
+constexpr i64 kTracedLimit = i64{1} << 12;
 
 // The traced filled ellipse of a w x h box (both 2 .. kTracedLimit): inset[k] for each of its h
 // rows, the row covering columns left + inset[k] .. left + w - inset[k] - 1. False if the walk ran
