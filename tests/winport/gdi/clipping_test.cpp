@@ -158,3 +158,27 @@ TEST(Clipping, HugeShapesAndPensFinishAtOnce) {
   c.line(-1000, -1000, -1000, -1000);
   EXPECT_EQ(c.pixels(kRed).size(), 40u * 30u);
 }
+
+TEST(Clipping, AWideOutlineOfALargeEllipseDrawsTheSameOnAnySurface) {
+  // Only the parts of the outline near the surface's rows are kept; a taller surface keeps more
+  // of them, and the rows both surfaces show must come out the same.
+  Canvas small(40, 30), tall(40, 90);
+  for (int w : {2, 5, 24}) {
+    for (Canvas *c : {&small, &tall}) {
+      c->use(w, kRed, true, kBlue);
+      c->clear();
+      Ellipse(c->dc(), -1500, 4, 1540, 2000);   // the top of the outline crosses the surface,
+      Ellipse(c->dc(), 25, -400, 600, 24);      // and the lower left of another one,
+      Ellipse(c->dc(), -1500, 36, 1540, 3000);  // and the top of a third one runs just below
+    }
+    int differ = 0;
+    for (int y = 0; y < small.height(); ++y)
+      for (int x = 0; x < small.width(); ++x) differ += GetPixel(small.dc(), x, y) != GetPixel(tall.dc(), x, y);
+    EXPECT_EQ(differ, 0) << "pen " << w;
+    EXPECT_EQ(small.pixels(kRed).size() + small.pixels(kBlue).size(), small.painted().size());
+    EXPECT_TRUE(small.is(20, 4, kRed));
+    if (w < 24) {
+      EXPECT_TRUE(small.is(20, 15, kBlue));
+    }
+  }
+}
