@@ -12,7 +12,10 @@
 // whole 32-bit range and its edges.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <chrono>
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -31,6 +34,23 @@ constexpr int32_t kEdges[] = {
     std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::min() + 1,
     std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max() - 1,
     1 << 30, -(1 << 30), 1 << 16, -(1 << 16), 46341, -46341, 0, -1};
+
+// PRIMITIVES_FUZZ_TRACE=1: each call with its arguments and the time it took, on standard error,
+// to tell which call of a slow or failing input is at fault.
+const bool tracing = std::getenv("PRIMITIVES_FUZZ_TRACE") != nullptr;
+std::chrono::steady_clock::time_point call_start;
+
+void trace(const char *format, ...) {
+  if (!tracing) return;
+  const double us =
+      std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - call_start).count();
+  std::fprintf(stderr, "%10.0f us  ", us);
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(stderr, format, args);
+  va_end(args);
+  std::fputc('\n', stderr);
+}
 
 int32_t edge(FuzzedDataProvider &in) { return in.PickValueInArray(kEdges); }
 
@@ -92,49 +112,70 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     switch (in.ConsumeIntegralInRange<int>(0, 10)) {
       case 0: {
         const int32_t c = colour(in), x = coordinate(in), y = coordinate(in);
-        tevra_circle(c, x, y, coordinate(in));
+        const int32_t r = coordinate(in);
+        call_start = std::chrono::steady_clock::now();
+        tevra_circle(c, x, y, r);
+        trace("tevra_circle(%d, %d, %d, %d)", c, x, y, r);
         break;
       }
       case 1: {
         const int32_t c = colour(in), x1 = coordinate(in), y1 = coordinate(in), x2 = coordinate(in);
         const int32_t y2 = coordinate(in), x3 = coordinate(in), y3 = coordinate(in);
-        tevra_triangle(c, x1, y1, x2, y2, x3, y3, small_or_any(in, 40));
+        const int32_t w = small_or_any(in, 40);
+        call_start = std::chrono::steady_clock::now();
+        tevra_triangle(c, x1, y1, x2, y2, x3, y3, w);
+        trace("tevra_triangle(%d, %d, %d, %d, %d, %d, %d, %d)", c, x1, y1, x2, y2, x3, y3, w);
         break;
       }
       case 2: {
         const int32_t c = colour(in), x1 = coordinate(in), y1 = coordinate(in), x2 = coordinate(in);
         const int32_t y2 = coordinate(in);
-        tevra_rectangle(c, x1, y1, x2, y2, small_or_any(in, 40));
+        const int32_t w = small_or_any(in, 40);
+        call_start = std::chrono::steady_clock::now();
+        tevra_rectangle(c, x1, y1, x2, y2, w);
+        trace("tevra_rectangle(%d, %d, %d, %d, %d, %d)", c, x1, y1, x2, y2, w);
         break;
       }
       case 3: {
         const int32_t c = colour(in), x1 = coordinate(in), y1 = coordinate(in), x2 = coordinate(in);
         const int32_t y2 = coordinate(in);
-        tevra_oval(c, x1, y1, x2, y2, small_or_any(in, 40));
+        const int32_t w = small_or_any(in, 40);
+        call_start = std::chrono::steady_clock::now();
+        tevra_oval(c, x1, y1, x2, y2, w);
+        trace("tevra_oval(%d, %d, %d, %d, %d, %d)", c, x1, y1, x2, y2, w);
         break;
       }
       case 4: {
         const int32_t c = colour(in), x1 = coordinate(in), y1 = coordinate(in), x2 = coordinate(in);
         const int32_t y2 = coordinate(in);
-        tevra_line(c, x1, y1, x2, y2, small_or_any(in, 40));
+        const int32_t w = small_or_any(in, 40);
+        call_start = std::chrono::steady_clock::now();
+        tevra_line(c, x1, y1, x2, y2, w);
+        trace("tevra_line(%d, %d, %d, %d, %d, %d)", c, x1, y1, x2, y2, w);
         break;
       }
       case 5:
       case 6: {
         const int32_t c = colour(in), x = coordinate(in), y = coordinate(in), pt = small_or_any(in, 140);
         const std::string text = in.ConsumeRandomLengthString(kMaxText);
+        call_start = std::chrono::steady_clock::now();
         tevra_text(c, x, y, pt, text.c_str());
+        trace("tevra_text(%d, %d, %d, %d, <%zu bytes>)", c, x, y, pt, text.size());
         break;
       }
       case 7: {
         // The formatted variant: the text is an argument, never the format.
         const int32_t c = colour(in), x = coordinate(in), y = coordinate(in), pt = small_or_any(in, 140);
         const std::string text = in.ConsumeRandomLengthString(kMaxText);
+        call_start = std::chrono::steady_clock::now();
         tevra_printf(c, x, y, pt, "%s %d\n%s", text.c_str(), x, text.c_str());
+        trace("tevra_printf(%d, %d, %d, %d, <%zu bytes twice>)", c, x, y, pt, text.size());
         break;
       }
       case 8:
+        call_start = std::chrono::steady_clock::now();
         tevra_clear();
+        trace("tevra_clear()");
         break;
       case 9:
         tevra_set_logging(in.ConsumeBool());
@@ -144,7 +185,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
           ++waits;
           int32_t x = 0, y = 0;
           char key = 0;
+          call_start = std::chrono::steady_clock::now();
           const int32_t kind = tevra_await_event(&x, &y, &key);
+          trace("tevra_await_event() = %d", kind);
           if (kind != TEVRA_PERIODIC) std::abort();  // nothing but the timer can arrive
         }
         break;
