@@ -243,12 +243,18 @@ class PolygonEdges {
 
 // A wide pen's stroke along a polyline (closed: back to the first point), answered one row at a
 // time: a round dot on every point (the caps and joins) and a body for every segment.
+// The part of the plane a stroke's caller will ask about (inclusive): pieces of the stroke that
+// lie wholly outside it are dropped at once.
+struct StrokeWindow {
+  i64 left = INT64_MIN, top = INT64_MIN, right = INT64_MAX, bottom = INT64_MAX;
+};
+
 class WideStroke {
  public:
-  // Only the parts that reach rows first .. last are kept (the rows the caller will ask for);
-  // rows are cheapest asked in increasing order.
-  WideStroke(const POINT *pts, int n, bool closed, i64 w, i64 first = INT64_MIN, i64 last = INT64_MAX);
-  WideStroke(const P64 *pts, int n, bool closed, i64 w, i64 first = INT64_MIN, i64 last = INT64_MAX);
+  using Window = StrokeWindow;
+  // Rows are cheapest asked in increasing order.
+  WideStroke(const POINT *pts, int n, bool closed, i64 w, const Window &keep = Window());
+  WideStroke(const P64 *pts, int n, bool closed, i64 w, const Window &keep = Window());
   // The rows the stroke can touch.
   i64 top() const { return top_; }
   i64 bottom() const { return bottom_; }
@@ -261,8 +267,8 @@ class WideStroke {
     i64 x0, x1;
     PolygonEdges quad;
   };
-  void build(const P64 *pts, int n, bool closed, i64 first, i64 last);
-  void add_segment(const P64 &p, const P64 &q, i64 first, i64 last);
+  void build(const P64 *pts, int n, bool closed, const Window &keep);
+  void add_segment(const P64 &p, const P64 &q, const Window &keep);
 
   i64 w_;
   i64 top_ = 1, bottom_ = 0;

@@ -101,7 +101,8 @@ void traced_ellipse(const Paint &p, i64 l, i64 t, i64 w, i64 h) {
   if (p.pen_width >= 2) {
     const i64 reach = p.pen_width;
     const RowRange rows = visible_rows(s, top - reach, bottom + reach);
-    WideStroke stroke(path.data(), static_cast<int>(path.size()), true, p.pen_width, rows.first, rows.last);
+    const WideStroke::Window keep = {0, rows.first, s.width - 1, rows.last};
+    WideStroke stroke(path.data(), static_cast<int>(path.size()), true, p.pen_width, keep);
     for (i64 y = rows.first; y <= rows.last; ++y) {
       stroke.add_row(y, row);
       interior(y, row);
@@ -276,7 +277,8 @@ BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
 
   // Boxes one or two pixels thin are rectangles.
   if (r - l <= 2 || b - t <= 2) return Rectangle(hdc, left, top, right, bottom);
-  if (r - l <= kTracedLimit && b - t <= kTracedLimit) {
+  // Pens wider than that are not traced either: every step's dot would cover the whole surface.
+  if (r - l <= kTracedLimit && b - t <= kTracedLimit && p.pen_width <= kTracedLimit) {
     traced_ellipse(p, l, t, r - l, b - t);
   } else if (p.pen_width == 0) {
     if (p.fills) plain_ellipse(*p.surface, l, t, r - 1, b - 1, p.brush_pixel);

@@ -35,32 +35,34 @@ std::vector<P64> widen(const POINT *pts, int n) {
 
 }  // namespace
 
-WideStroke::WideStroke(const POINT *pts, int n, bool closed, i64 w, i64 first, i64 last) : w_(w) {
+WideStroke::WideStroke(const POINT *pts, int n, bool closed, i64 w, const Window &keep) : w_(w) {
   const std::vector<P64> p = widen(pts, n);
-  build(p.data(), n, closed, first, last);
+  build(p.data(), n, closed, keep);
 }
 
-WideStroke::WideStroke(const P64 *pts, int n, bool closed, i64 w, i64 first, i64 last) : w_(w) {
-  build(pts, n, closed, first, last);
+WideStroke::WideStroke(const P64 *pts, int n, bool closed, i64 w, const Window &keep) : w_(w) {
+  build(pts, n, closed, keep);
 }
 
-void WideStroke::build(const P64 *pts, int n, bool closed, i64 first, i64 last) {
+void WideStroke::build(const P64 *pts, int n, bool closed, const Window &keep) {
   if (n <= 0) return;
   const i64 before = w_ / 2;
   i64 top = pts[0].y, bottom = pts[0].y;
   for (int i = 0; i < n; ++i) {
     top = std::min(top, pts[i].y);
     bottom = std::max(bottom, pts[i].y);
-    // Repeated points would only paint the same dot again; dots off the rows are never asked for.
+    // Repeated points would only paint the same dot again; dots outside the window are never
+    // asked for.
     if (i > 0 && pts[i].x == pts[i - 1].x && pts[i].y == pts[i - 1].y) continue;
-    if (pts[i].y - before > last || pts[i].y - before + w_ - 1 < first) continue;
+    const i64 x0 = pts[i].x - before, y0 = pts[i].y - before;
+    if (y0 > keep.bottom || y0 + w_ - 1 < keep.top || x0 > keep.right || x0 + w_ - 1 < keep.left) continue;
     dots_.push_back(pts[i]);
   }
   // A dot reaches w/2 above its point and (w+1)/2 - 1 below; a segment's body no further.
   top_ = top - before;
   bottom_ = bottom + (w_ + 1) / 2;
   const int count = closed && n > 2 ? n : n - 1;
-  for (int i = 0; i < count; ++i) add_segment(pts[i], pts[(i + 1) % n], first, last);
+  for (int i = 0; i < count; ++i) add_segment(pts[i], pts[(i + 1) % n], keep);
   // In row order, so that a row need only look at the parts near it.
   std::sort(dots_.begin(), dots_.end(), [](const P64 &a, const P64 &b) { return a.y < b.y; });
   std::sort(segments_.begin(), segments_.end(),
@@ -68,12 +70,15 @@ void WideStroke::build(const P64 *pts, int n, bool closed, i64 first, i64 last) 
   if (w_ <= kTracedLimit) traced_ellipse_insets(w_, w_, dot_inset_);
 }
 
-void WideStroke::add_segment(const P64 &p, const P64 &q, i64 first, i64 last) {
+void WideStroke::add_segment(const P64 &p, const P64 &q, const Window &keep) {
   const i64 dx = q.x - p.x, dy = q.y - p.y;
   if (dx == 0 && dy == 0) return;
   const i64 before = w_ / 2;
-  // Every part of the body lies within the pen's reach of the segment's rows.
-  if (std::min(p.y, q.y) - w_ > last || std::max(p.y, q.y) + w_ < first) return;
+  // Every part of the body lies within the pen's width of the segment's ends.
+  if (std::min(p.y, q.y) - w_ > keep.bottom || std::max(p.y, q.y) + w_ < keep.top ||
+      std::min(p.x, q.x) - w_ > keep.right || std::max(p.x, q.x) + w_ < keep.left) {
+    return;
+  }
   if (dy == 0) {
     segments_.push_back({p.y - before, p.y - before + w_ - 1, true, std::min(p.x, q.x), std::max(p.x, q.x),
                          PolygonEdges(static_cast<const P64 *>(nullptr), 0)});

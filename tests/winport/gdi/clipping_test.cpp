@@ -160,20 +160,24 @@ TEST(Clipping, HugeShapesAndPensFinishAtOnce) {
 }
 
 TEST(Clipping, AWideOutlineOfALargeEllipseDrawsTheSameOnAnySurface) {
-  // Only the parts of the outline near the surface's rows are kept; a taller surface keeps more
-  // of them, and the rows both surfaces show must come out the same.
-  Canvas small(40, 30), tall(40, 90);
+  // Only the parts of the outline near the surface are kept; a taller or wider surface keeps
+  // more of them, and the pixels both surfaces show must come out the same.
+  Canvas small(40, 30), tall(40, 90), wide(100, 30);
   for (int w : {2, 5, 24}) {
-    for (Canvas *c : {&small, &tall}) {
+    for (Canvas *c : {&small, &tall, &wide}) {
       c->use(w, kRed, true, kBlue);
       c->clear();
       Ellipse(c->dc(), -1500, 4, 1540, 2000);   // the top of the outline crosses the surface,
-      Ellipse(c->dc(), 25, -400, 600, 24);      // and the lower left of another one,
-      Ellipse(c->dc(), -1500, 36, 1540, 3000);  // and the top of a third one runs just below
+      Ellipse(c->dc(), 25, -400, 600, 24);      // the lower left of another one,
+      Ellipse(c->dc(), -1500, 36, 1540, 3000);  // the top of a third one runs just below,
+      Ellipse(c->dc(), 44, -500, 1000, 600);    // and the side of a fourth just to the right
     }
     int differ = 0;
     for (int y = 0; y < small.height(); ++y)
-      for (int x = 0; x < small.width(); ++x) differ += GetPixel(small.dc(), x, y) != GetPixel(tall.dc(), x, y);
+      for (int x = 0; x < small.width(); ++x) {
+        differ += GetPixel(small.dc(), x, y) != GetPixel(tall.dc(), x, y);
+        differ += GetPixel(small.dc(), x, y) != GetPixel(wide.dc(), x, y);
+      }
     EXPECT_EQ(differ, 0) << "pen " << w;
     EXPECT_EQ(small.pixels(kRed).size() + small.pixels(kBlue).size(), small.painted().size());
     EXPECT_TRUE(small.is(20, 4, kRed));
