@@ -277,8 +277,10 @@ BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
 
   // Boxes one or two pixels thin are rectangles.
   if (r - l <= 2 || b - t <= 2) return Rectangle(hdc, left, top, right, bottom);
-  // Pens wider than that are not traced either: every step's dot would cover the whole surface.
-  if (r - l <= kTracedLimit && b - t <= kTracedLimit && p.pen_width <= kTracedLimit) {
+  // Nor are ellipses with very wide pens: every step of the path puts a dot the pen's width
+  // across on every row it reaches, so the work would grow with the width.
+  constexpr i64 kTracedPenLimit = 256;
+  if (r - l <= kTracedLimit && b - t <= kTracedLimit && p.pen_width <= kTracedPenLimit) {
     traced_ellipse(p, l, t, r - l, b - t);
   } else if (p.pen_width == 0) {
     if (p.fills) plain_ellipse(*p.surface, l, t, r - 1, b - 1, p.brush_pixel);
