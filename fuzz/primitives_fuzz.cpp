@@ -69,11 +69,13 @@ int32_t colour(FuzzedDataProvider &in) {
                                                     : in.ConsumeIntegralInRange<int32_t>(0, TEVRA_COLORS - 1);
 }
 
-// A line width (0 fills the closed shapes), a point size: usually small, sometimes anything.
+// A line width (0 fills the closed shapes), a point size: usually small, sometimes as wide as the
+// canvas or wider, sometimes anything.
 int32_t small_or_any(FuzzedDataProvider &in, int32_t usual_max) {
-  switch (in.ConsumeIntegralInRange<int>(0, 5)) {
+  switch (in.ConsumeIntegralInRange<int>(0, 6)) {
     case 0: return in.ConsumeIntegral<int32_t>();
     case 1: return edge(in);
+    case 2: return in.ConsumeIntegralInRange<int32_t>(-2000, 2000);
     default: return in.ConsumeIntegralInRange<int32_t>(0, usual_max);
   }
 }
