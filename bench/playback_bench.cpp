@@ -109,14 +109,16 @@ void BM_MemoryOverLongRun(benchmark::State &state) {
   constexpr long kTicks = 10000, kWarmUp = 1000;
   constexpr long kLastBuilding = kIntroFrames + kClickCount + kTicks;  // the wait after that event
   const std::string script = write_script("playback-memory", 1, static_cast<int>(kTicks));
-  long start = 0, warm = 0, late = 0, after = 0, events = 0;
+  long start = 0, warm = 0, late = 0, after = 0, events = 0, lines = 0;
   for (auto _ : state) {
     start = resident_kib();
+    lines = 0;
     frostvel::ReplayHooks hooks;
     hooks.wait = [&warm, &late](long number) {
       if (number == kWarmUp) warm = resident_kib();
       if (number == kLastBuilding) late = resident_kib();
     };
+    hooks.console = [&lines](const char *) { ++lines; };
     const frostvel::ReplayResult result = frostvel::replay_script(script, true, hooks);
     after = resident_kib();
     if (result.status != 0) {
@@ -128,6 +130,7 @@ void BM_MemoryOverLongRun(benchmark::State &state) {
   std::error_code ec;
   fs::remove(script, ec);
   state.counters["events"] = benchmark::Counter(static_cast<double>(events));
+  state.counters["console_lines"] = benchmark::Counter(static_cast<double>(lines));
   state.counters["rss_start_KiB"] = benchmark::Counter(static_cast<double>(start));
   state.counters["rss_warm_KiB"] = benchmark::Counter(static_cast<double>(warm));
   state.counters["rss_late_KiB"] = benchmark::Counter(static_cast<double>(late));
