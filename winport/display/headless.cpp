@@ -61,8 +61,10 @@ struct Headless {
   std::vector<HeadlessWindow *> windows;
 };
 
+// Lives for the whole process, like the windows it keeps: a program that ends without closing its
+// windows (as TEVRA programs do) leaves them to the end of the process, not to a leak report.
 Headless &hl() {
-  static Headless h;
+  static Headless &h = *new Headless;
   return h;
 }
 
