@@ -148,7 +148,7 @@ class FtFaceSize : public FaceSize {
     // states one, as GDI reports it.
     m.ave_char_width = !m.fixed_pitch && info.avg_char_width > 0
                            ? static_cast<int>((em * info.avg_char_width + upem / 2) / upem)
-                           : advances_['x'];
+                           : advances_[static_cast<unsigned char>('x')];
   }
 
   bool render(unsigned char c, Glyph &out) {
