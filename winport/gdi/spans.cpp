@@ -37,15 +37,10 @@ namespace {
 // Row storage is kept per thread, so drawing does not allocate once it has warmed up.
 thread_local std::vector<RowWriter::Run> outline_runs, interior_runs;
 
-// Sort by start and merge overlapping or touching runs, in place.
-void normalise(std::vector<RowWriter::Run> &runs) {
-  // Rows hold a handful of runs: insertion sort.
-  for (size_t i = 1; i < runs.size(); ++i) {
-    RowWriter::Run r = runs[i];
-    size_t j = i;
-    for (; j > 0 && runs[j - 1].x0 > r.x0; --j) runs[j] = runs[j - 1];
-    runs[j] = r;
-  }
+thread_local std::vector<int> reach_at;  // per column: the furthest end of a run starting there
+
+// Merge touching runs of a list already sorted by start, in place.
+void merge_sorted(std::vector<RowWriter::Run> &runs) {
   size_t out = 0;
   for (const RowWriter::Run &r : runs) {
     if (out > 0 && r.x0 <= runs[out - 1].x1) {
@@ -54,6 +49,55 @@ void normalise(std::vector<RowWriter::Run> &runs) {
       runs[out++] = r;
     }
   }
+  runs.resize(out);
+}
+
+// Sort by start and merge overlapping or touching runs, in place. width bounds every run's end.
+void normalise(std::vector<RowWriter::Run> &runs, int width) {
+  const size_t n = runs.size();
+  if (n <= 16) {
+    // Most rows hold a handful of runs: insertion sort.
+    for (size_t i = 1; i < n; ++i) {
+      RowWriter::Run r = runs[i];
+      size_t j = i;
+      for (; j > 0 && runs[j - 1].x0 > r.x0; --j) runs[j] = runs[j - 1];
+      runs[j] = r;
+    }
+    merge_sorted(runs);
+    return;
+  }
+  // Many runs (a wide pen's dots along a curve): note each start column's furthest end and sweep
+  // the columns once, which costs no more than the row is wide.
+  int lo = runs[0].x0, hi = runs[0].x1;
+  for (const RowWriter::Run &r : runs) {
+    lo = std::min(lo, r.x0);
+    hi = std::max(hi, r.x1);
+  }
+  if (static_cast<size_t>(hi - lo) > 16 * n) {
+    std::sort(runs.begin(), runs.end(), [](const RowWriter::Run &a, const RowWriter::Run &b) { return a.x0 < b.x0; });
+    merge_sorted(runs);
+    return;
+  }
+  if (reach_at.size() < static_cast<size_t>(width) + 1) reach_at.assign(static_cast<size_t>(width) + 1, 0);
+  int *reach = reach_at.data();
+  // Ends are above their starts, so 0 marks a column where no run starts.
+  for (const RowWriter::Run &r : runs) reach[r.x0] = std::max(reach[r.x0], r.x1);
+  size_t out = 0;
+  int start = lo, end = reach[lo];
+  reach[lo] = 0;
+  for (int x = lo + 1; x < hi; ++x) {
+    const int e = reach[x];
+    if (e == 0) continue;
+    reach[x] = 0;
+    if (x > end) {
+      runs[out++] = {start, end};
+      start = x;
+      end = e;
+    } else if (e > end) {
+      end = e;
+    }
+  }
+  runs[out++] = {start, end};
   runs.resize(out);
 }
 
@@ -78,9 +122,9 @@ void RowWriter::write(i64 y) {
     outline_.clear();
     return;
   }
-  normalise(outline_);
+  normalise(outline_, width_);
   if (!interior_.empty()) {
-    normalise(interior_);
+    normalise(interior_, width_);
     // Interior minus outline: walk both sorted lists.
     size_t k = 0;
     for (const Run &r : interior_) {
