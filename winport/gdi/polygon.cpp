@@ -28,7 +28,16 @@ void PolygonEdges::add_edges(const Point *pts, int n) {
 PolygonEdges::PolygonEdges(const POINT *pts, int n) { add_edges(pts, n); }
 PolygonEdges::PolygonEdges(const P64 *pts, int n) { add_edges(pts, n); }
 
-void PolygonEdges::add_row(i64 y, int fill_mode, RowWriter &w, RowWriter::Layer layer) {
+bool PolygonEdges::span(i64 y, i64 &x0, i64 &x1) {
+  cross(y);
+  x0 = x1 = 0;
+  if (crossings_.size() != 2) return crossings_.empty();
+  x0 = std::min(crossings_[0].x, crossings_[1].x);
+  x1 = std::max(crossings_[0].x, crossings_[1].x);
+  return true;
+}
+
+void PolygonEdges::cross(i64 y) {
   std::vector<Crossing> &crossings = crossings_;
   crossings.clear();
   for (Edge &e : edges_) {
@@ -43,6 +52,11 @@ void PolygonEdges::add_row(i64 y, int fill_mode, RowWriter &w, RowWriter::Layer 
     e.step.forward();
     e.next_y = y + 1;
   }
+}
+
+void PolygonEdges::add_row(i64 y, int fill_mode, RowWriter &w, RowWriter::Layer layer) {
+  cross(y);
+  std::vector<Crossing> &crossings = crossings_;
   if (crossings.size() == 2) {
     // The common case (every row of a convex polygon): one span, whatever the fill mode.
     const i64 a = crossings[0].x, b = crossings[1].x;

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cwchar>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "gdi/objects.h"
@@ -221,8 +222,12 @@ class PolygonEdges {
   PolygonEdges(const P64 *pts, int n);
   // Adds the row's inside runs to the layer (the interior unless told otherwise).
   void add_row(i64 y, int fill_mode, RowWriter &w, RowWriter::Layer layer = RowWriter::Interior);
+  // For a convex polygon: the row's one inside run [x0, x1), unclipped (empty when the row misses
+  // it). False if the row crosses more than two edges.
+  bool span(i64 y, i64 &x0, i64 &x1);
 
  private:
+  void cross(i64 y);  // the row's crossings, unsorted, into crossings_
   template <typename Point>
   void add_edges(const Point *pts, int n);
   struct Edge {
@@ -267,17 +272,51 @@ class WideStroke {
     i64 x0, x1;
     PolygonEdges quad;
   };
+  // The dots of a row, a column or a diagonal of neighbouring points: centres [x0, x1] x [y0, y1]
+  // when slope is 0, else from (x0, y0) to (x1, y1) with x moving by slope (+-1) each row.
+  struct DotRun {
+    i64 x0, x1, y0, y1;
+    int slope;
+  };
+  // The rows of one unit diagonal step's body that its two end dots leave uncovered, relative to
+  // the step's start: rows lo .. hi, spans[r - lo] = [x0, x1) (empty where covered).
+  struct Stamp {
+    bool made = false, usable = false;
+    i64 lo = 0, hi = -1;
+    std::vector<std::pair<i64, i64>> spans;
+  };
+  struct StampUse {
+    i64 row_lo, row_hi;  // surface rows
+    i64 x, y;            // the step's start
+    int stamp;
+  };
   void build(const P64 *pts, int n, bool closed, const Window &keep);
+  void add_dot_run(const DotRun &d, const Window &keep);
   void add_segment(const P64 &p, const P64 &q, const Window &keep);
+  bool covered_by_dots(const P64 &p, const P64 &q, i64 row, i64 x0, i64 x1) const;
+  const Stamp &stamp(int dx, int dy);
+  void dot_row(const DotRun &d, i64 y, RowWriter &w) const;
+  void make_diagonal_tables();
+  i64 least(int table, i64 lo, i64 hi) const;
 
   i64 w_;
   i64 top_ = 1, bottom_ = 0;
-  std::vector<P64> dots_;          // by row
+  std::vector<DotRun> dots_;       // by first row
   std::vector<Segment> segments_;  // by first row
+  std::vector<StampUse> stamped_;  // by first row
   // Parts before these indexes lie wholly above the rows asked for so far.
-  size_t dot_start_ = 0, segment_start_ = 0;
+  size_t dot_start_ = 0, segment_start_ = 0, stamped_start_ = 0;
   i64 last_row_ = INT64_MIN;
   std::vector<i64> dot_inset_;  // the dot's rows, when it is traced
+  // The traced dot has the shape that lets unit steps be taken apart: every row non-empty, rows
+  // widening towards a full middle row.
+  bool unit_steps_ = false;
+  Stamp stamps_[4];  // by diagonal direction
+  // Neighbouring dots along a diagonal overlap on every row, so a diagonal run's row is one span.
+  bool diagonal_runs_ = false;
+  // Range minima of inset - k (table 0) and inset + k (table 1) over the dot's rows k: level l
+  // holds the minimum over 2^l rows from each k.
+  std::vector<std::vector<i64>> least_[2];
 };
 
 // Widest pen geometry is computed for; wider pens are drawn this wide.
