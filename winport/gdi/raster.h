@@ -254,6 +254,8 @@ struct StrokeWindow {
   i64 left = INT64_MIN, top = INT64_MIN, right = INT64_MAX, bottom = INT64_MAX;
 };
 
+class SpanGather;  // a row's spans on their way to a RowWriter (widepen.cpp)
+
 class WideStroke {
  public:
   using Window = StrokeWindow;
@@ -295,7 +297,7 @@ class WideStroke {
   void add_segment(const P64 &p, const P64 &q, const Window &keep);
   bool covered_by_dots(const P64 &p, const P64 &q, i64 row, i64 x0, i64 x1) const;
   const Stamp &stamp(int dx, int dy);
-  void dot_row(const DotRun &d, i64 y, RowWriter &w) const;
+  void dot_row(const DotRun &d, i64 y, SpanGather &w) const;
   void make_diagonal_tables();
   i64 least(int table, i64 lo, i64 hi) const;
 

@@ -77,6 +77,45 @@ int diagonal_index(i64 dx, i64 dy) { return (dx > 0 ? 1 : 0) + (dy > 0 ? 2 : 0);
 
 }  // namespace
 
+// One row's spans on their way to the writer. A span that overlaps or touches one of the few held
+// back joins it, so the long chains of overlapping dot rows along a curve reach the writer as a
+// handful of runs rather than hundreds.
+class SpanGather {
+ public:
+  explicit SpanGather(RowWriter &w) : w_(w) {}
+  ~SpanGather() {
+    for (int i = 0; i < n_; ++i) w_.add(RowWriter::Outline, x0_[i], x1_[i]);
+  }
+  SpanGather(const SpanGather &) = delete;
+  SpanGather &operator=(const SpanGather &) = delete;
+  void add(i64 a, i64 b) {
+    if (a >= b) return;
+    for (int i = 0; i < n_; ++i) {
+      if (a <= x1_[i] && x0_[i] <= b) {
+        x0_[i] = std::min(x0_[i], a);
+        x1_[i] = std::max(x1_[i], b);
+        return;
+      }
+    }
+    if (n_ < kHeld) {
+      x0_[n_] = a;
+      x1_[n_++] = b;
+      return;
+    }
+    w_.add(RowWriter::Outline, x0_[next_], x1_[next_]);
+    x0_[next_] = a;
+    x1_[next_] = b;
+    next_ = (next_ + 1) % kHeld;
+  }
+
+ private:
+  static constexpr int kHeld = 4;
+  RowWriter &w_;
+  i64 x0_[kHeld], x1_[kHeld];
+  int n_ = 0, next_ = 0;
+};
+
+
 WideStroke::WideStroke(const POINT *pts, int n, bool closed, i64 w, const Window &keep) : w_(w) {
   const std::vector<P64> p = widen(pts, n);
   build(p.data(), n, closed, keep);
@@ -256,12 +295,12 @@ void WideStroke::add_segment(const P64 &p, const P64 &q, const Window &keep) {
   segments_.push_back({lo, hi, false, 0, 0, PolygonEdges(corners, 4)});
 }
 
-void WideStroke::dot_row(const DotRun &d, i64 y, RowWriter &w) const {
+void WideStroke::dot_row(const DotRun &d, i64 y, SpanGather &w) const {
   const i64 before = w_ / 2;
   if (dot_inset_.empty()) {
     // Single points: the dot in closed form.
     i64 x0, x1;
-    if (pen_dot_row(d.x0, d.y0, w_, y, x0, x1)) w.add(RowWriter::Outline, x0, x1 + 1);
+    if (pen_dot_row(d.x0, d.y0, w_, y, x0, x1)) w.add(x0, x1 + 1);
     return;
   }
   // The dot rows of the run's points that fall on this row: dot row k of the point in row y0 + j
@@ -275,16 +314,16 @@ void WideStroke::dot_row(const DotRun &d, i64 y, RowWriter &w) const {
     const i64 minus = least(0, k_lo, k_hi), plus = least(1, k_lo, k_hi);  // inset - k, inset + k
     const i64 base = d.x0 - before;
     if (d.slope > 0) {
-      w.add(RowWriter::Outline, base + c + minus, base + w_ + c - plus);
+      w.add(base + c + minus, base + w_ + c - plus);
     } else {
-      w.add(RowWriter::Outline, base - c + plus, base + w_ - c - minus);
+      w.add(base - c + plus, base + w_ - c - minus);
     }
     return;
   }
   // A row or a column: the widest dot row is the one nearest the middle row.
   const i64 k = std::clamp((w_ - 1) / 2, k_lo, k_hi);
   const i64 inset = dot_inset_[static_cast<size_t>(k)];
-  w.add(RowWriter::Outline, d.x0 - before + inset, d.x1 - before + w_ - inset);
+  w.add(d.x0 - before + inset, d.x1 - before + w_ - inset);
 }
 
 void WideStroke::make_diagonal_tables() {
@@ -321,10 +360,11 @@ void WideStroke::add_row(i64 y, RowWriter &w) {
   while (dot_start_ < dots_.size() && dots_[dot_start_].y1 - before + w_ - 1 < y) ++dot_start_;
   while (segment_start_ < segments_.size() && segments_[segment_start_].row_hi < y) ++segment_start_;
   while (stamped_start_ < stamped_.size() && stamped_[stamped_start_].row_hi < y) ++stamped_start_;
+  SpanGather gather(w);
   for (size_t i = dot_start_; i < dots_.size(); ++i) {
     const DotRun &d = dots_[i];
     if (d.y0 - before > y) break;  // this run and all later ones start below the row
-    dot_row(d, y, w);
+    dot_row(d, y, gather);
   }
   for (size_t i = stamped_start_; i < stamped_.size(); ++i) {
     const StampUse &u = stamped_[i];
@@ -332,7 +372,7 @@ void WideStroke::add_row(i64 y, RowWriter &w) {
     if (u.row_hi < y) continue;
     const Stamp &s = stamps_[u.stamp];
     const std::pair<i64, i64> &span = s.spans[static_cast<size_t>(y - u.y - s.lo)];
-    if (span.first < span.second) w.add(RowWriter::Outline, u.x + span.first, u.x + span.second);
+    if (span.first < span.second) gather.add(u.x + span.first, u.x + span.second);
   }
   for (size_t i = segment_start_; i < segments_.size(); ++i) {
     Segment &s = segments_[i];
