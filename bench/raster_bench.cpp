@@ -4,7 +4,8 @@
 // receive them), corrects the arguments as the primitives do, and replays them into a 601 x 540
 // canvas the way TEVRA's renderer draws a record: a pen and a brush (or a font) created and
 // selected for each call and deleted after it, logical coordinates mapped through the origin
-// (297, 248) with y up. Two benchmarks: the whole list, and the list without its text calls.
+// (297, 248) with y up. Two benchmarks: the whole list, and the list without its text calls; and a
+// third, one wide-pen ellipse outline over the whole canvas at several pen widths.
 #include <benchmark/benchmark.h>
 #include <windows.h>
 
@@ -192,8 +193,30 @@ void run(benchmark::State &state, bool with_text) {
 void BM_BuildingSceneRedraw(benchmark::State &state) { run(state, true); }
 void BM_BuildingSceneShapesOnly(benchmark::State &state) { run(state, false); }
 
+// One wide-pen ellipse outline over the whole canvas: the box (-300, 250) - (300, -250) in logical
+// terms, with no brush, at the pen width given.
+void BM_WideEllipseOutline(benchmark::State &state) {
+  HDC canvas = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(canvas, kWidth, kHeight);
+  HGDIOBJ old_bitmap = SelectObject(canvas, bitmap);
+  HPEN pen = CreatePen(PS_SOLID, static_cast<int>(state.range(0)), kPalette[2]);
+  HGDIOBJ old_pen = SelectObject(canvas, pen);
+  HGDIOBJ old_brush = SelectObject(canvas, GetStockObject(NULL_BRUSH));
+  for (auto _ : state) {
+    Ellipse(canvas, kCentreX - 300, kCentreY - 250, kCentreX + 300 + 1, kCentreY + 250 + 1);
+    benchmark::ClobberMemory();
+  }
+  SelectObject(canvas, old_brush);
+  SelectObject(canvas, old_pen);
+  DeleteObject(pen);
+  SelectObject(canvas, old_bitmap);
+  DeleteObject(bitmap);
+  DeleteDC(canvas);
+}
+
 }  // namespace
 
 BENCHMARK(BM_BuildingSceneRedraw)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BuildingSceneShapesOnly)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WideEllipseOutline)->Arg(2)->Arg(10)->Arg(40)->Arg(100)->Arg(256)->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();
