@@ -316,9 +316,9 @@ class WideStroke {
   Stamp stamps_[4];  // by diagonal direction
   // Neighbouring dots along a diagonal overlap on every row, so a diagonal run's row is one span.
   bool diagonal_runs_ = false;
-  // Range minima of inset - k (table 0) and inset + k (table 1) over the dot's rows k: level l
-  // holds the minimum over 2^l rows from each k.
-  std::vector<std::vector<i64>> least_[2];
+  // Range minima of inset - k (table 0) and inset + k (table 1) over the dot's rows k: entry
+  // l * w + k holds the minimum over the 2^l rows from k.
+  std::vector<i64> least_[2];
 };
 
 // Widest pen geometry is computed for; wider pens are drawn this wide.

@@ -26,6 +26,7 @@
 // are asked for. Geometry is in 64-bit integers, so points near +-2^31 and the widest pen stay
 // exact; the only floating-point step is the slanted segment's half-widths.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -328,28 +329,27 @@ void WideStroke::dot_row(const DotRun &d, i64 y, SpanGather &w) const {
 
 void WideStroke::make_diagonal_tables() {
   const size_t n = static_cast<size_t>(w_);
+  const size_t levels = static_cast<size_t>(std::bit_width(n));
   for (int t = 0; t < 2; ++t) {
-    std::vector<std::vector<i64>> &levels = least_[t];
-    levels.assign(1, std::vector<i64>(n));
+    std::vector<i64> &table = least_[t];
+    table.assign(levels * n, 0);
     for (size_t k = 0; k < n; ++k) {
       const i64 in = dot_inset_[k], kk = static_cast<i64>(k);
-      levels[0][k] = t == 0 ? in - kk : in + kk;
+      table[k] = t == 0 ? in - kk : in + kk;
     }
-    for (size_t span = 2; span <= n; span *= 2) {
-      const std::vector<i64> &below = levels.back();
-      std::vector<i64> level(n - span + 1);
-      for (size_t k = 0; k + span <= n; ++k) level[k] = std::min(below[k], below[k + span / 2]);
-      levels.push_back(std::move(level));
+    for (size_t level = 1; level < levels; ++level) {
+      const size_t span = size_t{1} << level;
+      const i64 *below = table.data() + (level - 1) * n;
+      i64 *row = table.data() + level * n;
+      for (size_t k = 0; k + span <= n; ++k) row[k] = std::min(below[k], below[k + span / 2]);
     }
   }
 }
 
 i64 WideStroke::least(int table, i64 lo, i64 hi) const {
-  const std::vector<std::vector<i64>> &levels = least_[table];
-  size_t level = 0;
-  while ((i64{2} << level) <= hi - lo + 1) ++level;
-  const std::vector<i64> &row = levels[level];
-  return std::min(row[static_cast<size_t>(lo)], row[static_cast<size_t>(hi - (i64{1} << level) + 1)]);
+  const size_t level = static_cast<size_t>(std::bit_width(static_cast<uint64_t>(hi - lo + 1))) - 1;
+  const i64 *row = least_[table].data() + level * static_cast<size_t>(w_);
+  return std::min(row[lo], row[hi - (i64{1} << level) + 1]);
 }
 
 void WideStroke::add_row(i64 y, RowWriter &w) {
