@@ -2,7 +2,6 @@
 // each family's hash as a line of the table that tests/winport/gdi/reference_test.cpp holds.
 // Built for Windows and run under Wine, it records the reference; built against winport, it
 // shows which families differ.
-#include <cstring>
 #include <vector>
 
 #include "../../tests/winport/gdi/reference_battery.h"
@@ -12,14 +11,7 @@ int main(int argc, char **argv) {
   FILE *out = argc > 1 ? std::fopen(argv[1], "w") : stdout;
   if (!out) return 1;
   HDC dc = CreateCompatibleDC(nullptr);
-  BITMAPINFO bi;
-  std::memset(&bi, 0, sizeof bi);
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = kSize;
-  bi.bmiHeader.biHeight = -kSize;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO bi = top_down_info();
   std::vector<uint32_t> pixels(kSize * kSize);
 #ifdef _WIN32
   void *bits = nullptr;

@@ -12,12 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "../../tests/winport/gdi/reference_battery.h"
+
 namespace {
 
-constexpr int kSize = 96;
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kPen = RGB(255, 0, 0);
-constexpr COLORREF kBrush = RGB(0, 0, 255);
+using namespace gdi_reference;
 
 HDC g_dc;
 HBITMAP g_bitmap;
@@ -29,14 +28,7 @@ FILE *g_out;
 void setup() {
   g_dc = CreateCompatibleDC(nullptr);
 #ifdef _WIN32
-  BITMAPINFO bi;
-  std::memset(&bi, 0, sizeof bi);
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = kSize;
-  bi.bmiHeader.biHeight = -kSize;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO bi = top_down_info();
   void *bits = nullptr;
   g_bitmap = CreateDIBSection(g_dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   g_bits = static_cast<uint32_t *>(bits);
@@ -78,14 +70,7 @@ void dump(const std::string &name) {
   GdiFlush();
   std::memcpy(px.data(), g_bits, px.size() * 4);
 #else
-  BITMAPINFO bi;
-  std::memset(&bi, 0, sizeof bi);
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = kSize;
-  bi.bmiHeader.biHeight = -kSize;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO bi = top_down_info();
   GetDIBits(g_dc, g_bitmap, 0, kSize, px.data(), &bi, DIB_RGB_COLORS);
 #endif
   std::fprintf(g_out, "%s", name.c_str());
@@ -99,17 +84,6 @@ void dump(const std::string &name) {
   }
   std::fprintf(g_out, "\n");
 }
-
-// Pen widths and brushes the shapes are drawn with: (width, filled, same colour).
-struct Style {
-  int width;
-  bool filled;
-  bool same;
-};
-const Style kStyles[] = {{0, true, true}, {0, true, false}, {0, false, false}, {1, true, false},
-                         {1, false, false}, {2, true, false}, {2, false, false}, {3, true, false},
-                         {3, false, false}, {4, true, false}, {4, false, false}, {5, true, false},
-                         {5, false, false}, {6, true, false}, {6, false, false}, {-1, true, false}};
 
 template <typename Draw>
 void shape_case(const std::string &name, const Style &st, Draw draw) {
@@ -164,16 +138,9 @@ void big_shapes() {
 }
 
 void triangles() {
-  const POINT tris[][3] = {
-      {{20, 20}, {60, 20}, {40, 50}}, {{40, 20}, {60, 50}, {20, 50}}, {{20, 20}, {20, 60}, {55, 40}},
-      {{60, 20}, {60, 60}, {25, 40}}, {{20, 20}, {70, 35}, {30, 70}}, {{20, 20}, {30, 70}, {70, 35}},
-      {{48, 48}, {49, 48}, {48, 49}}, {{30, 30}, {31, 40}, {45, 31}}, {{20, 50}, {70, 49}, {45, 51}},
-      {{40, 40}, {40, 40}, {40, 40}}, {{40, 40}, {50, 40}, {60, 40}}, {{10, 10}, {80, 60}, {20, 75}},
-      {{-20, 10}, {50, 40}, {10, 120}}, {{25, 25}, {26, 60}, {27, 26}}, {{30, 30}, {60, 31}, {31, 32}},
-  };
   for (const Style &st : kStyles) {
     int i = 0;
-    for (const auto &t : tris) {
+    for (const auto &t : kTriangles) {
       shape_case("triangle " + std::to_string(i++), st, [&] { Polygon(g_dc, t, 3); });
     }
   }

@@ -29,6 +29,38 @@ struct FamilyHash {
   uint64_t hash;
 };
 
+// Pen widths and brushes every shape is drawn with.
+struct Style {
+  int width;  // -1: NULL_PEN
+  bool filled;
+  bool same;  // brush in the pen's colour
+};
+constexpr Style kStyles[] = {{0, true, true},   {0, true, false},  {0, false, false}, {1, true, false},
+                             {1, false, false}, {2, true, false},  {2, false, false}, {3, true, false},
+                             {3, false, false}, {4, true, false},  {4, false, false}, {5, true, false},
+                             {5, false, false}, {6, true, false},  {6, false, false}, {-1, true, false}};
+
+// Triangles of every orientation, degenerate ones and one partly off the bitmap.
+constexpr POINT kTriangles[][3] = {
+    {{20, 20}, {60, 20}, {40, 50}},   {{40, 20}, {60, 50}, {20, 50}},   {{20, 20}, {20, 60}, {55, 40}},
+    {{60, 20}, {60, 60}, {25, 40}},   {{20, 20}, {70, 35}, {30, 70}},   {{20, 20}, {30, 70}, {70, 35}},
+    {{48, 48}, {49, 48}, {48, 49}},   {{30, 30}, {31, 40}, {45, 31}},   {{20, 50}, {70, 49}, {45, 51}},
+    {{40, 40}, {40, 40}, {40, 40}},   {{40, 40}, {50, 40}, {60, 40}},   {{10, 10}, {80, 60}, {20, 75}},
+    {{-20, 10}, {50, 40}, {10, 120}}, {{25, 25}, {26, 60}, {27, 26}}, {{30, 30}, {60, 31}, {31, 32}},
+};
+
+// The header of a top-down 32-bit bitmap of the battery's size, for reading pixels back.
+inline BITMAPINFO top_down_info() {
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = kSize;
+  bi.bmiHeader.biHeight = -kSize;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  return bi;
+}
+
 // Reads the bitmap back: kSize * kSize pixels, top row first, 0x00RRGGBB.
 using ReadPixels = std::function<const uint32_t *()>;
 
@@ -45,16 +77,6 @@ class Battery {
   }
 
  private:
-  struct Style {
-    int width;  // -1: NULL_PEN
-    bool filled;
-    bool same;  // brush in the pen's colour
-  };
-  static constexpr Style kStyles[] = {{0, true, true},  {0, true, false},  {0, false, false}, {1, true, false},
-                                      {1, false, false}, {2, true, false}, {2, false, false}, {3, true, false},
-                                      {3, false, false}, {4, true, false}, {4, false, false}, {5, true, false},
-                                      {5, false, false}, {6, true, false}, {6, false, false}, {-1, true, false}};
-
   static std::string style_name(const Style &s) {
     return "w" + std::to_string(s.width) + (s.filled ? (s.same ? "S" : "F") : "N");
   }
@@ -131,16 +153,9 @@ class Battery {
   }
 
   void triangles() {
-    const POINT tris[][3] = {
-        {{20, 20}, {60, 20}, {40, 50}},  {{40, 20}, {60, 50}, {20, 50}},   {{20, 20}, {20, 60}, {55, 40}},
-        {{60, 20}, {60, 60}, {25, 40}},  {{20, 20}, {70, 35}, {30, 70}},   {{20, 20}, {30, 70}, {70, 35}},
-        {{48, 48}, {49, 48}, {48, 49}},  {{30, 30}, {31, 40}, {45, 31}},   {{20, 50}, {70, 49}, {45, 51}},
-        {{40, 40}, {40, 40}, {40, 40}},  {{40, 40}, {50, 40}, {60, 40}},   {{10, 10}, {80, 60}, {20, 75}},
-        {{-20, 10}, {50, 40}, {10, 120}}, {{25, 25}, {26, 60}, {27, 26}}, {{30, 30}, {60, 31}, {31, 32}},
-    };
     for (const Style &st : kStyles) {
       begin_family();
-      for (const auto &t : tris) draw_case(st, [&] { Polygon(dc_, t, 3); });
+      for (const auto &t : kTriangles) draw_case(st, [&] { Polygon(dc_, t, 3); });
       end_family("triangle " + style_name(st));
     }
   }

@@ -194,13 +194,7 @@ TEST(GdiReference, EveryShapeFamilyMatchesTheRecordedPixels) {
   HDC dc = CreateCompatibleDC(nullptr);
   HBITMAP bitmap = CreateCompatibleBitmap(dc, kSize, kSize);
   HGDIOBJ old = SelectObject(dc, bitmap);
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = kSize;
-  bi.bmiHeader.biHeight = -kSize;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO bi = top_down_info();
   std::vector<uint32_t> pixels(kSize * kSize);
   Battery battery(dc, [&]() -> const uint32_t * {
     GetDIBits(dc, bitmap, 0, kSize, pixels.data(), &bi, DIB_RGB_COLORS);
