@@ -34,10 +34,11 @@ game_window() {
 }
 wait_for game_window || fail "no window titled 'TEVRA Graphics'"
 
-# The building scene: the control panel's buttons (20% gray) where the intro was black.
-wait_for region_is CCCCCC -240 8 || fail "the building scene never appeared"
-region_is FF6600 0 60 || fail "no orange scoop in the building scene"
-region_is 996633 0 105 || fail "no brown peak above the single scoop"
+# The building scene: the control panel's buttons (20% gray) where the intro was black, the orange
+# scoop, and the brown peak above it. All three are waited for together: the intro's grey banner
+# (frame 41) also covers the panel's point for a moment, before there is any peak.
+building_scene() { region_is CCCCCC -240 8 && region_is FF6600 0 60 && region_is 996633 0 105; }
+wait_for building_scene || fail "the building scene (panel, orange scoop, brown peak) never appeared"
 
 xdotool mousemove --window "$WINDOW" "$(window_x -240)" "$(window_y 233)" click 1
 wait_for region_is FF00FF 0 120 || fail "no magenta second scoop after clicking 'Add Scoop'"
