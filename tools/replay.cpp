@@ -130,7 +130,7 @@ std::string reason(int error) {
 // The temporary directory of the run in progress and its one entry, as plain strings: the signal
 // handler below removes them when the tool is interrupted.
 char work_dir_path[4096];
-char work_link_path[4096];
+char work_link_path[sizeof work_dir_path + sizeof "/TEVRA.SCR"];
 
 void remove_work_dir() {
   if (work_link_path[0]) unlink(work_link_path);
@@ -171,27 +171,29 @@ fs::path make_work_dir(const fs::path &script, std::string *error) {
   std::error_code ec;
   fs::path base = fs::temp_directory_path(ec);
   if (ec) base = "/tmp";
-  std::string pattern = (base / "frostvel-replay-XXXXXX").string();
-  if (pattern.size() + sizeof "/TEVRA.SCR" > sizeof work_link_path) {
+  const std::string pattern = (base / "frostvel-replay-XXXXXX").string();
+  if (pattern.size() >= sizeof work_dir_path) {
     *error = "the temporary directory's name is too long: " + base.string();
     return {};
   }
-  if (!mkdtemp(pattern.data())) {
-    *error = "cannot create a temporary directory in " + base.string() + ": " + reason(errno);
-    return {};
-  }
+  // Made in place, with the handler already set: an interrupt at any point leaves nothing behind.
   std::snprintf(work_dir_path, sizeof work_dir_path, "%s", pattern.c_str());
-  std::snprintf(work_link_path, sizeof work_link_path, "%s/TEVRA.SCR", pattern.c_str());
   catch_interrupts(true);
-  if (symlink(script.c_str(), work_link_path) != 0) {
-    *error = "cannot link " + script.string() + " into " + pattern + ": " + reason(errno);
-    work_link_path[0] = '\0';
+  bool made = mkdtemp(work_dir_path) != nullptr;
+  if (!made) {
+    *error = "cannot create a temporary directory in " + base.string() + ": " + reason(errno);
+  } else {
+    std::snprintf(work_link_path, sizeof work_link_path, "%s/TEVRA.SCR", work_dir_path);
+    made = symlink(script.c_str(), work_link_path) == 0;
+    if (!made) *error = "cannot link " + script.string() + " into " + work_dir_path + ": " + reason(errno);
+  }
+  if (!made) {
     remove_work_dir();
     catch_interrupts(false);
-    work_dir_path[0] = '\0';
+    work_dir_path[0] = work_link_path[0] = '\0';
     return {};
   }
-  return pattern;
+  return work_dir_path;
 }
 
 }  // namespace
