@@ -232,7 +232,7 @@ ReplayResult replay_script(const std::string &script_path, bool logging, const R
   winport::headless::set_stuck_handler(nullptr);
   winport::headless::set_idle_limit_ms(60000);
   fs::current_path(start_dir, ec);
-  remove_work_dir();
+  fs::remove_all(work_dir, ec);  // the link only, not what it points to
   catch_interrupts(false);
   work_dir_path[0] = work_link_path[0] = '\0';
 
