@@ -182,6 +182,7 @@ void console_reset() {
 using namespace tevra;
 
 extern "C" int32_t tevra_log(const char *format, ...) {
+  if (!on_library_thread(__func__)) return 0;
   char buffer[kLineMax];
   va_list args;
   va_start(args, format);

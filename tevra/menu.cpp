@@ -141,6 +141,7 @@ void menu_reset() {
 using namespace tevra;
 
 extern "C" int32_t tevra_set_logging(int32_t on) {
+  if (!on_library_thread(__func__)) return 0;
   if (graphics_window == nullptr) return 0;
   logging_flag = on ? 1 : 0;
   set_menu_check(kCmdLogging, logging_flag != 0);

@@ -99,6 +99,11 @@ int main(int argc, char **argv) {
   if (console) std::fclose(console);
   if (result.status == frostvel::kReplayFailed && !result.error.empty()) {
     std::fprintf(stderr, "frostvel-replay: %s\n", result.error.c_str());
+  } else if (result.status == frostvel::kScriptEnded && result.unusable_line > 0) {
+    std::fprintf(stderr, "frostvel-replay: line %ld of %s names no event: %s\n", result.unusable_line, script.c_str(),
+                 result.unusable_text.c_str());
+    std::fprintf(stderr, "frostvel-replay: the script ended there, before the game did (after %ld frames)\n",
+                 result.frames);
   } else if (result.status == frostvel::kScriptEnded) {
     std::fprintf(stderr, "frostvel-replay: the script ended before the game did (after %ld frames)\n",
                  result.frames);
