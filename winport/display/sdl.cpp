@@ -10,6 +10,7 @@
 // by it, and mouse coordinates are divided by it before they reach the sink.
 #include "display/display.h"
 #include "display/input.h"
+#include "display/sdl_scale.h"
 
 #include <SDL.h>
 
@@ -54,15 +55,9 @@ State sdl;
 }
 
 int scale_for_screen() {
-  if (const char *forced = std::getenv("WINPORT_SCALE"); forced != nullptr && *forced != '\0') {
-    char *end = nullptr;
-    long n = std::strtol(forced, &end, 10);
-    if (*end == '\0' && n >= 1 && n <= 8) return static_cast<int>(n);
-    std::fprintf(stderr, "winport: ignoring WINPORT_SCALE=%s (a whole number from 1 to 8)\n", forced);
-  }
   SDL_DisplayMode mode;
-  if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w >= 2560) return 2;
-  return 1;
+  int desktop_width = SDL_GetDesktopDisplayMode(0, &mode) == 0 ? mode.w : 0;
+  return sdl_scale::choose(std::getenv("WINPORT_SCALE"), desktop_width);
 }
 
 void start() {
@@ -107,9 +102,7 @@ SdlWindow *find(Uint32 id) {
   return nullptr;
 }
 
-// Window pixels to image pixels; rounds toward minus infinity so that points left of or above the
-// window (a drag that left it) stay outside.
-int unscale(int v) { return v >= 0 ? v / sdl.scale : -((-v + sdl.scale - 1) / sdl.scale); }
+int unscale(int v) { return sdl_scale::unscale(v, sdl.scale); }
 
 // ---- keys ----------------------------------------------------------------------------------
 
@@ -269,16 +262,11 @@ void screen_size(int *width, int *height) {
   *height = mode.h / sdl.scale;
 }
 
-int bounded(int v, int lo, int hi) { return std::clamp(v, lo, hi); }
-
 NativeWindow *create(HWND hwnd, const char *title, int x, int y, int width, int height) {
   start();
-  // Keep sizes and positions within what a screen can mean, so scaling cannot overflow.
-  int w = bounded(width, 1, 16384) * sdl.scale;
-  int h = bounded(height, 1, 16384) * sdl.scale;
-  int px = bounded(x, -16384, 16384) * sdl.scale;
-  int py = bounded(y, -16384, 16384) * sdl.scale;
-  SDL_Window *window = SDL_CreateWindow(title != nullptr ? title : "", px, py, w, h, SDL_WINDOW_HIDDEN);
+  sdl_scale::Placement at = sdl_scale::place(x, y, width, height, sdl.scale);
+  SDL_Window *window = SDL_CreateWindow(title != nullptr ? title : "", at.x, at.y, at.width, at.height,
+                                        SDL_WINDOW_HIDDEN);
   if (window == nullptr) {
     char what[512];
     std::snprintf(what, sizeof what, "SDL could not create a window (%s)", SDL_GetError());
@@ -320,27 +308,6 @@ void set_title(NativeWindow *window, const char *title) {
   if (window != nullptr) SDL_SetWindowTitle(as_sdl(window)->window, title != nullptr ? title : "");
 }
 
-// Copies the image into a 32-bit window surface, each pixel as a scale x scale block. `fill` sets
-// the bits the surface wants set that the image leaves clear (opaque alpha).
-void copy_scaled(const uint32_t *pixels, int width, int height, int stride, SDL_Surface *dst, uint32_t fill) {
-  int s = sdl.scale;
-  int columns = std::min(width, dst->w / s);
-  int rows = std::min(height, dst->h / s);
-  auto *base = static_cast<uint8_t *>(dst->pixels);
-  for (int y = 0; y < rows; ++y) {
-    const uint32_t *src = pixels + static_cast<size_t>(y) * static_cast<size_t>(stride);
-    for (int r = 0; r < s; ++r) {
-      auto *out = reinterpret_cast<uint32_t *>(base + static_cast<size_t>(y * s + r) * static_cast<size_t>(dst->pitch));
-      if (s == 1) {
-        for (int x = 0; x < columns; ++x) out[x] = src[x] | fill;
-        continue;
-      }
-      for (int x = 0; x < columns; ++x)
-        for (int k = 0; k < s; ++k) out[x * s + k] = src[x] | fill;
-    }
-  }
-}
-
 void present(NativeWindow *window, const uint32_t *pixels, int width, int height, int stride) {
   SdlWindow *w = as_sdl(window);
   if (w == nullptr || pixels == nullptr || width <= 0 || height <= 0 || stride < width) return;
@@ -357,7 +324,8 @@ void present(NativeWindow *window, const uint32_t *pixels, int width, int height
   if (SDL_MUSTLOCK(dst) && SDL_LockSurface(dst) != 0) return;
   Uint32 format = dst->format->format;
   if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) {
-    copy_scaled(pixels, width, height, stride, dst, format == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000u : 0u);
+    sdl_scale::copy_scaled(pixels, width, height, stride, sdl.scale, dst->pixels, dst->w, dst->h, dst->pitch,
+                           format == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000u : 0u);
     if (SDL_MUSTLOCK(dst)) SDL_UnlockSurface(dst);
   } else {
     // Some other surface layout: let SDL convert (and stretch) the image.
