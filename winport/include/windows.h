@@ -504,8 +504,8 @@ BOOL WINAPI IsWindowVisible(HWND hWnd);
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect);
 BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect); /* differs: the rectangle asked for at creation */
 BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString);
-/* differs: frame, caption and menu sizes are classic Win32's whatever the desktop draws; the
- * screen size is in winport pixels (the SDL display's scale divided out); other indices answer 0. */
+/* differs: frame, caption and menu sizes are classic Win32's whatever the desktop draws; the screen
+ * size is in winport pixels (the SDL display's scale divided out); indices not defined here answer 0. */
 int WINAPI GetSystemMetrics(int nIndex);
 /* differs: acts on WM_CLOSE, WM_ERASEBKGND and WM_PAINT only; winport's menu takes its keys
  * (F10, Alt released alone, Alt+mnemonic, keys while the menu is active) before they are posted. */
