@@ -308,6 +308,27 @@ void set_title(NativeWindow *window, const char *title) {
   if (window != nullptr) SDL_SetWindowTitle(as_sdl(window)->window, title != nullptr ? title : "");
 }
 
+// Copies the image into a 32-bit window surface, each pixel as a scale x scale block. `fill` sets
+// the bits the surface wants set that the image leaves clear (opaque alpha).
+void copy_scaled(const uint32_t *pixels, int width, int height, int stride, SDL_Surface *dst, uint32_t fill) {
+  int s = sdl.scale;
+  int columns = std::min(width, dst->w / s);
+  int rows = std::min(height, dst->h / s);
+  auto *base = static_cast<uint8_t *>(dst->pixels);
+  for (int y = 0; y < rows; ++y) {
+    const uint32_t *src = pixels + static_cast<size_t>(y) * static_cast<size_t>(stride);
+    for (int r = 0; r < s; ++r) {
+      auto *out = reinterpret_cast<uint32_t *>(base + static_cast<size_t>(y * s + r) * static_cast<size_t>(dst->pitch));
+      if (s == 1) {
+        for (int x = 0; x < columns; ++x) out[x] = src[x] | fill;
+        continue;
+      }
+      for (int x = 0; x < columns; ++x)
+        for (int k = 0; k < s; ++k) out[x * s + k] = src[x] | fill;
+    }
+  }
+}
+
 void present(NativeWindow *window, const uint32_t *pixels, int width, int height, int stride) {
   SdlWindow *w = as_sdl(window);
   if (w == nullptr || pixels == nullptr || width <= 0 || height <= 0 || stride < width) return;
@@ -324,8 +345,7 @@ void present(NativeWindow *window, const uint32_t *pixels, int width, int height
   if (SDL_MUSTLOCK(dst) && SDL_LockSurface(dst) != 0) return;
   Uint32 format = dst->format->format;
   if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) {
-    sdl_scale::copy_scaled(pixels, width, height, stride, sdl.scale, dst->pixels, dst->w, dst->h, dst->pitch,
-                           format == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000u : 0u);
+    copy_scaled(pixels, width, height, stride, dst, format == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000u : 0u);
     if (SDL_MUSTLOCK(dst)) SDL_UnlockSurface(dst);
   } else {
     // Some other surface layout: let SDL convert (and stretch) the image.

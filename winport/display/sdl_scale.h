@@ -5,8 +5,6 @@
 // Nothing here touches SDL, so the arithmetic can be checked without a screen.
 #pragma once
 
-#include <cstdint>
-
 namespace winport::display::sdl_scale {
 
 // The scale for a desktop `desktop_width` pixels wide (0 when unknown): `forced` (the value of
@@ -24,12 +22,5 @@ struct Placement {
   int x, y, width, height;
 };
 Placement place(int x, int y, int width, int height, int scale);
-
-// Copies a width x height image (0x00RRGGBB, `stride` pixels per row) into a 32-bit surface of
-// dst_width x dst_height pixels and dst_pitch bytes per row, each pixel as a scale x scale block,
-// OR-ing `fill` into every pixel (the bits the surface wants set that the image leaves clear, such
-// as opaque alpha). A pixel whose block does not fit whole on the surface is left out.
-void copy_scaled(const uint32_t *pixels, int width, int height, int stride, int scale, void *dst, int dst_width,
-                 int dst_height, int dst_pitch, uint32_t fill);
 
 }  // namespace winport::display::sdl_scale

@@ -1,9 +1,8 @@
-// The SDL display's scale: which one a screen gets, and how positions, sizes, mouse coordinates and
-// pixels cross it.
+// The SDL display's scale: which one a screen gets, and how window positions, sizes and mouse
+// coordinates cross it.
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -44,36 +43,6 @@ TEST(SdlScale, PlacementIsBoundedBeforeItIsScaled) {
   EXPECT_EQ((std::vector<int>{p.x, p.y, p.width, p.height}), (std::vector<int>{20, -40, 600, 400}));
   p = place(INT_MIN, INT_MAX, 0, INT_MAX, 8);
   EXPECT_EQ((std::vector<int>{p.x, p.y, p.width, p.height}), (std::vector<int>{-131072, 131072, 8, 131072}));
-}
-
-// A 2 x 2 image in rows of 3 pixels (the third is padding that must never show) onto a surface
-// whose rows are 6 pixels long.
-class CopyScaled : public testing::Test {
- protected:
-  static constexpr uint32_t kUntouched = 0x12345678;
-  const uint32_t image[6] = {0x000001, 0x000002, 0xDEAD, 0x000003, 0x000004, 0xDEAD};
-  std::vector<uint32_t> surface = std::vector<uint32_t>(6 * 8, kUntouched);
-  uint32_t at(int x, int y) const { return surface[static_cast<size_t>(y) * 6 + static_cast<size_t>(x)]; }
-};
-
-TEST_F(CopyScaled, EveryPixelBecomesAFilledBlock) {
-  copy_scaled(image, 2, 2, 3, 3, surface.data(), 6, 8, 6 * 4, 0xFF000000u);
-  for (int y = 0; y < 6; ++y)
-    for (int x = 0; x < 6; ++x) EXPECT_EQ(at(x, y), 0xFF000000u | image[(y / 3) * 3 + x / 3]) << x << "," << y;
-  for (int x = 0; x < 6; ++x) EXPECT_EQ(at(x, 6), kUntouched);
-}
-
-TEST_F(CopyScaled, BlocksThatDoNotFitWholeAreLeftOut) {
-  copy_scaled(image, 2, 2, 3, 3, surface.data(), 5, 4, 6 * 4, 0);
-  for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 6; ++x)
-      EXPECT_EQ(at(x, y), x < 3 && y < 3 ? image[0] : kUntouched) << x << "," << y;
-}
-
-TEST_F(CopyScaled, AtScale1RowsFollowTheStride) {
-  copy_scaled(image, 2, 2, 3, 1, surface.data(), 6, 8, 6 * 4, 0);
-  EXPECT_EQ((std::vector<uint32_t>{at(0, 0), at(1, 0), at(2, 0), at(0, 1), at(1, 1), at(2, 1)}),
-            (std::vector<uint32_t>{1, 2, kUntouched, 3, 4, kUntouched}));
 }
 
 }  // namespace
