@@ -55,9 +55,15 @@ State sdl;
 }
 
 int scale_for_screen() {
+  if (const char *forced = std::getenv("WINPORT_SCALE"); forced != nullptr && *forced != '\0') {
+    char *end = nullptr;
+    long n = std::strtol(forced, &end, 10);
+    if (*end == '\0' && n >= 1 && n <= 8) return static_cast<int>(n);
+    std::fprintf(stderr, "winport: ignoring WINPORT_SCALE=%s (a whole number from 1 to 8)\n", forced);
+  }
   SDL_DisplayMode mode;
-  int desktop_width = SDL_GetDesktopDisplayMode(0, &mode) == 0 ? mode.w : 0;
-  return sdl_scale::choose(std::getenv("WINPORT_SCALE"), desktop_width);
+  if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w >= 2560) return 2;
+  return 1;
 }
 
 void start() {

@@ -1,35 +1,13 @@
-// The SDL display's scale: which one a screen gets, and how window positions, sizes and mouse
-// coordinates cross it.
+// The SDL display's scale: how window positions, sizes and mouse coordinates cross it.
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <string>
 #include <vector>
 
 #include "display/sdl_scale.h"
 
 namespace winport::display::sdl_scale {
 namespace {
-
-TEST(SdlScale, WinportScaleWinsOnlyWhenItIsAWholeNumberFrom1To8) {
-  EXPECT_EQ(choose("3", 1024), 3);
-  EXPECT_EQ(choose("1", 3840), 1);
-  EXPECT_EQ(choose("8", 0), 8);
-  for (const char *bad : {"0", "9", "2x", "-2"}) {
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(choose(bad, 2560), 2) << bad;
-    EXPECT_NE(testing::internal::GetCapturedStderr().find(std::string("WINPORT_SCALE=") + bad), std::string::npos);
-  }
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(choose("", 1024), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "an empty WINPORT_SCALE is simply unset";
-}
-
-TEST(SdlScale, DesktopsFrom2560PixelsWideAreDoubled) {
-  EXPECT_EQ(choose(nullptr, 2559), 1);
-  EXPECT_EQ(choose(nullptr, 2560), 2);
-  EXPECT_EQ(choose(nullptr, 0), 1);  // desktop size unknown
-}
 
 TEST(SdlScale, MouseCoordinatesRoundTowardMinusInfinity) {
   const int in[] = {0, 1, 2, 3, -1, -2, -3};
