@@ -270,9 +270,8 @@ void screen_size(int *width, int *height) {
 
 NativeWindow *create(HWND hwnd, const char *title, int x, int y, int width, int height) {
   start();
-  sdl_scale::Placement at = sdl_scale::place(x, y, width, height, sdl.scale);
-  SDL_Window *window = SDL_CreateWindow(title != nullptr ? title : "", at.x, at.y, at.width, at.height,
-                                        SDL_WINDOW_HIDDEN);
+  const auto [px, py, w, h] = sdl_scale::place(x, y, width, height, sdl.scale);
+  SDL_Window *window = SDL_CreateWindow(title != nullptr ? title : "", px, py, w, h, SDL_WINDOW_HIDDEN);
   if (window == nullptr) {
     char what[512];
     std::snprintf(what, sizeof what, "SDL could not create a window (%s)", SDL_GetError());
