@@ -10,6 +10,7 @@
 // by it, and mouse coordinates are divided by it before they reach the sink.
 #include "display/display.h"
 #include "display/input.h"
+#include "display/sdl_scale.h"
 
 #include <SDL.h>
 
@@ -107,9 +108,7 @@ SdlWindow *find(Uint32 id) {
   return nullptr;
 }
 
-// Window pixels to image pixels; rounds toward minus infinity so that points left of or above the
-// window (a drag that left it) stay outside.
-int unscale(int v) { return v >= 0 ? v / sdl.scale : -((-v + sdl.scale - 1) / sdl.scale); }
+int unscale(int v) { return sdl_scale::unscale(v, sdl.scale); }
 
 // ---- keys ----------------------------------------------------------------------------------
 
@@ -269,15 +268,9 @@ void screen_size(int *width, int *height) {
   *height = mode.h / sdl.scale;
 }
 
-int bounded(int v, int lo, int hi) { return std::clamp(v, lo, hi); }
-
 NativeWindow *create(HWND hwnd, const char *title, int x, int y, int width, int height) {
   start();
-  // Keep sizes and positions within what a screen can mean, so scaling cannot overflow.
-  int w = bounded(width, 1, 16384) * sdl.scale;
-  int h = bounded(height, 1, 16384) * sdl.scale;
-  int px = bounded(x, -16384, 16384) * sdl.scale;
-  int py = bounded(y, -16384, 16384) * sdl.scale;
+  const auto [px, py, w, h] = sdl_scale::place(x, y, width, height, sdl.scale);
   SDL_Window *window = SDL_CreateWindow(title != nullptr ? title : "", px, py, w, h, SDL_WINDOW_HIDDEN);
   if (window == nullptr) {
     char what[512];
