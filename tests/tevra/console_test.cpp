@@ -94,5 +94,44 @@ TEST_F(Console, LinesDrawnAtTheNextWaitMatchARepaint) {
   }
 }
 
+// A console taller than the ring: what the batch draws at a wait is what drawing each line at once
+// leaves, the rows above the ring's 25 lines included.
+TEST_F(Console, ABatchLongerThanTheRingDrawsWhatEachLineAtOnceWould) {
+  std::vector<COLORREF> pictures[2];
+  for (int at_once = 0; at_once < 2; ++at_once) {
+    restart();
+    headless::set_screen_size(1024, 1400); // a text window of about 34 rows
+    open();
+    for (int i = 1; i <= 30; ++i) {
+      tevra_log("line %d\n", i);
+      if (at_once || i == 1 || i == 30) {
+        click_logical(0, 0);
+        wait();
+      }
+    }
+    pictures[at_once] = console_pixels();
+  }
+  headless::set_screen_size(1024, 768); // the default, which reset() does not restore
+  EXPECT_TRUE(pictures[0] == pictures[1]);
+}
+
+// The blanked strip reaches the last column: a short line after one that ran past the right edge
+// leaves no ink of it there.
+TEST_F(Console, AShortLineBlanksTheLastColumnToo) {
+  open();
+  tevra_log("%s\n", std::string(300, '#').c_str());
+  tevra_log("short\n");
+  click_logical(0, 0);
+  wait();
+  HWND text = headless::find_window(kText);
+  RECT client;
+  GetClientRect(text, &client);
+  HDC dc = GetDC(text);
+  int stale = 0;
+  for (int y = client.bottom - 10; y < client.bottom; ++y) stale += GetPixel(dc, client.right - 1, y) != RGB(255, 255, 255);
+  ReleaseDC(text, dc);
+  EXPECT_EQ(stale, 0);
+}
+
 } // namespace
 } // namespace tevra_test
