@@ -78,20 +78,32 @@ void start() {
   SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
   // These are ordinary desktop windows, not full-screen games: leave the compositor alone.
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    char what[512];
-    std::snprintf(what, sizeof what, "SDL could not open the desktop (%s)", SDL_GetError());
-    give_up(what);
-  }
+  // Without a Wayland display named, the desktop is X's: SDL need not try Wayland first (which
+  // only fills standard error with complaints when it is not there either).
+  const char *asked = std::getenv("SDL_VIDEODRIVER");
+  const char *x_display = std::getenv("DISPLAY");
+  const char *wayland_display = std::getenv("WAYLAND_DISPLAY");
+  if (x_display != nullptr && *x_display == '\0') x_display = nullptr;
+  if (wayland_display != nullptr && *wayland_display == '\0') wayland_display = nullptr;
+  if ((asked == nullptr || *asked == '\0') && wayland_display == nullptr) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
   // Without a desktop SDL quietly picks its offscreen driver: windows nobody can see, input that
   // never comes. Accept it only when asked for by name.
-  const char *driver = SDL_GetCurrentVideoDriver();
-  const char *asked = std::getenv("SDL_VIDEODRIVER");
+  const char *driver = started ? SDL_GetCurrentVideoDriver() : nullptr;
   bool invisible = driver == nullptr || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
   if (invisible && (asked == nullptr || driver == nullptr || std::strcmp(asked, driver) != 0)) {
-    char what[256];
-    std::snprintf(what, sizeof what, "SDL found no desktop (it offered its '%s' driver, which shows nothing)",
-                  driver != nullptr ? driver : "none");
+    char what[512];
+    if (wayland_display != nullptr || x_display != nullptr) {
+      // Name the display that did not answer, as the user set it.
+      bool wayland = wayland_display != nullptr;
+      std::snprintf(what, sizeof what, "cannot reach the %s display %s (from %s)", wayland ? "Wayland" : "X",
+                    wayland ? wayland_display : x_display, wayland ? "WAYLAND_DISPLAY" : "DISPLAY");
+    } else if (started) {
+      std::snprintf(what, sizeof what, "SDL found no desktop (it offered its '%s' driver, which shows nothing)",
+                    driver != nullptr ? driver : "none");
+    } else {
+      std::snprintf(what, sizeof what, "SDL found no desktop (%s)", SDL_GetError());
+    }
     give_up(what);
   }
   // Characters come from the keys themselves (translate() below), paired with their key-down as
