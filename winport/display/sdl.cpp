@@ -5,9 +5,13 @@
 // for the window it belongs to. Waiting blocks inside SDL until input arrives or the deadline
 // passes, so an idle program costs no processor time.
 //
-// On a large screen (2560 pixels wide or more) every window is shown at twice its size, or at
-// WINPORT_SCALE times; winport itself never sees the scale: screen_size reports the desktop divided
-// by it, and mouse coordinates are divided by it before they reach the sink.
+// On a large screen every window is shown at twice its size, or at WINPORT_SCALE times; winport
+// itself never sees the scale: screen_size reports the desktop divided by it, window positions and
+// sizes are multiplied by it, and mouse coordinates are divided by it before they reach the sink.
+// Positions and sizes scale alike, so windows placed apart on the screen the program sees stay
+// apart; but a program lays its windows out for the screen it sees, and one made for a desktop of
+// ordinary size (TEVRA's graphics window above a text window on the bottom third) overlaps on a
+// smaller one. So a scale is used only while the screen it leaves is at least kMinScaled.
 #include "display/display.h"
 #include "display/input.h"
 
@@ -53,16 +57,33 @@ State sdl;
   std::exit(EXIT_FAILURE);
 }
 
+// The smallest screen a scale may leave the program.
+constexpr int kMinScaledWidth = 1280;
+constexpr int kMinScaledHeight = 960;
+
 int scale_for_screen() {
+  SDL_DisplayMode mode;
+  const bool known = SDL_GetDesktopDisplayMode(0, &mode) == 0;
+  auto fits = [&](int scale) {
+    return !known || (mode.w / scale >= kMinScaledWidth && mode.h / scale >= kMinScaledHeight);
+  };
   if (const char *forced = std::getenv("WINPORT_SCALE"); forced != nullptr && *forced != '\0') {
     char *end = nullptr;
     long n = std::strtol(forced, &end, 10);
-    if (*end == '\0' && n >= 1 && n <= 8) return static_cast<int>(n);
+    if (*end == '\0' && n >= 1 && n <= 8) {
+      int scale = static_cast<int>(n);
+      while (scale > 1 && !fits(scale)) --scale;
+      if (scale != n)
+        std::fprintf(stderr,
+                     "winport: WINPORT_SCALE=%s would leave a screen of %d x %d (less than %d x %d), "
+                     "where windows laid out for the desktop would overlap; using %d\n",
+                     forced, mode.w / static_cast<int>(n), mode.h / static_cast<int>(n), kMinScaledWidth,
+                     kMinScaledHeight, scale);
+      return scale;
+    }
     std::fprintf(stderr, "winport: ignoring WINPORT_SCALE=%s (a whole number from 1 to 8)\n", forced);
   }
-  SDL_DisplayMode mode;
-  if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w >= 2560) return 2;
-  return 1;
+  return known && fits(2) ? 2 : 1;
 }
 
 void start() {
