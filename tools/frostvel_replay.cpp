@@ -60,7 +60,7 @@ int main(int argc, char **argv) {
                   kUsage);
       return 0;
     } else if (arg == "--frames" || arg == "--console") {
-      return usage_error("a file name must follow ", arg);
+      return usage_error("a name must follow ", arg);
     } else if (!arg.empty() && arg[0] == '-') {
       return usage_error("unknown option ", arg);
     } else if (script.empty()) {
