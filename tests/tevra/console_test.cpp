@@ -6,6 +6,21 @@ namespace {
 
 using Console = TevraTest;
 
+// Non-white pixels of the console in the bottom `rows` rows, columns x0 .. x1 - 1 (x1 < 0: up to
+// the right edge).
+int bottom_ink(int x0, int x1, int rows) {
+  HWND text = headless::find_window(kText);
+  RECT client;
+  GetClientRect(text, &client);
+  if (x1 < 0) x1 = client.right;
+  HDC dc = GetDC(text);
+  int ink = 0;
+  for (int y = client.bottom - rows; y < client.bottom; ++y)
+    for (int x = x0; x < x1; ++x) ink += GetPixel(dc, x, y) != RGB(255, 255, 255);
+  ReleaseDC(text, dc);
+  return ink;
+}
+
 TEST_F(Console, RingKeepsTheLast25LinesAsFormatted) {
   EXPECT_TRUE(tevra_testing_console_ring().empty());
   for (int i = 1; i <= 30; ++i) EXPECT_EQ(tevra_log("line %d\n", i), i < 10 ? 7 : 8);
@@ -43,15 +58,7 @@ TEST_F(Console, LinesLoggedWhileHiddenAppearWhenShown) {
   EXPECT_EQ(tevra_show_text_window(1), 0) << "it was hidden";
   click_logical(0, 0, 100); // a wait, in which the console repaints
   wait();
-  HWND text = headless::find_window(kText);
-  RECT client;
-  GetClientRect(text, &client);
-  HDC dc = GetDC(text);
-  int ink = 0;
-  for (int y = client.bottom - 20; y < client.bottom; ++y)
-    for (int x = 0; x < 400; ++x) ink += GetPixel(dc, x, y) != RGB(255, 255, 255);
-  ReleaseDC(text, dc);
-  EXPECT_GT(ink, 40) << "the line is drawn at the bottom of the console";
+  EXPECT_GT(bottom_ink(0, 400, 20), 40) << "the line is drawn at the bottom of the console";
 }
 
 } // namespace
@@ -123,14 +130,9 @@ TEST_F(Console, AShortLineBlanksTheLastColumnToo) {
   tevra_log("short\n");
   click_logical(0, 0);
   wait();
-  HWND text = headless::find_window(kText);
   RECT client;
-  GetClientRect(text, &client);
-  HDC dc = GetDC(text);
-  int stale = 0;
-  for (int y = client.bottom - 10; y < client.bottom; ++y) stale += GetPixel(dc, client.right - 1, y) != RGB(255, 255, 255);
-  ReleaseDC(text, dc);
-  EXPECT_EQ(stale, 0);
+  GetClientRect(headless::find_window(kText), &client);
+  EXPECT_EQ(bottom_ink(client.right - 1, -1, 10), 0);
 }
 
 } // namespace
