@@ -207,16 +207,17 @@ TEST_F(Characters, RealKeysCarryTheirScanCodeAndTypeWhatTheUserTyped) {
   };
   winport::headless::key("Test", 'A', 'a');
   winport::headless::key("Test", VK_CONTROL, 0);
+  winport::headless::key("Test", '1', '!');  // with Shift held
   WaitMessage();
   for (UINT m; (m = pump_one()) != WM_NULL;) {
   }
   auto downs = of(WM_KEYDOWN);
-  ASSERT_EQ(downs.size(), 4u);
+  ASSERT_EQ(downs.size(), 6u);
   EXPECT_EQ(downs[0].lparam, 0x001E0001);
   EXPECT_EQ(downs[2].lparam, 0x001D0001);
   std::vector<std::pair<HWND, WPARAM>> chars;
   for (const Seen &s : of(WM_CHAR)) chars.push_back({s.hwnd, s.wparam});
-  EXPECT_EQ(chars, (std::vector<std::pair<HWND, WPARAM>>{{hwnd, 'a'}, {other, 'a'}}));
+  EXPECT_EQ(chars, (std::vector<std::pair<HWND, WPARAM>>{{hwnd, 'a'}, {other, 'a'}, {hwnd, '!'}, {other, '!'}}));
 }
 
 }  // namespace
