@@ -42,7 +42,8 @@
  *   one line each: TEVRA_MOUSE(x, y); TEVRA_KBD(code); and TEVRA_PERIODIC(n); for a run of n ticks
  *   (quits are not written). Playback returns the file's events instead of live input, as fast as
  *   the program asks; it halts the animation, and ends at the end of the file or at a line it cannot
- *   use, which the console names (its number and first characters). A line longer than 511
+ *   use, which the console names (its number and first characters). A last line without a newline
+ *   is played like any other (a file written by hand need not end in one). A line longer than 511
  *   characters is read as pieces of 511, each a line of its own. Recording and playback exclude each
  *   other: starting one stops the other. Only a regular file is played or written.
  *   Each line is in the file as soon as it is recorded; the run of ticks still being counted is
@@ -54,8 +55,9 @@
  * CONSOLE
  *   Keeps the last 25 lines. With logging on (the initial state) every drawing call is described
  *   there; corrected arguments and script failures are reported whatever the logging flag says.
- *   Lines appear at the next wait. Setting the environment variable TEVRA_ECHO=1 also writes every
- *   console line to standard error.
+ *   Lines appear at the next wait, not as they are logged: all lines logged since the last wait are
+ *   drawn there together, with the picture drawing each one at once would have left. Setting the
+ *   environment variable TEVRA_ECHO=1 also writes every console line to standard error.
  *
  * ONE THREAD
  *   The library is single-threaded: call it only from the thread that called tevra_open. A call from
@@ -148,7 +150,8 @@ int32_t tevra_set_logging(int32_t on);
 /* ---- Console -------------------------------------------------------------------------------------- */
 
 /* Appends one printf-formatted line to the console (output beyond 1,023 characters is cut), whatever
- * the logging flag says. Returns the number of characters kept. */
+ * the logging flag says; the window shows it at the next wait. Returns the number of characters
+ * kept. */
 int32_t tevra_log(const char *format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))

@@ -66,7 +66,7 @@ void menu_on_create(HWND window);
 void menu_on_command(WPARAM id);
 void menu_on_keydown(WPARAM vk);
 void menu_on_keyup(WPARAM vk);
-void menu_on_focus_lost();
+void menu_on_focus_lost(HWND gaining); // WM_KILLFOCUS of either library window
 void menu_on_destroy(HWND window);
 void set_menu_check(UINT id, bool checked); // harmless while the menu does not exist
 void menu_reset();

@@ -57,7 +57,7 @@ LRESULT CALLBACK draw_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
   case WM_KEYDOWN: menu_on_keydown(wparam); return 0;
   case WM_KEYUP: menu_on_keyup(wparam); return 0;
   case WM_KILLFOCUS:
-    menu_on_focus_lost();
+    menu_on_focus_lost(reinterpret_cast<HWND>(wparam));
     return DefWindowProcA(window, message, wparam, lparam);
   case WM_DESTROY: menu_on_destroy(window); return 0;
   default: return DefWindowProcA(window, message, wparam, lparam);

@@ -52,6 +52,7 @@ TEST_F(ReplayTool, WritesAFrameForEveryEventAndStopsWithStatusThreeWhenTheScript
   write("short.scr", e2e::periodic(2));
   EXPECT_EQ(run("--frames frames --console console.txt short.scr"), 3);
   EXPECT_NE(read("err.txt").find("the script ended before the game did"), std::string::npos) << read("err.txt");
+  EXPECT_NE(read("err.txt").find("ended during the title, which takes 44 timer ticks"), std::string::npos);
 
   EXPECT_TRUE(fs::exists(file("frames/frame-000002.png")));
   EXPECT_FALSE(fs::exists(file("frames/frame-000003.png")));
@@ -84,6 +85,22 @@ TEST_F(ReplayTool, RefusesBadArguments) {
   EXPECT_EQ(run("missing.scr"), 2);
   EXPECT_NE(read("err.txt").find("missing.scr"), std::string::npos);
   EXPECT_EQ(run("--frobnicate x.scr"), 2);
+  EXPECT_NE(read("err.txt").find("unknown option --frobnicate"), std::string::npos) << read("err.txt");
+  fs::create_directory(file("folder.scr"));
+  EXPECT_EQ(run("folder.scr"), 2);
+  EXPECT_NE(read("err.txt").find("folder.scr: is a directory"), std::string::npos) << read("err.txt");
+  write("short.scr", e2e::periodic(1));
+  write("plain", "");
+  EXPECT_EQ(run("--frames plain/frames short.scr"), 2);
+  EXPECT_NE(read("err.txt").find("plain/frames: Not a directory"), std::string::npos) << read("err.txt");
+}
+
+TEST_F(ReplayTool, HelpListsEveryOptionOnStandardOutput) {
+  EXPECT_EQ(run("--help"), 0);
+  const std::string out = read("out.txt");
+  for (const char *text : {"usage: frostvel-replay", "--frames DIR", "--logging", "--console FILE"})
+    EXPECT_NE(out.find(text), std::string::npos) << text;
+  EXPECT_EQ(read("err.txt"), "");
 }
 
 TEST_F(ReplayTool, NamesTheLineThatEndedTheScript) {

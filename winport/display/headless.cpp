@@ -20,6 +20,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
@@ -124,8 +125,14 @@ void present(NativeWindow *window, const uint32_t *pixels, int width, int height
 
 uint64_t now_ms() { return hl().clock; }
 
+// Whether a US keyboard needs Shift held to type ch: a key-down that a window passes on is typed
+// again from its key and the keyboard state, so the state must show the Shift the user held.
+bool needs_shift(unsigned char ch) {
+  return (ch >= 'A' && ch <= 'Z') || (ch != 0 && std::strchr("~!@#$%^&*()_+{}|:\"<>?", ch) != nullptr);
+}
+
 void key_event(HWND hwnd, int vk, bool down, unsigned char ch, bool ctrl, bool alt = false) {
-  input::key(hwnd, vk, down, down ? ch : 0, ctrl, false, alt);
+  input::key(hwnd, vk, down, down ? ch : 0, ctrl, down && needs_shift(ch), alt);
 }
 
 void deliver(const Input &in) {
