@@ -192,6 +192,7 @@ void write_frame() {
   std::fprintf(boxes_file, "%s", name);
   for (const Box &b : text_boxes) std::fprintf(boxes_file, " %d,%d,%d,%d", b.left, b.top, b.right, b.bottom);
   std::fputc('\n', boxes_file);
+  std::fflush(boxes_file); // complete up to this frame, however the program ends
 }
 
 } // namespace
