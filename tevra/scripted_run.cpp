@@ -11,15 +11,14 @@
 //   provides Win32, and 24-bit BMP files (what the platform writes natively) on Win32 itself.
 //   DIR/text-boxes.txt gives, per frame, the canvas rectangles that text drawn by the program may
 //   cover: each line's extent as the platform's font measures it, widened to its ink, dropped again
-//   once a filled rectangle paints over all of it. Fonts differ between platforms; everything outside these
-//   boxes does not.
+//   once a filled rectangle paints over all of it. Fonts differ between platforms; everything
+//   outside these boxes does not.
 // - A value that cannot be used is said once on standard error, and the program runs on without it.
 #include "internal.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -54,10 +53,12 @@ const char *setting(const char *name) {
 void start_script(const char *value) {
   std::error_code ec;
   const fs::path path = fs::absolute(value, ec); // the program may change directory later
-  if (ec || !fs::is_regular_file(path, ec)) {
+  FILE *file = ec || !fs::is_regular_file(path, ec) ? nullptr : std::fopen(path.string().c_str(), "rb");
+  if (!file) {
     std::fprintf(stderr, "tevra: TEVRA_SCRIPT=%s is not a readable file; no script is played\n", value);
     return;
   }
+  std::fclose(file);
   script_path = path.string();
   script_start_playback_of(script_path.c_str());
 }
