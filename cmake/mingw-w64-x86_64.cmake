@@ -21,9 +21,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
-# Test programs are run through Wine when one is installed (ctest, add_test).
-find_program(MINGW_WINE wine)
-if(MINGW_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${MINGW_WINE})
-endif()
