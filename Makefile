@@ -1,5 +1,5 @@
 # The front door. Each target installs what is missing, builds with CMake and runs.
-.PHONY: all setup build run test test-debug test-asan test-fuzz bench clean goldens
+.PHONY: all setup setup-test build run windows test test-debug test-asan test-fuzz test-wine bench clean goldens
 
 JOBS ?= $(shell nproc)
 
@@ -24,14 +24,25 @@ run: build
 # stage did. A stage adds its counts to build/test-results as lines "NAME PASSED FAILED SKIPPED"
 # (see scripts/test-results, whose subcommands run ctest, libFuzzer, single checks and quiet
 # builds and add their lines); a new stage is a target that does so, named in TEST_STAGES.
-TEST_STAGES := test-debug test-fuzz test-asan
+TEST_STAGES := test-debug test-fuzz test-asan test-wine
 RESULTS := scripts/test-results
 
-test: setup
+test: setup-test
 	@$(RESULTS) reset
 	@status=0; \
 	for stage in $(TEST_STAGES); do $(MAKE) --no-print-directory $$stage || status=1; done; \
 	$(RESULTS) summary $$status
+
+# What the whole suite needs, MinGW-w64 and Wine included (`make run` installs none of that).
+setup-test:
+	@bash scripts/setup test
+
+# The Windows programs, cross-built with MinGW-w64: build/windows/game/frostvel.exe,
+# build/windows/examples/bounce.exe and the library build/windows/tevra/libtevra.a.
+windows:
+	@bash scripts/setup windows
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows --target frostvel bounce tevra -j $(JOBS)
 
 test-debug:
 	@cmake --preset debug >/dev/null
@@ -60,6 +71,11 @@ test-fuzz:
 	  echo "clang++ not found: fuzzing skipped"; \
 	  $(RESULTS) add fuzz 0 0 2 "clang++ not found"; \
 	fi
+
+# The Windows build under Wine: its tests, game.scr against winport frame by frame, the real-window
+# test (tests/wine/run.sh; skipped with a notice where MinGW-w64 or Wine is missing).
+test-wine:
+	@JOBS=$(JOBS) bash tests/wine/run.sh
 
 # Debian's libbenchmark is built for debugging and says so in every program's header; that
 # concerns the library's own code, not these benchmarks (built as Release), so it is said once.

@@ -51,6 +51,9 @@
  *   or abort() ends the process (unless the program handles that signal itself). A file that cannot
  *   be opened or written (a full disk) is said once on the console, with the reason, and stops the
  *   recording; the file then holds whole lines only.
+ *   Two environment variables, read by tevra_open, make unattended runs: TEVRA_SCRIPT=FILE plays
+ *   FILE from the first event on, and TEVRA_FRAMES=DIR writes the canvas at every wait, as
+ *   DIR/frame-000000 (the first wait), frame-000001 (after event 1) and so on.
  *
  * CONSOLE
  *   Keeps the last 25 lines. With logging on (the initial state) every drawing call is described

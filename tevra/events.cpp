@@ -104,6 +104,7 @@ extern "C" int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_o
     return 0;
   }
   testing_on_wait();
+  scripted_run_on_wait();
   pending_event = {-1, 0, 0, 0};
   bool synthetic = false;
 

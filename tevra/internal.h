@@ -76,6 +76,7 @@ HMENU menu_run_popup();
 void script_start_recording();
 void script_stop_recording();
 void script_start_playback();
+void script_start_playback_of(const char *path); // playback of another file than "TEVRA.SCR"; path is kept
 void script_stop_playback();
 void script_play_one();
 bool script_recording();
@@ -100,6 +101,14 @@ void claim_library_thread(); // tevra_open: the calling thread is the library's 
 bool on_library_thread(const char *entry_point);
 void report_refused_calls(); // on the library's thread: one console line for the calls refused since
 void one_thread_reset();
+
+// ---- Scripted runs: TEVRA_SCRIPT and TEVRA_FRAMES (scripted_run.cpp) --------------------------------
+void scripted_run_open();    // end of tevra_open: starts the script, opens the frame directory
+void scripted_run_on_wait(); // start of every wait: writes the next frame
+void scripted_run_close();   // tevra_close: writes the frame the last event left, stops writing frames
+void scripted_run_on_text(HFONT font, int x, int y, const char *text, int length); // a line drawn at canvas (x, y)
+void scripted_run_on_fill(int left, int top, int right, int bottom);   // a canvas box painted over
+void scripted_run_reset();
 
 // ---- Console (console.cpp) -----------------------------------------------------------------------
 void console_draw_line(const char *text); // scrolls up one line, draws text without one trailing newline

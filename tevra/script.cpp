@@ -48,6 +48,8 @@ uint8_t play_one = 0;
 FILE *read_file = nullptr;  // the script being played, or null
 long lines_read = 0;        // lines taken from read_file so far, counting each piece of a long line
 long long bytes_written = 0; // whole lines in the file being recorded into
+// The file playback reads: "TEVRA.SCR", or the file named by TEVRA_SCRIPT until that playback ends.
+const char *playback_name = kScriptName;
 
 // ---- Writing -------------------------------------------------------------------------------------
 // Everything up to the signal handler uses only async-signal-safe calls.
@@ -236,11 +238,11 @@ bool write_line(const char *line, size_t n) {
 // Opens the script for playback without blocking, refusing anything but a regular file.
 FILE *open_for_reading(OpenFailure *why) {
 #ifdef _WIN32
-  FILE *file = std::fopen(kScriptName, "rt");
+  FILE *file = std::fopen(playback_name, "rt");
   *why = file ? OpenFailure::kNone : OpenFailure::kSystem;
   return file;
 #else
-  const int fd = ::open(kScriptName, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = ::open(playback_name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     *why = OpenFailure::kSystem;
     return nullptr;
@@ -405,6 +407,7 @@ bool script_write_event(int32_t kind, int32_t x, int32_t y, char key) {
 }
 
 void script_end_playback() {
+  playback_name = kScriptName;
   playing_back = 0;
   play_one = 0;
   pending_periodic = 0;
@@ -418,8 +421,8 @@ int script_read_event() {
     OpenFailure why;
     read_file = open_for_reading(&why);
     if (!read_file) {
-      if (why == OpenFailure::kNotRegular) tevra_log("Cannot open script file %s for reading: not a regular file\n", kScriptName);
-      else tevra_log("Cannot open script file %s for reading\n", kScriptName);
+      if (why == OpenFailure::kNotRegular) tevra_log("Cannot open script file %s for reading: not a regular file\n", playback_name);
+      else tevra_log("Cannot open script file %s for reading\n", playback_name);
       script_end_playback();
       return 0;
     }
@@ -435,8 +438,8 @@ int script_read_event() {
   do {
     n = read_line(line);
     if (n < 0) {
-      if (std::ferror(read_file)) tevra_log("Cannot read script file %s: %s\n", kScriptName, std::strerror(errno));
-      else tevra_log("EOF encountered in script file %s\n", kScriptName);
+      if (std::ferror(read_file)) tevra_log("Cannot read script file %s: %s\n", playback_name, std::strerror(errno));
+      else tevra_log("EOF encountered in script file %s\n", playback_name);
       script_end_playback();
       return 0;
     }
@@ -444,7 +447,7 @@ int script_read_event() {
   if (!parse_line(line, n)) {
     char shown[48];
     quote_line(line, n, shown);
-    tevra_log("Playback stopped at line %ld of script file %s, which names no event: %s\n", lines_read, kScriptName,
+    tevra_log("Playback stopped at line %ld of script file %s, which names no event: %s\n", lines_read, playback_name,
               shown);
     script_end_playback();
     return 0;
@@ -477,10 +480,16 @@ void script_start_playback() {
 }
 
 void script_stop_playback() {
+  playback_name = kScriptName;
   playing_back = 0;
   pending_periodic = 0; // the rest of a periodic run does not leak into the next playback
   set_menu_check(kCmdPlayback, false);
   script_close();
+}
+
+void script_start_playback_of(const char *path) {
+  script_start_playback();
+  playback_name = path;
 }
 
 void script_play_one() {
@@ -522,6 +531,7 @@ void script_close_library() {
 }
 
 void script_reset() {
+  playback_name = kScriptName;
   script_close();
   recording = 0;
   playing_back = 0;
