@@ -8,35 +8,40 @@
 
 namespace {
 
-void (*wait_hook)(void *ctx) = nullptr;
-void *wait_hook_ctx = nullptr;
-void (*console_hook)(const char *line, void *ctx) = nullptr;
-void *console_hook_ctx = nullptr;
+// Everything this file owns.
+struct Hooks {
+  void (*wait)(void *ctx) = nullptr;
+  void *wait_ctx = nullptr;
+  void (*console)(const char *line, void *ctx) = nullptr;
+  void *console_ctx = nullptr;
+};
+
+Hooks hooks;
 
 } // namespace
 
 namespace tevra {
 
 void testing_on_wait() {
-  if (wait_hook) wait_hook(wait_hook_ctx);
+  if (hooks.wait) hooks.wait(hooks.wait_ctx);
 }
 
 void testing_on_console_line(const char *line) {
-  if (console_hook) console_hook(line, console_hook_ctx);
+  if (hooks.console) hooks.console(line, hooks.console_ctx);
 }
 
 } // namespace tevra
 
-HDC tevra_testing_canvas() { return tevra::canvas; }
+HDC tevra_testing_canvas() { return tevra::canvas(); }
 
 void tevra_testing_set_wait_hook(void (*hook)(void *ctx), void *ctx) {
-  wait_hook = hook;
-  wait_hook_ctx = ctx;
+  hooks.wait = hook;
+  hooks.wait_ctx = ctx;
 }
 
 void tevra_testing_set_console_hook(void (*hook)(const char *line, void *ctx), void *ctx) {
-  console_hook = hook;
-  console_hook_ctx = ctx;
+  hooks.console = hook;
+  hooks.console_ctx = ctx;
 }
 
 HMENU tevra_testing_run_popup() { return tevra::menu_run_popup(); }
@@ -56,8 +61,5 @@ void tevra_testing_reset() {
   tevra::menu_reset();
   tevra::window_reset();
   tevra::one_thread_reset();
-  wait_hook = nullptr;
-  wait_hook_ctx = nullptr;
-  console_hook = nullptr;
-  console_hook_ctx = nullptr;
+  hooks = Hooks{};
 }
