@@ -53,12 +53,21 @@ inline void fill_pixels(uint32_t *p, size_t n, uint32_t pixel) {
   std::wmemset(reinterpret_cast<wchar_t *>(p), static_cast<wchar_t>(pixel), n);
 }
 
+// The benchmarks' span recorder (winport/spans.h); null while nobody records.
+struct SpanRecording {
+  void (*recorder)(int y, int x0, int x1, uint32_t pixel, void *ctx) = nullptr;
+  void *ctx = nullptr;
+};
+extern SpanRecording span_recording;
+
 // Store one span [x0, x1) of row y; the span is clipped to the surface here.
 inline void fill_span(Surface &s, i64 y, i64 x0, i64 x1, uint32_t pixel) {
   if (y < 0 || y >= s.height) return;
   if (x0 < 0) x0 = 0;
   if (x1 > s.width) x1 = s.width;
   if (x0 >= x1) return;
+  if (span_recording.recorder) [[unlikely]]
+    span_recording.recorder(static_cast<int>(y), static_cast<int>(x0), static_cast<int>(x1), pixel, span_recording.ctx);
   uint32_t *p = s.row(static_cast<int>(y)) + x0;
   const i64 n = x1 - x0;
   if (n >= 16) {
