@@ -1,7 +1,7 @@
 // sdl.cpp — the SDL2 display: real windows on the desktop (X11 or Wayland).
 //
-// Each top-level window is one SDL window showing the composed image winport presents (menu bar,
-// then client area), copied into the window's surface. SDL's input becomes calls of the input sink
+// Each top-level window is one SDL window showing the frame winport presents (menu bar, then
+// client area), copied band by band into the window's surface. SDL's input becomes calls of the input sink
 // for the window it belongs to. Waiting blocks inside SDL until input arrives or the deadline
 // passes, so an idle program costs no processor time.
 //
@@ -320,15 +320,15 @@ void set_title(NativeWindow *window, const char *title) {
   if (window != nullptr) SDL_SetWindowTitle(as_sdl(window)->window, title != nullptr ? title : "");
 }
 
-// Copies the image into a 32-bit window surface, each pixel as a scale x scale block. `fill` sets
-// the bits the surface wants set that the image leaves clear (opaque alpha).
-void copy_scaled(const uint32_t *pixels, int width, int height, int stride, SDL_Surface *dst, uint32_t fill) {
+// Copies the frame into a 32-bit window surface, each pixel as a scale x scale block. `fill` sets
+// the bits the surface wants set that the frame leaves clear (opaque alpha).
+void copy_scaled(const Frame &frame, SDL_Surface *dst, uint32_t fill) {
   int s = sdl.scale;
-  int columns = std::min(width, dst->w / s);
-  int rows = std::min(height, dst->h / s);
+  int columns = std::min(frame.width, dst->w / s);
+  int rows = std::min(frame.height(), dst->h / s);
   auto *base = static_cast<uint8_t *>(dst->pixels);
   for (int y = 0; y < rows; ++y) {
-    const uint32_t *src = pixels + static_cast<size_t>(y) * static_cast<size_t>(stride);
+    const uint32_t *src = frame.row(y);
     for (int r = 0; r < s; ++r) {
       auto *out = reinterpret_cast<uint32_t *>(base + static_cast<size_t>(y * s + r) * static_cast<size_t>(dst->pitch));
       if (s == 1) {
@@ -341,11 +341,32 @@ void copy_scaled(const uint32_t *pixels, int width, int height, int stride, SDL_
   }
 }
 
-void present(NativeWindow *window, const uint32_t *pixels, int width, int height, int stride) {
+// Some other surface layout: SDL converts (and stretches) each band.
+void blit_band(const uint32_t *pixels, int width, int height, int stride, int top, SDL_Surface *dst) {
+  if (pixels == nullptr || height <= 0) return;
+  SDL_Surface *src = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t *>(pixels), width, height, 32,
+                                                        stride * 4, SDL_PIXELFORMAT_RGB888);
+  if (src == nullptr) return;
+  SDL_Rect to{0, top * sdl.scale, width * sdl.scale, height * sdl.scale};
+  SDL_BlitScaled(src, nullptr, dst, &to);
+  SDL_FreeSurface(src);
+}
+
+bool valid(const Frame &f) {
+  const bool bar_ok = f.bar_height == 0 || (f.bar != nullptr && f.bar_height > 0 && f.bar_stride >= f.width);
+  const bool client_ok =
+      f.client_height == 0 || (f.client != nullptr && f.client_height > 0 && f.client_stride >= f.width);
+  return f.width > 0 && f.bar_height >= 0 && f.client_height >= 0 && f.height() > 0 && bar_ok && client_ok;
+}
+
+void present(NativeWindow *window, const Frame &frame) {
   SdlWindow *w = as_sdl(window);
-  if (w == nullptr || pixels == nullptr || width <= 0 || height <= 0 || stride < width) return;
-  width = std::min(width, 16384);
-  height = std::min(height, 16384);
+  if (w == nullptr || !valid(frame)) return;
+  Frame f = frame;
+  f.width = std::min(f.width, 16384);
+  f.bar_height = std::min(f.bar_height, 16384);
+  f.client_height = std::min(f.client_height, 16384 - f.bar_height);
+  const int width = f.width, height = f.height();
   // The window shows the image and nothing else: follow its size (a menu bar added or taken away).
   if (width != w->image_width || height != w->image_height) {
     SDL_SetWindowSize(w->window, width * sdl.scale, height * sdl.scale);
@@ -357,17 +378,12 @@ void present(NativeWindow *window, const uint32_t *pixels, int width, int height
   if (SDL_MUSTLOCK(dst) && SDL_LockSurface(dst) != 0) return;
   Uint32 format = dst->format->format;
   if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) {
-    copy_scaled(pixels, width, height, stride, dst, format == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000u : 0u);
+    copy_scaled(f, dst, format == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000u : 0u);
     if (SDL_MUSTLOCK(dst)) SDL_UnlockSurface(dst);
   } else {
-    // Some other surface layout: let SDL convert (and stretch) the image.
     if (SDL_MUSTLOCK(dst)) SDL_UnlockSurface(dst);
-    SDL_Surface *src = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t *>(pixels), width, height, 32,
-                                                          stride * 4, SDL_PIXELFORMAT_RGB888);
-    if (src == nullptr) return;
-    SDL_Rect to{0, 0, width * sdl.scale, height * sdl.scale};
-    SDL_BlitScaled(src, nullptr, dst, &to);
-    SDL_FreeSurface(src);
+    blit_band(f.bar, width, f.bar_height, f.bar_stride, 0, dst);
+    blit_band(f.client, width, f.client_height, f.client_stride, f.bar_height, dst);
   }
   SDL_UpdateWindowSurface(w->window);
   if (w->show_pending) {

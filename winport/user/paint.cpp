@@ -6,8 +6,9 @@
 // generated for a visible window while it is invalid.
 //
 // Presentation: whenever the client surface was drawn on, or the menu bar or popup changed, the
-// window's image (menu bar, then client area, then an open popup over it) is composed and handed
-// to the display. The message functions call present_all() before looking for a message, so a frame
+// window's image is handed to the display as two bands, the menu bar (drawn in the top rows of the
+// window's menu image) and the client surface as it is: no pixel is copied on the way. Only an
+// open popup, which lies over the client area, makes winport compose the whole image first. The message functions call present_all() before looking for a message, so a frame
 // drawn between two waits reaches the screen whole.
 #include <windows.h>
 
@@ -60,21 +61,32 @@ void invalidate_all(Window &w, bool erase) { add_to_update(w, nullptr, erase); }
 void present_window(Window &w) {
   if (!w.visible || w.native == nullptr) return;
   Surface &client = *w.client;
-  int bar = menu_bar_height(w);
-  if (bar == 0 && !w.tracking.open) {
-    screen().present(w.native, client.pixels.data(), client.width, client.height, client.width);
-  } else {
+  const int bar = menu_bar_height(w);
+  display::Frame frame;
+  frame.width = client.width;
+  frame.client = client.pixels.data();
+  frame.client_height = client.height;
+  frame.client_stride = client.width;
+  if (bar > 0 || w.tracking.open) {
+    // The menu is drawn into the image's top rows; the client rows below them are only filled in
+    // while a popup lies over them.
     Surface &image = *w.composed;
     bool bar_stale = w.frame_stale;
     if (image.width != client.width || image.height != bar + client.height) {
       image.resize(client.width, bar + client.height, 0xC0C0C0);
       bar_stale = true;
     }
-    for (int y = 0; y < client.height; ++y) std::copy_n(client.row(y), client.width, image.row(bar + y));
     if (w.composed_dc == nullptr) w.composed_dc = gdi::create_surface_dc(w.composed, w.handle);
+    if (w.tracking.open) {
+      for (int y = 0; y < client.height; ++y) std::copy_n(client.row(y), client.width, image.row(bar + y));
+      frame.client_height = 0;
+    }
     menu_draw(w, bar_stale);
-    screen().present(w.native, image.pixels.data(), image.width, image.height, image.width);
+    frame.bar = image.pixels.data();
+    frame.bar_height = w.tracking.open ? image.height : bar;
+    frame.bar_stride = image.width;
   }
+  screen().present(w.native, frame);
   client.dirty = false;
   w.frame_stale = false;
 }
