@@ -330,6 +330,15 @@ class WideStroke {
   std::vector<i64> least_[2];
 };
 
+// The corners of the body of a wide pen's slanted segment from p to q, and the rows they span.
+void slanted_body(const P64 &p, const P64 &q, i64 w, P64 corners[4], i64 &lo, i64 &hi);
+
+// Wide pens up to this width stroke straight segments piece by piece (thinpen.cpp).
+constexpr i64 kThinPenLimit = 4;
+// The stroke of a pen 2 .. kThinPenLimit wide along a polyline (closed: back to the first point),
+// written straight to the surface: the same pixels as WideStroke's.
+void thin_stroke(Surface &s, const P64 *pts, int n, bool closed, i64 w, uint32_t pixel);
+
 // Widest pen geometry is computed for; wider pens are drawn this wide.
 constexpr i64 kMaxPenWidth = i64{1} << 26;
 

@@ -25,6 +25,7 @@ struct Paint {
   DC *dc = nullptr;
   Surface *surface = nullptr;
   i64 pen_width = 0;  // 0: no outline, 1: cosmetic, more: geometric
+  PenRoute route = PenRoute::None;
   uint32_t pen_pixel = 0;
   bool fills = false;  // the brush paints
   uint32_t brush_pixel = 0;
@@ -39,7 +40,8 @@ bool begin(HDC hdc, Paint &p) {
   p.dc = dc_from_handle(hdc);
   if (!p.dc || !p.dc->surface) return false;
   p.surface = p.dc->surface.get();
-  p.pen_width = pen_kind_width(p.dc->pen);
+  p.pen_width = p.dc->pen_width;
+  p.route = p.dc->pen_route;
   if (p.dc->pen) p.pen_pixel = winport::pixel_from_colorref(p.dc->pen->color);
   p.fills = p.dc->brush && !p.dc->brush->hollow;
   if (p.fills) p.brush_pixel = winport::pixel_from_colorref(p.dc->brush->color);
@@ -56,6 +58,12 @@ void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint32_t pix
 void wide_box(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
   Surface &s = *p.surface;
   const P64 corners[4] = {{r, t}, {l, t}, {l, b}, {r, b}};
+  if (p.route == PenRoute::Thin) {
+    // The brush first, the pen over it: the same pixels as the brush cut around the pen.
+    if (p.fills) fill_box(s, l, t, r, b, p.brush_pixel);
+    thin_stroke(s, corners, 4, true, p.pen_width, p.pen_pixel);
+    return;
+  }
   WideStroke stroke(corners, 4, true, p.pen_width);
   RowWriter row(s, p.pen(), p.brush());
   const RowRange rows = visible_rows(s, stroke.top(), stroke.bottom());
@@ -234,6 +242,24 @@ void wide_ellipse(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
   }
 }
 
+// A polygon outlined by a thin wide pen: the brush's rows first, then the stroke over them.
+void thin_polygon(const Paint &p, const POINT *apt, int cpt, i64 top, i64 bottom) {
+  Surface &s = *p.surface;
+  if (p.fills) {
+    PolygonEdges interior(apt, cpt);
+    RowWriter row(s, nullptr, p.brush());
+    const RowRange rows = visible_rows(s, top, bottom);
+    for (i64 y = rows.first; y <= rows.last; ++y) {
+      interior.add_row(y, p.dc->poly_fill_mode, row);
+      row.write(y);
+    }
+  }
+  thread_local std::vector<P64> points;
+  points.resize(static_cast<size_t>(cpt));
+  for (int i = 0; i < cpt; ++i) points[static_cast<size_t>(i)] = {apt[i].x, apt[i].y};
+  thin_stroke(s, points.data(), cpt, true, p.pen_width, p.pen_pixel);
+}
+
 }  // namespace
 
 extern "C" {
@@ -301,6 +327,10 @@ BOOL WINAPI Polygon(HDC hdc, const POINT *apt, int cpt) {
     top = std::min<i64>(top, apt[i].y);
     bottom = std::max<i64>(bottom, apt[i].y);
   }
+  if (p.route == PenRoute::Thin) {
+    thin_polygon(p, apt, cpt, top, bottom);
+    return TRUE;
+  }
   // The outline: closed, each edge from its point up to the next one.
   std::vector<CosmeticEdge> edges;
   if (p.pen_width == 1) {
@@ -350,6 +380,9 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
   p.dc->position = {x, y};
   if (p.pen_width == 1) {
     cosmetic_line(*p.surface, from.x, from.y, x, y, p.pen_pixel);
+  } else if (p.route == PenRoute::Thin) {
+    const P64 ends[2] = {{from.x, from.y}, {x, y}};
+    thin_stroke(*p.surface, ends, 2, false, p.pen_width, p.pen_pixel);
   } else if (p.pen_width >= 2) {
     const POINT ends[2] = {from, {x, y}};
     WideStroke stroke(ends, 2, false, p.pen_width);

@@ -45,6 +45,8 @@ std::vector<P64> widen(const POINT *pts, int n) {
   return out;
 }
 
+}  // namespace
+
 // The corners of a slanted segment's body, and the rows they span.
 void slanted_body(const P64 &p, const P64 &q, i64 w, P64 corners[4], i64 &lo, i64 &hi) {
   const i64 dx = q.x - p.x, dy = q.y - p.y;
@@ -73,6 +75,8 @@ void slanted_body(const P64 &p, const P64 &q, i64 w, P64 corners[4], i64 &lo, i6
     hi = std::max(hi, corners[i].y);
   }
 }
+
+namespace {
 
 int diagonal_index(i64 dx, i64 dy) { return (dx > 0 ? 1 : 0) + (dy > 0 ? 2 : 0); }
 
