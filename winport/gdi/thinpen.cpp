@@ -39,7 +39,12 @@ class Quad {
       xs[count++] = e.x_top - e.step.value;
       e.step.forward();
     }
-    std::sort(xs, xs + count);
+    for (int i = 1; i < count; ++i) {  // at most four: insertion sort
+      const i64 x = xs[i];
+      int j = i;
+      for (; j > 0 && xs[j - 1] > x; --j) xs[j] = xs[j - 1];
+      xs[j] = x;
+    }
     for (int i = 0; i + 1 < count; i += 2) fill_span(s, y, xs[i], xs[i + 1], pixel);
   }
 
