@@ -302,6 +302,8 @@ class WideStroke {
     int stamp;
   };
   void build(const P64 *pts, int n, bool closed, const Window &keep);
+  void measure_dot(bool take_steps_apart);
+  bool gather_dots(const P64 *pts, int n, const Window &keep);
   void add_dot_run(const DotRun &d, const Window &keep);
   void add_segment(const P64 &p, const P64 &q, const Window &keep);
   bool covered_by_dots(const P64 &p, const P64 &q, i64 row, i64 x0, i64 x1) const;
