@@ -7,9 +7,11 @@
 //
 // Presentation: whenever the client surface was drawn on, or the menu bar or popup changed, the
 // window's image is handed to the display as two bands, the menu bar (drawn in the top rows of the
-// window's menu image) and the client surface as it is: no pixel is copied on the way. Only an
-// open popup, which lies over the client area, makes winport compose the whole image first. The message functions call present_all() before looking for a message, so a frame
-// drawn between two waits reaches the screen whole.
+// window's menu image) and the client surface as it is (or the bitmap the window shows instead,
+// WinportShowBitmap): no pixel is copied on the way. Only an open popup, which lies over the
+// client area, makes winport compose the whole image first. The message functions call
+// present_all() before looking for a message, so a frame drawn between two waits reaches the
+// screen whole.
 #include <windows.h>
 
 #include <algorithm>
