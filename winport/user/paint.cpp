@@ -89,12 +89,13 @@ void present_window(Window &w) {
   frame.client_height = height;
   frame.client_stride = client.width;
   if (bar > 0 || w.tracking.open) {
-    // The menu is drawn into the image's top rows; the client rows below them are only filled in
-    // while a popup lies over them.
+    // The menu bar is drawn into the image; only while a popup lies over the client area does the
+    // image hold the client rows as well.
     Surface &image = *w.composed;
     bool bar_stale = w.frame_stale;
-    if (image.width != width || image.height != bar + height) {
-      image.resize(width, bar + height, 0xC0C0C0);
+    const int image_height = w.tracking.open ? bar + height : bar;
+    if (image.width != width || image.height != image_height) {
+      image.resize(width, image_height, 0xC0C0C0);
       bar_stale = true;
     }
     if (w.composed_dc == nullptr) w.composed_dc = gdi::create_surface_dc(w.composed, w.handle);

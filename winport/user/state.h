@@ -63,7 +63,7 @@ struct Window {
 
   std::shared_ptr<Surface> client;    // the client area's pixels, drawn by window DCs
   std::shared_ptr<Surface> shown;     // a bitmap's pixels shown instead of `client` (WinportShowBitmap)
-  std::shared_ptr<Surface> composed;  // menu bar, client area and open popup, as presented
+  std::shared_ptr<Surface> composed;  // the menu bar; with a popup open, the client rows under it too
   HDC composed_dc = nullptr;          // GDI DC over `composed`, for drawing the menu
   bool frame_stale = true;            // menu bar or popup changed since the last present
 
