@@ -351,9 +351,9 @@ BOOL WINAPI Polygon(HDC hdc, const POINT *apt, int cpt) {
     return TRUE;
   }
   // The outline: closed, each edge from its point up to the next one.
-  std::vector<CosmeticEdge> edges;
+  thread_local std::vector<CosmeticEdge> edges;  // kept between calls: no allocation per triangle
+  edges.clear();
   if (p.pen_width == 1) {
-    edges.reserve(static_cast<size_t>(cpt));
     for (int i = 0; i < cpt; ++i) {
       const POINT &a = apt[i], &b = apt[(i + 1) % cpt];
       edges.emplace_back(a.x, a.y, b.x, b.y);
