@@ -1,5 +1,5 @@
 # The front door. Each target installs what is missing, builds with CMake and runs.
-.PHONY: all setup build run test test-debug test-asan test-fuzz bench clean goldens
+.PHONY: all setup build run test test-debug test-asan test-fuzz test-web bench clean goldens web
 
 JOBS ?= $(shell nproc)
 
@@ -19,7 +19,7 @@ run: build
 	  echo "The game is not built yet: there is nothing to run."; \
 	fi
 
-test: setup test-debug test-fuzz test-asan
+test: setup test-debug test-fuzz test-asan test-web
 
 test-debug:
 	@cmake --preset debug >/dev/null
@@ -46,6 +46,25 @@ test-fuzz:
 	    { tail -40 build/fuzz/primitives.log; exit 1; }; }; \
 	else \
 	  echo "clang++ not found: fuzzing skipped"; \
+	fi
+
+# The game and the examples as web pages in build/web (emscripten); serve that folder and open
+# frostvel.html.
+web:
+	@bash scripts/setup web
+	@cmake --preset web >/dev/null
+	@cmake --build --preset web -j $(JOBS)
+	@echo "web: pages in build/web; serve them with: python3 -m http.server -d build/web --bind 127.0.0.1 8000"
+
+# The pages in headless Chromium, compared with the headless display's frames (from the debug build).
+test-web:
+	@if ! bash scripts/setup web-test || ! command -v chromium >/dev/null 2>&1; then \
+	  echo "Chromium cannot be installed here: browser tests skipped"; \
+	else \
+	  $(MAKE) --no-print-directory web >/dev/null && \
+	  cmake --preset debug >/dev/null && \
+	  cmake --build --preset debug --target frostvel-replay -j $(JOBS) >/dev/null && \
+	  /usr/bin/python3 tests/web/browser_test.py; \
 	fi
 
 bench: build

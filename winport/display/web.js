@@ -8,6 +8,8 @@
 //
 // The page itself (web.html) reads its address parameters through WinportWeb.params:
 //   script=URL   the script file is fetched, stored as TEVRA.SCR and played from the first wait
+//   record=1     Record Script starts at the first wait (what the program then does can be replayed
+//                from the start, on the desktop too)
 //   glyphs=off   text is measured and placed but no glyph is drawn (for comparing pixels with the
 //                desktop, whose fonts differ)
 //   frames=1     every frame presented to the first window is kept in WinportWeb.frames (tests)
@@ -72,6 +74,7 @@ var WinportWeb = {
       w.canvas.height = height;
     }
     w.context.putImageData(new ImageData(new Uint8ClampedArray(rgba), width, height), 0, 0);
+    w.presents = (w.presents || 0) + 1;
     if (id == 1 && WinportWeb.firstFrameAt === undefined) WinportWeb.firstFrameAt = performance.now();
     if (WinportWeb.frames && id == 1) WinportWeb.frames.push({width: width, height: height, rgba: rgba.slice()});
   },
@@ -198,10 +201,11 @@ Object.assign(WinportWeb, {
         return r.arrayBuffer();
       }).then((data) => {
         FS.writeFile('TEVRA.SCR', new Uint8Array(data));
-        WinportWeb.playScript();
+        WinportWeb.command('P');
       }).catch((e) => WinportWeb.say('The script ' + script + ' could not be loaded (' + e.message + ').'))
         .finally(() => removeRunDependency('winport-script'));
     }
+    if (p.get('record')) WinportWeb.command('R');
     WinportWeb.wireControls();
   },
   start: function() {
@@ -233,7 +237,14 @@ Object.assign(WinportWeb, {
     WinportWeb.post([3, 1, vk, 0, 0, 1]);
     WinportWeb.post([3, 1, 0x11, 0, 0, 0]);
   },
-  playScript: function() { WinportWeb.command('P'); },
+  // A file of the page's file system (the program's current directory), or null.
+  readFile: function(name) {
+    try {
+      return FS.readFile(name);
+    } catch (e) {
+      return null;
+    }
+  },
   wireControls: function() {
     const chooser = WinportWeb.element('winport-script-file');
     if (chooser) chooser.addEventListener('change', () => {
@@ -251,12 +262,8 @@ Object.assign(WinportWeb, {
     on('winport-play', () => WinportWeb.command('P'));
     on('winport-play-one', () => WinportWeb.command('O'));
     on('winport-download', () => {
-      let data;
-      try {
-        data = FS.readFile('TEVRA.SCR');
-      } catch (e) {
-        return WinportWeb.say('There is no TEVRA.SCR yet: Run > Record Script (Ctrl+R) writes one.');
-      }
+      const data = WinportWeb.readFile('TEVRA.SCR');
+      if (!data) return WinportWeb.say('There is no TEVRA.SCR yet: Run > Record Script (Ctrl+R) writes one.');
       const link = document.createElement('a');
       link.href = URL.createObjectURL(new Blob([data], {type: 'text/plain'}));
       link.download = 'TEVRA.SCR';
