@@ -89,7 +89,15 @@ void destroy(NativeWindow *window) {
   delete w;
 }
 
-void show(NativeWindow *window, bool visible) { js_show(as_web(window)->id, visible ? 1 : 0); }
+bool deliver_queued();
+
+// Input the page queued before the program's windows were on screen (its start-up commands, such as
+// recording from the start) is delivered as soon as a window is shown: ahead of the first timer
+// message, however long the program took to open.
+void show(NativeWindow *window, bool visible) {
+  js_show(as_web(window)->id, visible ? 1 : 0);
+  if (visible) deliver_queued();
+}
 
 void set_title(NativeWindow *window, const char *title) {
   js_set_title(as_web(window)->id, title != nullptr ? title : "");

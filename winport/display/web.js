@@ -7,7 +7,7 @@
 // while a window has the focus.
 //
 // The page itself (web.html) reads its address parameters through WinportWeb.params:
-//   script=URL   the script file is fetched, stored as TEVRA.SCR and played from the first wait
+//   script=URL   the script file is fetched and played from the start (TEVRA_SCRIPT)
 //   record=1     Record Script starts at the first wait (what the program then does can be replayed
 //                from the start, on the desktop too)
 //   glyphs=off   text is measured and placed but no glyph is drawn (for comparing pixels with the
@@ -193,6 +193,8 @@ Object.assign(WinportWeb, {
     const p = WinportWeb.params;
     if (p.get('glyphs') == 'off') ENV.WINPORT_GLYPHS = 'off';
     if (p.get('frames')) WinportWeb.frames = [];
+    // The fetched script is played as TEVRA_SCRIPT plays a file on the desktop: from the start,
+    // under its own name, so TEVRA.SCR stays the page's recording.
     const script = p.get('script');
     if (script) {
       addRunDependency('winport-script');
@@ -200,8 +202,10 @@ Object.assign(WinportWeb, {
         if (!r.ok) throw new Error(r.status + ' ' + r.statusText);
         return r.arrayBuffer();
       }).then((data) => {
-        FS.writeFile('TEVRA.SCR', new Uint8Array(data));
-        WinportWeb.command('P');
+        FS.mkdirTree('/scripts');
+        const path = '/scripts/' + (script.split('/').pop().replace(/[^A-Za-z0-9._-]/g, '_') || 'script');
+        FS.writeFile(path, new Uint8Array(data));
+        ENV.TEVRA_SCRIPT = path;
       }).catch((e) => WinportWeb.say('The script ' + script + ' could not be loaded (' + e.message + ').'))
         .finally(() => removeRunDependency('winport-script'));
     }
