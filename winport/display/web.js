@@ -213,6 +213,7 @@ Object.assign(WinportWeb, {
     WinportWeb.wireControls();
   },
   start: function() {
+    WinportWeb.startedAt = performance.now();
     WinportWeb.say('Running.');
     let result;
     try {
