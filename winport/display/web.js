@@ -79,7 +79,7 @@ var WinportWeb = {
     if (WinportWeb.frames && id == 1) WinportWeb.frames.push({width: width, height: height, rgba: rgba.slice()});
   },
 
-  // ---- text (font_web.cpp) ---------------------------------------------------------------------
+  // ---- text (gdi/web/font.cpp) ------------------------------------------------------------------
   // The 2D context glyphs are drawn and measured in, at least width x height pixels.
   fontContext: function(width, height) {
     let c = WinportWeb.fontCanvas;

@@ -1,4 +1,4 @@
-// font_web.cpp — the font mapper for the browser: faces, sizes and glyphs from the browser's own
+// gdi/web/font.cpp — the font mapper for the browser: faces, sizes and glyphs from the browser's own
 // font engine, in place of fontconfig and FreeType (font.cpp).
 //
 // A logical font becomes a CSS font: the face name first, then the generic family it asks for

@@ -1,4 +1,4 @@
-// png_web.cpp — PNG files in the browser, where there is no libpng: frames are written with the
+// gdi/web/png.cpp — PNG files in the browser, where there is no libpng: frames are written with the
 // deflate stream's stored (uncompressed) blocks, which every PNG reader accepts. They stay in the
 // page's file system; reading PNG files is not needed there and always fails.
 #include "gdi/png.h"
