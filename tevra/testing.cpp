@@ -55,6 +55,7 @@ void tevra_testing_reset() {
   tevra::events_reset();
   tevra::menu_reset();
   tevra::window_reset();
+  tevra::one_thread_reset();
   wait_hook = nullptr;
   wait_hook_ctx = nullptr;
   console_hook = nullptr;

@@ -9,7 +9,8 @@ Serves the pages on 127.0.0.1 and drives Chromium through chromium-driver:
      text; Ctrl+A and Ctrl+Q play the farewell and the page reports exit status 0;
   2. scripted: tests/golden/game.scr played from the address, without glyphs, gives exactly the frames
      frostvel-replay gives without glyphs, in order.
-Prints what it measured; exits 1 on the first failure.
+Prints what it measured; exits 1 on the first failure. Each check that passed (and the one that
+failed) is added to make test's tally (scripts/test-results) as "web".
 """
 import base64
 import functools
@@ -43,6 +44,15 @@ TEXT_MARGIN = 6  # pixels around the desktop's text where the browser's fonts ma
 
 class Failure(Exception):
     pass
+
+
+passed = 0  # checks passed so far
+
+
+def report(line):
+    global passed
+    passed += 1
+    print('browser test: ' + line)
 
 
 def check(condition, message):
@@ -134,7 +144,7 @@ def differences_outside_text(shown, desktop, desktop_without_glyphs):
 def live_game(driver, base, work):
     driver.get(base + '/frostvel.html?record=1')
     first = wait_for('the first frame', lambda: page_value(driver, 'WinportWeb.firstFrameAt'))
-    print('browser test: first frame %.0f ms after the page was requested' % first)
+    report('first frame %.0f ms after the page was requested' % first)
     canvas = driver.find_element(By.CSS_SELECTOR, '.winport-window canvas')
 
     # The intro is 44 frames; then the building scene, with its panel and an empty second scoop.
@@ -142,7 +152,7 @@ def live_game(driver, base, work):
     check(magenta_outside_panel(shown_client(driver)) == 0, 'a magenta scoop before any click')
     ActionChains(driver).move_to_element_with_offset(canvas, 57 - 595 // 2, 15 + MENU_BAR - 515 // 2).click().perform()
     wait_for('the magenta scoop', lambda: magenta_outside_panel(shown_client(driver)) > 500, 5)
-    print('browser test: "Add Scoop" added the magenta scoop')
+    report('"Add Scoop" added the magenta scoop')
 
     # Halt, stop recording, and compare with the desktop's picture after the same events.
     press(driver, canvas, 'h', 'r')
@@ -157,7 +167,7 @@ def live_game(driver, base, work):
     plain = replay_frames(script, os.path.join(work, 'live-plain'), glyphs=False)[-1]
     count, box = differences_outside_text(shown, desktop, plain)
     check(count == 0, '%d pixels outside text differ from the desktop (within %s)' % (count, box))
-    print('browser test: the page equals the desktop outside text after %d recorded lines' % recorded.count(b'\n'))
+    report('the page equals the desktop outside text after %d recorded lines' % recorded.count(b'\n'))
 
     # Animate again and quit: the farewell plays, then the program ends.
     presents = page_value(driver, 'WinportWeb.windows[1].presents')
@@ -168,7 +178,7 @@ def live_game(driver, base, work):
     check(played >= 60, 'the farewell showed only %d frames' % played)
     text = driver.find_element(By.ID, 'winport-status').text
     check(text == 'The program ended with status 0.', 'the page says: ' + text)
-    print('browser test: Ctrl+Q played the farewell (%d frames); "%s"' % (played, text))
+    report('Ctrl+Q played the farewell (%d frames); "%s"' % (played, text))
 
 
 # Each presented frame of the graphics window, cropped to the client area, as the CRC-32 of its RGBA bytes.
@@ -209,13 +219,21 @@ def scripted_game(driver, base, work):
         check(at < len(desktop), 'frame %d of the page is not the desktop\'s next frame' % number)
     check(len(set(shown)) >= len(set(desktop)) - 1,
           'the page showed %d different frames, the desktop %d' % (len(set(shown)), len(set(desktop))))
-    print('browser test: game.scr gave the desktop\'s %d frames without glyphs (%.1f s for the page)'
+    report('game.scr gave the desktop\'s %d frames without glyphs (%.1f s for the page)'
           % (len(desktop), elapsed))
 
 
+def tally(passed_checks, failed_checks):
+    subprocess.run([os.path.join(ROOT, 'scripts/test-results'), 'add', 'web', str(passed_checks),
+                    str(failed_checks)], cwd=ROOT)
+
+
 def main():
-    check(os.path.exists(os.path.join(WEB, 'frostvel.html')), WEB + '/frostvel.html is not built (make web)')
-    check(os.access(REPLAY, os.X_OK), REPLAY + ' is not built')
+    for needed in (os.path.join(WEB, 'frostvel.html'), REPLAY):
+        if not os.path.exists(needed):
+            print('browser test FAILED: %s is not built' % needed)
+            tally(0, 1)
+            return 1
     with tempfile.TemporaryDirectory() as work:
         site = os.path.join(work, 'site')
         os.mkdir(site)
@@ -232,11 +250,12 @@ def main():
             print('browser test FAILED: %s' % failure)
             for entry in driver.get_log('browser'):
                 print('  browser: %s' % entry['message'])
+            tally(passed, 1)
             return 1
         finally:
             driver.quit()
             server.shutdown()
-    print('browser test: passed')
+    tally(passed, 0)
     return 0
 
 
