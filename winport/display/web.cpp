@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <vector>
 
+#include <winport/program_input.h>
+
 #include "display/display.h"
 #include "display/input.h"
 
@@ -176,3 +178,10 @@ const Display &web_display() {
 }
 
 }  // namespace winport::display
+
+namespace winport {
+
+// The browser's clock is real: an event the program makes itself changes nothing here.
+void program_input() {}
+
+}  // namespace winport
