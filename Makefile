@@ -1,7 +1,8 @@
 # The front door. Each target installs what is missing, builds with CMake and runs.
-.PHONY: all setup build run test test-debug test-asan test-fuzz bench clean goldens
+.PHONY: all setup build run install package test test-debug test-asan test-fuzz bench clean goldens
 
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 
 all: build
 
@@ -18,6 +19,10 @@ run: build
 	else \
 	  echo "The game is not built yet: there is nothing to run."; \
 	fi
+
+# The library (libtevra.so, tevra.h, tevra.pc, the CMake package) and the game under PREFIX.
+install: build
+	@cmake --install build/release --prefix $(PREFIX)
 
 test: setup test-debug test-fuzz test-asan
 
