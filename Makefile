@@ -24,6 +24,11 @@ run: build
 install: build
 	@cmake --install build/release --prefix $(PREFIX)
 
+# The Debian package build/release/tevra_<version>_amd64.deb (library, header, tevra.pc, the CMake
+# package, the game and the examples).
+package: build
+	@cd build/release && cpack -G DEB | grep 'package:'
+
 test: setup test-debug test-fuzz test-asan
 
 test-debug:
