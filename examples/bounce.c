@@ -35,7 +35,7 @@ static void draw(const struct ball *b, int frames) {
   tevra_printf(TEVRA_NAVY_BLUE, -290, 225, 16, "frame %d  (click to move the ball, Ctrl+Q quits)", frames);
 }
 
-static int run(void *instance, void *previous, char *command_line, int show) {
+static int run(void *instance, void *previous, const char *command_line, int show) {
   struct ball b = {0, 0, 7, 5};
   int frames = 0;
   int quit = 0;
@@ -77,8 +77,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
   return run(instance, previous, command_line, show);
 }
 #else
-int main(void) {
-  char command_line[] = "";
-  return run(0, 0, command_line, 1);
-}
+int main(void) { return run(0, 0, "", 1); }
 #endif
