@@ -93,6 +93,7 @@ using namespace tevra;
 
 extern "C" int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_out) {
   testing_on_wait();
+  scripted_run_on_wait();
   pending_event = {-1, 0, 0, 0};
   bool synthetic = false;
 

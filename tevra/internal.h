@@ -76,6 +76,7 @@ HMENU menu_run_popup();
 void script_start_recording();
 void script_stop_recording();
 void script_start_playback();
+void script_start_playback_of(const char *path); // playback of another file than "TEVRA.SCR"; path is kept
 void script_stop_playback();
 void script_play_one();
 bool script_recording();
@@ -91,6 +92,14 @@ void script_end_playback();
 void script_close();
 void script_close_library(); // tevra_close: writes a pending periodic run, then closes
 void script_reset();
+
+// ---- Scripted runs: TEVRA_SCRIPT and TEVRA_FRAMES (scripted_run.cpp) --------------------------------
+void scripted_run_open();    // end of tevra_open: starts the script, opens the frame directory
+void scripted_run_on_wait(); // start of every wait: writes the next frame
+void scripted_run_close();   // tevra_close: writes the frame the last event left, stops writing frames
+void scripted_run_on_text(int x, int y, const char *text, int length); // a line of text drawn at canvas (x, y)
+void scripted_run_on_fill(int left, int top, int right, int bottom);   // a canvas box painted over
+void scripted_run_reset();
 
 // ---- Console (console.cpp) -----------------------------------------------------------------------
 void console_draw_line(const char *text); // scrolls up one line, draws text without one trailing newline

@@ -55,6 +55,7 @@ void draw_box_shape(const DrawRecord &r) {
   const int bottom = to_canvas(int64_t{origin_y} - static_cast<int32_t>(r.y2) + 1);
   if (r.kind == DRAW_RECTANGLE) {
     Rectangle(canvas, left, top, right, bottom);
+    if (r.width == 0) scripted_run_on_fill(left, top, right, bottom);
   } else {
     Ellipse(canvas, left, top, right, bottom);
   }
@@ -95,8 +96,9 @@ void draw_text(const DrawRecord &r) {
     for (;;) {
       const char *end = static_cast<const char *>(std::memchr(text + offset, '\n', n - offset));
       const int line_end = end ? static_cast<int>(end - text) : n;
-      TextOutA(canvas, canvas_x(r.x1), to_canvas(int64_t{origin_y} - r.y1 + line_number * h), text + offset,
-               line_end - offset);
+      const int line_y = to_canvas(int64_t{origin_y} - r.y1 + line_number * h);
+      TextOutA(canvas, canvas_x(r.x1), line_y, text + offset, line_end - offset);
+      scripted_run_on_text(canvas_x(r.x1), line_y, text + offset, line_end - offset);
       if (!end) break;
       ++line_number;
       offset = line_end + 1;
@@ -133,6 +135,7 @@ void fill_canvas() {
     SelectObject(canvas, old_brush);
     DeleteObject(brush);
   }
+  scripted_run_on_fill(0, 0, kCanvasWidth, kCanvasHeight);
   canvas_dirty = 1;
 }
 

@@ -22,6 +22,8 @@ uint8_t play_one = 0;
 int32_t pending_periodic = 0;
 FILE *script_file = nullptr;
 bool file_for_reading = false;
+// The file playback reads: "TEVRA.SCR", or the file named by TEVRA_SCRIPT until that playback ends.
+const char *playback_name = kScriptName;
 
 // Reads one line without its newline into `line` (at most kLineBuffer - 1 characters; the rest of a
 // longer line is skipped). Returns its length, or -1 when the stream ended or failed before any
@@ -139,6 +141,7 @@ void script_write_event(int32_t kind, int32_t x, int32_t y, char key) {
 }
 
 void script_end_playback() {
+  playback_name = kScriptName;
   playing_back = 0;
   play_one = 0;
   pending_periodic = 0;
@@ -149,9 +152,9 @@ void script_end_playback() {
 int script_read_event() {
   if (script_file && !file_for_reading) script_close(); // never read from a stream being written
   if (!script_file) {
-    script_file = std::fopen(kScriptName, "rt");
+    script_file = std::fopen(playback_name, "rt");
     if (!script_file) {
-      tevra_log("Cannot open script file %s for reading\n", kScriptName);
+      tevra_log("Cannot open script file %s for reading\n", playback_name);
       script_end_playback();
       return 0;
     }
@@ -167,7 +170,7 @@ int script_read_event() {
   do {
     n = read_line(line);
     if (n < 0) {
-      tevra_log("EOF encountered in script file %s\n", kScriptName);
+      tevra_log("EOF encountered in script file %s\n", playback_name);
       script_end_playback();
       return 0;
     }
@@ -205,10 +208,16 @@ void script_start_playback() {
 }
 
 void script_stop_playback() {
+  playback_name = kScriptName;
   playing_back = 0;
   pending_periodic = 0; // the rest of a periodic run does not leak into the next playback
   set_menu_check(kCmdPlayback, false);
   script_close();
+}
+
+void script_start_playback_of(const char *path) {
+  script_start_playback();
+  playback_name = path;
 }
 
 void script_play_one() {
@@ -261,6 +270,7 @@ void script_close_library() {
 
 void script_reset() {
   script_close();
+  playback_name = kScriptName;
   recording = 0;
   playing_back = 0;
   play_one = 0;

@@ -24,6 +24,7 @@ std::vector<std::string> tevra_testing_console_ring() {
 }
 
 void tevra_testing_reset() {
+  tevra::scripted_run_reset();
   tevra::script_reset();
   tevra::console_reset();
   tevra::events_reset();

@@ -141,6 +141,7 @@ extern "C" int32_t tevra_open(void *instance_arg, void *previous_instance, const
   ShowWindow(graphics_window, show_command);
 
   SetTimer(graphics_window, kTimerId, kTimerPeriodMs, nullptr);
+  scripted_run_open();
   return 1;
 }
 
@@ -148,6 +149,7 @@ extern "C" int32_t tevra_close(void) {
   // A destroyed window took its context with it; releasing it again would touch a dead window.
   if (window_context && !graphics_destroyed) ReleaseDC(graphics_window, window_context);
   window_context = nullptr;
+  scripted_run_close();
   script_close_library();
   return 1;
 }

@@ -1,0 +1,199 @@
+// scripted_run.cpp — unattended runs: TEVRA_SCRIPT plays a script from the start, TEVRA_FRAMES
+// writes the canvas after every event.
+//
+// Owns the frame directory, the frame counter and the text boxes on the canvas. Promises:
+// - TEVRA_SCRIPT=FILE starts playback of FILE inside tevra_open, before the first event, as the
+//   Playback Script command does for "TEVRA.SCR"; playback never waits for the timer, so the run is
+//   the same on every platform and every machine.
+// - TEVRA_FRAMES=DIR writes DIR/frame-NNNNNN (six digits or more) at the start of every wait, so
+//   frame 0 is the canvas when the program first waits and frame N the canvas after it handled
+//   event N; tevra_close writes the frame the last event left. Frames are PNG files where winport
+//   provides Win32, and 24-bit BMP files (what the platform writes natively) on Win32 itself.
+//   DIR/text-boxes.txt gives, per frame, the canvas rectangles that text drawn by the program may
+//   cover: each line's extent as the platform's font measures it, dropped again once a filled
+//   rectangle paints over all of it. Fonts differ between platforms; everything outside these
+//   boxes does not.
+// - A value that cannot be used is said once on standard error, and the program runs on without it.
+#include "internal.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#ifndef _WIN32
+#include "gdi/png.h"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace tevra {
+
+namespace {
+
+struct Box {
+  int left, top, right, bottom; // right and bottom excluded
+};
+
+std::string script_path; // kept for the life of the playback that reads it
+std::string frames_dir;  // empty: no frames are written
+long frame_number = 0;
+std::vector<Box> text_boxes;
+FILE *boxes_file = nullptr;
+
+// The environment variable's value, or null when it is unset or empty.
+const char *setting(const char *name) {
+  const char *value = std::getenv(name);
+  return value && *value ? value : nullptr;
+}
+
+void start_script(const char *value) {
+  std::error_code ec;
+  const fs::path path = fs::absolute(value, ec); // the program may change directory later
+  if (ec || !fs::is_regular_file(path, ec)) {
+    std::fprintf(stderr, "tevra: TEVRA_SCRIPT=%s is not a readable file; no script is played\n", value);
+    return;
+  }
+  script_path = path.string();
+  script_start_playback_of(script_path.c_str());
+}
+
+void start_frames(const char *value) {
+  std::error_code ec;
+  const fs::path dir = fs::absolute(value, ec);
+  if (!ec) fs::create_directories(dir, ec);
+  if (ec || !fs::is_directory(dir, ec)) {
+    std::fprintf(stderr, "tevra: TEVRA_FRAMES=%s is not a directory that can be made; no frames are written\n",
+                 value);
+    return;
+  }
+  boxes_file = std::fopen((dir / "text-boxes.txt").string().c_str(), "w");
+  if (!boxes_file) {
+    std::fprintf(stderr, "tevra: TEVRA_FRAMES=%s cannot be written to; no frames are written\n", value);
+    return;
+  }
+  frames_dir = dir.string();
+}
+
+void stop_frames(const std::string &path) {
+  std::fprintf(stderr, "tevra: cannot write %s; no more frames are written\n", path.c_str());
+  frames_dir.clear();
+}
+
+// The canvas as 0x00RRGGBB pixels, top row first. GetDIBits wants the bitmap outside any device
+// context, so it is swapped out of the canvas for the read.
+bool read_canvas(std::vector<uint32_t> &pixels) {
+  HBITMAP placeholder = CreateCompatibleBitmap(canvas, 1, 1);
+  HBITMAP bitmap = static_cast<HBITMAP>(SelectObject(canvas, placeholder));
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = kCanvasWidth;
+  info.bmiHeader.biHeight = -kCanvasHeight; // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  pixels.assign(static_cast<size_t>(kCanvasWidth) * kCanvasHeight, 0);
+  const int lines = GetDIBits(canvas, bitmap, 0, kCanvasHeight, pixels.data(), &info, DIB_RGB_COLORS);
+  SelectObject(canvas, bitmap);
+  DeleteObject(placeholder);
+  for (uint32_t &p : pixels) p &= 0x00FFFFFFu;
+  return lines == kCanvasHeight;
+}
+
+#ifdef _WIN32
+void put_le(std::vector<unsigned char> &out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+// A 24-bit BMP: file header, info header, then the rows bottom-up, each padded to 4 bytes.
+bool write_image(const std::string &path, const std::vector<uint32_t> &pixels) {
+  const uint32_t row = (kCanvasWidth * 3 + 3) & ~3u;
+  const uint32_t data = row * kCanvasHeight;
+  std::vector<unsigned char> out;
+  out.reserve(54 + data);
+  out.push_back('B');
+  out.push_back('M');
+  put_le(out, 54 + data, 4);
+  put_le(out, 0, 4);
+  put_le(out, 54, 4);
+  put_le(out, 40, 4);
+  put_le(out, kCanvasWidth, 4);
+  put_le(out, kCanvasHeight, 4);
+  put_le(out, 1, 2);
+  put_le(out, 24, 2);
+  for (int i = 0; i < 6; ++i) put_le(out, 0, 4); // no compression, default size, resolution, palette
+  for (int y = kCanvasHeight - 1; y >= 0; --y) {
+    const uint32_t *p = &pixels[static_cast<size_t>(y) * kCanvasWidth];
+    for (int x = 0; x < kCanvasWidth; ++x) put_le(out, p[x], 3); // blue, green, red
+    out.resize(out.size() + row - kCanvasWidth * 3, 0);
+  }
+  FILE *file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
+  return std::fclose(file) == 0 && written;
+}
+constexpr const char *kImageSuffix = ".bmp";
+#else
+bool write_image(const std::string &path, const std::vector<uint32_t> &pixels) {
+  return winport::write_png(path, pixels.data(), kCanvasWidth, kCanvasHeight, kCanvasWidth);
+}
+constexpr const char *kImageSuffix = ".png";
+#endif
+
+void write_frame() {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame-%06ld", frame_number++);
+  const std::string path = (fs::path(frames_dir) / name).string() + kImageSuffix;
+  std::vector<uint32_t> pixels;
+  if (!canvas || !read_canvas(pixels) || !write_image(path, pixels)) {
+    stop_frames(path);
+    return;
+  }
+  std::fprintf(boxes_file, "%s", name);
+  for (const Box &b : text_boxes) std::fprintf(boxes_file, " %d,%d,%d,%d", b.left, b.top, b.right, b.bottom);
+  std::fputc('\n', boxes_file);
+}
+
+} // namespace
+
+void scripted_run_open() {
+  if (const char *value = setting("TEVRA_SCRIPT")) start_script(value);
+  if (const char *value = setting("TEVRA_FRAMES")) start_frames(value);
+}
+
+void scripted_run_on_wait() {
+  if (!frames_dir.empty()) write_frame();
+}
+
+void scripted_run_close() {
+  scripted_run_on_wait();
+  scripted_run_reset();
+}
+
+void scripted_run_on_text(int x, int y, const char *text, int length) {
+  if (frames_dir.empty()) return;
+  SIZE extent = {0, 0};
+  GetTextExtentPointA(canvas, text, length, &extent);
+  if (extent.cx > 0 && extent.cy > 0) text_boxes.push_back({x, y, x + extent.cx, y + extent.cy});
+}
+
+void scripted_run_on_fill(int left, int top, int right, int bottom) {
+  if (left > right) std::swap(left, right);
+  if (top > bottom) std::swap(top, bottom);
+  std::erase_if(text_boxes, [&](const Box &b) {
+    return b.left >= left && b.top >= top && b.right <= right && b.bottom <= bottom;
+  });
+}
+
+void scripted_run_reset() {
+  frames_dir.clear();
+  if (boxes_file) std::fclose(boxes_file);
+  boxes_file = nullptr;
+  frame_number = 0;
+  text_boxes.clear();
+}
+
+} // namespace tevra
