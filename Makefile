@@ -1,5 +1,5 @@
 # The front door. Each target installs what is missing, builds with CMake and runs.
-.PHONY: all setup build run install package test test-debug test-asan test-fuzz bench clean goldens
+.PHONY: all setup build run install package test test-debug test-install test-asan test-fuzz bench clean goldens
 
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
@@ -29,12 +29,19 @@ install: build
 package: build
 	@cd build/release && cpack -G DEB | grep 'package:'
 
-test: setup test-debug test-fuzz test-asan
+test: setup test-debug test-install test-fuzz test-asan
 
 test-debug:
 	@cmake --preset debug >/dev/null
 	@cmake --build --preset debug -j $(JOBS)
 	@ctest --preset debug -j $(JOBS)
+
+# TEVRA as a user gets it: installed into a temporary prefix, every example built outside the tree
+# (pkg-config, find_package, add_subdirectory) and run headless, the Debian package checked.
+test-install:
+	@cmake --preset debug >/dev/null
+	@cmake --build --preset debug -j $(JOBS)
+	@bash tests/install/run.sh build/debug
 
 test-asan:
 	@cmake --preset asan >/dev/null
