@@ -1,5 +1,6 @@
 # The front door. Each target installs what is missing, builds with CMake and runs.
-.PHONY: all setup build run install package test test-debug test-install test-asan test-fuzz bench clean goldens
+.PHONY: all setup setup-test build run install package windows test test-debug test-install test-asan test-fuzz \
+        test-wine bench clean goldens
 
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
@@ -29,7 +30,18 @@ install: build
 package: build
 	@cd build/release && cpack -G DEB | grep 'package:'
 
-test: setup test-debug test-install test-fuzz test-asan
+# The Windows programs, cross-built with MinGW-w64: build/windows/game/frostvel.exe,
+# build/windows/examples/bounce.exe and the library build/windows/tevra/libtevra.a.
+windows:
+	@bash scripts/setup windows
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows --target frostvel bounce tevra -j $(JOBS)
+
+test: setup-test test-debug test-install test-fuzz test-asan test-wine
+
+# What the whole suite needs, MinGW-w64 and Wine included (`make run` installs none of that).
+setup-test:
+	@bash scripts/setup test
 
 test-debug:
 	@cmake --preset debug >/dev/null
@@ -64,6 +76,11 @@ test-fuzz:
 	else \
 	  echo "clang++ not found: fuzzing skipped"; \
 	fi
+
+# The Windows build under Wine: its tests, game.scr against winport frame by frame, the real-window
+# test (tests/wine/run.sh; skipped with a notice where MinGW-w64 or Wine is missing).
+test-wine:
+	@JOBS=$(JOBS) bash tests/wine/run.sh
 
 bench: build
 	@for b in build/release/bench/*_bench; do [ -x "$$b" ] && "$$b" --benchmark_min_time=0.5; done; true

@@ -43,6 +43,9 @@
  *   (quits are not written). Playback returns the file's events instead of live input, as fast as
  *   the program asks; it halts the animation, and ends at the end of the file or at a line it cannot
  *   use. Recording and playback exclude each other: starting one stops the other.
+ *   Two environment variables, read by tevra_open, make unattended runs: TEVRA_SCRIPT=FILE plays
+ *   FILE from the first event on, and TEVRA_FRAMES=DIR writes the canvas at every wait, as
+ *   DIR/frame-000000 (the first wait), frame-000001 (after event 1) and so on.
  *
  * CONSOLE
  *   Keeps the last 25 lines. With logging on (the initial state) every drawing call is described

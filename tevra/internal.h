@@ -97,7 +97,7 @@ void script_reset();
 void scripted_run_open();    // end of tevra_open: starts the script, opens the frame directory
 void scripted_run_on_wait(); // start of every wait: writes the next frame
 void scripted_run_close();   // tevra_close: writes the frame the last event left, stops writing frames
-void scripted_run_on_text(int x, int y, const char *text, int length); // a line of text drawn at canvas (x, y)
+void scripted_run_on_text(HFONT font, int x, int y, const char *text, int length); // a line drawn at canvas (x, y)
 void scripted_run_on_fill(int left, int top, int right, int bottom);   // a canvas box painted over
 void scripted_run_reset();
 

@@ -98,7 +98,7 @@ void draw_text(const DrawRecord &r) {
       const int line_end = end ? static_cast<int>(end - text) : n;
       const int line_y = to_canvas(int64_t{origin_y} - r.y1 + line_number * h);
       TextOutA(canvas, canvas_x(r.x1), line_y, text + offset, line_end - offset);
-      scripted_run_on_text(canvas_x(r.x1), line_y, text + offset, line_end - offset);
+      scripted_run_on_text(font, canvas_x(r.x1), line_y, text + offset, line_end - offset);
       if (!end) break;
       ++line_number;
       offset = line_end + 1;

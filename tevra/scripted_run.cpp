@@ -10,15 +10,15 @@
 //   event N; tevra_close writes the frame the last event left. Frames are PNG files where winport
 //   provides Win32, and 24-bit BMP files (what the platform writes natively) on Win32 itself.
 //   DIR/text-boxes.txt gives, per frame, the canvas rectangles that text drawn by the program may
-//   cover: each line's extent as the platform's font measures it, dropped again once a filled
-//   rectangle paints over all of it. Fonts differ between platforms; everything outside these
-//   boxes does not.
+//   cover: each line's extent as the platform's font measures it, widened to its ink, dropped again
+//   once a filled rectangle paints over all of it. Fonts differ between platforms; everything
+//   outside these boxes does not.
 // - A value that cannot be used is said once on standard error, and the program runs on without it.
 #include "internal.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -53,10 +53,12 @@ const char *setting(const char *name) {
 void start_script(const char *value) {
   std::error_code ec;
   const fs::path path = fs::absolute(value, ec); // the program may change directory later
-  if (ec || !fs::is_regular_file(path, ec)) {
+  FILE *file = ec || !fs::is_regular_file(path, ec) ? nullptr : std::fopen(path.string().c_str(), "rb");
+  if (!file) {
     std::fprintf(stderr, "tevra: TEVRA_SCRIPT=%s is not a readable file; no script is played\n", value);
     return;
   }
+  std::fclose(file);
   script_path = path.string();
   script_start_playback_of(script_path.c_str());
 }
@@ -83,24 +85,60 @@ void stop_frames(const std::string &path) {
   frames_dir.clear();
 }
 
-// The canvas as 0x00RRGGBB pixels, top row first. GetDIBits wants the bitmap outside any device
-// context, so it is swapped out of the canvas for the read.
-bool read_canvas(std::vector<uint32_t> &pixels) {
-  HBITMAP placeholder = CreateCompatibleBitmap(canvas, 1, 1);
-  HBITMAP bitmap = static_cast<HBITMAP>(SelectObject(canvas, placeholder));
+// The w x h pixels of the bitmap selected into `dc`, as 0x00RRGGBB, top row first. GetDIBits wants
+// the bitmap outside any device context, so it is swapped out for the read.
+bool read_pixels(HDC dc, int w, int h, std::vector<uint32_t> &pixels) {
+  HBITMAP placeholder = CreateCompatibleBitmap(dc, 1, 1);
+  HBITMAP bitmap = static_cast<HBITMAP>(SelectObject(dc, placeholder));
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = kCanvasWidth;
-  info.bmiHeader.biHeight = -kCanvasHeight; // top-down rows
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h; // top-down rows
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  pixels.assign(static_cast<size_t>(kCanvasWidth) * kCanvasHeight, 0);
-  const int lines = GetDIBits(canvas, bitmap, 0, kCanvasHeight, pixels.data(), &info, DIB_RGB_COLORS);
-  SelectObject(canvas, bitmap);
+  pixels.assign(static_cast<size_t>(w) * h, 0);
+  const int lines = GetDIBits(dc, bitmap, 0, h, pixels.data(), &info, DIB_RGB_COLORS);
+  SelectObject(dc, bitmap);
   DeleteObject(placeholder);
   for (uint32_t &p : pixels) p &= 0x00FFFFFFu;
-  return lines == kCanvasHeight;
+  return lines == h;
+}
+
+// Where a line of text drawn at canvas (x, y) paints: its advance box, widened to its ink, since a
+// glyph may reach past its advance (a slanted stroke, a tight side bearing). The ink is found by
+// drawing the line once more, black on white, on a scratch bitmap with a margin of a whole cell.
+Box text_box(HFONT font, int x, int y, const char *text, int length, SIZE extent) {
+  Box box = {x, y, x + extent.cx, y + extent.cy};
+  const int margin = extent.cy;
+  const int w = extent.cx + 2 * margin;
+  const int h = extent.cy + 2 * margin;
+  HDC dc = CreateCompatibleDC(canvas);
+  HBITMAP bitmap = CreateCompatibleBitmap(canvas, w, h);
+  HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
+  const RECT all = {0, 0, w, h};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  HGDIOBJ old_font = SelectObject(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0, 0, 0));
+  TextOutA(dc, margin, margin, text, length);
+  SelectObject(dc, old_font);
+  std::vector<uint32_t> pixels;
+  if (read_pixels(dc, w, h, pixels)) {
+    for (int row = 0; row < h; ++row) {
+      for (int col = 0; col < w; ++col) {
+        if (pixels[static_cast<size_t>(row) * w + col] == 0xFFFFFFu) continue;
+        box.left = std::min(box.left, x + col - margin);
+        box.right = std::max(box.right, x + col - margin + 1);
+        box.top = std::min(box.top, y + row - margin);
+        box.bottom = std::max(box.bottom, y + row - margin + 1);
+      }
+    }
+  }
+  SelectObject(dc, old_bitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return box;
 }
 
 #ifdef _WIN32
@@ -148,13 +186,14 @@ void write_frame() {
   std::snprintf(name, sizeof name, "frame-%06ld", frame_number++);
   const std::string path = (fs::path(frames_dir) / name).string() + kImageSuffix;
   std::vector<uint32_t> pixels;
-  if (!canvas || !read_canvas(pixels) || !write_image(path, pixels)) {
+  if (!canvas || !read_pixels(canvas, kCanvasWidth, kCanvasHeight, pixels) || !write_image(path, pixels)) {
     stop_frames(path);
     return;
   }
   std::fprintf(boxes_file, "%s", name);
   for (const Box &b : text_boxes) std::fprintf(boxes_file, " %d,%d,%d,%d", b.left, b.top, b.right, b.bottom);
   std::fputc('\n', boxes_file);
+  std::fflush(boxes_file); // complete up to this frame, however the program ends
 }
 
 } // namespace
@@ -173,11 +212,11 @@ void scripted_run_close() {
   scripted_run_reset();
 }
 
-void scripted_run_on_text(int x, int y, const char *text, int length) {
+void scripted_run_on_text(HFONT font, int x, int y, const char *text, int length) {
   if (frames_dir.empty()) return;
   SIZE extent = {0, 0};
   GetTextExtentPointA(canvas, text, length, &extent);
-  if (extent.cx > 0 && extent.cy > 0) text_boxes.push_back({x, y, x + extent.cx, y + extent.cy});
+  if (extent.cx > 0 && extent.cy > 0) text_boxes.push_back(text_box(font, x, y, text, length, extent));
 }
 
 void scripted_run_on_fill(int left, int top, int right, int bottom) {
