@@ -60,7 +60,7 @@ project() { # project DIR HOW: a CMake project that builds every example, findin
       echo "target_link_libraries($e PRIVATE tevra::tevra)"
     done
   } >"$1/CMakeLists.txt"
-  cmake -S "$1" -B "$1/build" -G Ninja -DCMAKE_BUILD_TYPE=Debug "${@:3}" >"$1/configure.log" ||
+  cmake -S "$1" -B "$1/build" -G Ninja "${@:3}" >"$1/configure.log" ||
     { cat "$1/configure.log"; fail "configuring $1"; }
   cmake --build "$1/build" -j 2 >"$1/build.log" || { tail -30 "$1/build.log"; fail "building $1"; }
 }
