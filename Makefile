@@ -30,6 +30,24 @@ install: build
 package: build
 	@cd build/release && cpack -G DEB | grep 'package:'
 
+# `make test` runs each stage of TEST_STAGES, whatever the ones before it did, and ends with one
+# line for the whole run, "N passed, N failed" (", N skipped" when any were); it fails when any
+# stage did. A stage adds its counts to build/test-results as lines "NAME PASSED FAILED SKIPPED"
+# (see scripts/test-results, whose subcommands run ctest, libFuzzer, single checks and quiet
+# builds and add their lines); a new stage is a target that does so, named in TEST_STAGES.
+TEST_STAGES := test-debug test-install test-fuzz test-asan test-wine
+RESULTS := scripts/test-results
+
+test: setup-test
+	@$(RESULTS) reset
+	@status=0; \
+	for stage in $(TEST_STAGES); do $(MAKE) --no-print-directory $$stage || status=1; done; \
+	$(RESULTS) summary $$status
+
+# What the whole suite needs, MinGW-w64 and Wine included (`make run` installs none of that).
+setup-test:
+	@bash scripts/setup test
+
 # The Windows programs, cross-built with MinGW-w64: build/windows/game/frostvel.exe,
 # build/windows/examples/bounce.exe and the library build/windows/tevra/libtevra.a.
 windows:
@@ -37,44 +55,39 @@ windows:
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows --target frostvel bounce tevra -j $(JOBS)
 
-test: setup-test test-debug test-install test-fuzz test-asan test-wine
-
-# What the whole suite needs, MinGW-w64 and Wine included (`make run` installs none of that).
-setup-test:
-	@bash scripts/setup test
-
 test-debug:
 	@cmake --preset debug >/dev/null
-	@cmake --build --preset debug -j $(JOBS)
-	@ctest --preset debug -j $(JOBS)
+	@$(RESULTS) build debug cmake --build --preset debug -j $(JOBS) -- --quiet
+	@$(RESULTS) ctest debug --preset debug -j $(JOBS)
 
 # TEVRA as a user gets it: installed into a temporary prefix, every example built outside the tree
 # (pkg-config, find_package, add_subdirectory) and run headless, the Debian package checked.
 test-install:
 	@cmake --preset debug >/dev/null
-	@cmake --build --preset debug -j $(JOBS)
-	@bash tests/install/run.sh build/debug
+	@$(RESULTS) build debug cmake --build --preset debug -j $(JOBS) -- --quiet
+	@$(RESULTS) run install bash tests/install/run.sh build/debug
 
 test-asan:
 	@cmake --preset asan >/dev/null
-	@cmake --build --preset asan -j $(JOBS)
-	@ctest --preset asan -j $(JOBS)
+	@$(RESULTS) build asan cmake --build --preset asan -j $(JOBS) -- --quiet
+	@$(RESULTS) ctest asan --preset asan -j $(JOBS)
 
 # Fuzz targets need clang's libFuzzer: a clang build of its own, each target run for 20 seconds.
 test-fuzz:
 	@if command -v clang++ >/dev/null 2>&1; then \
 	  cmake -S . -B build/fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 	    -DCMAKE_BUILD_TYPE=Debug -DFROSTVEL_BENCH=OFF >/dev/null && \
-	  cmake --build build/fuzz --target script_reader_fuzz primitives_fuzz -j $(JOBS) && \
+	  $(RESULTS) build fuzz cmake --build build/fuzz --target script_reader_fuzz primitives_fuzz -j $(JOBS) -- --quiet && \
 	  mkdir -p build/fuzz/corpus/script_reader build/fuzz/corpus/primitives && \
-	  { build/fuzz/fuzz/script_reader_fuzz -max_total_time=20 \
-	    $(CURDIR)/build/fuzz/corpus/script_reader $(CURDIR)/fuzz/script_seeds 2>build/fuzz/script_reader.log || \
-	    { tail -40 build/fuzz/script_reader.log; exit 1; }; } && \
-	  { build/fuzz/fuzz/primitives_fuzz -max_total_time=20 -timeout=10 -artifact_prefix=build/fuzz/ \
-	    build/fuzz/corpus/primitives 2>build/fuzz/primitives.log || \
-	    { tail -40 build/fuzz/primitives.log; exit 1; }; }; \
+	  { status=0; \
+	    $(RESULTS) fuzz fuzz-script-reader build/fuzz/fuzz/script_reader_fuzz -max_total_time=20 \
+	      $(CURDIR)/build/fuzz/corpus/script_reader $(CURDIR)/fuzz/script_seeds || status=1; \
+	    $(RESULTS) fuzz fuzz-primitives build/fuzz/fuzz/primitives_fuzz -max_total_time=20 -timeout=10 \
+	      -artifact_prefix=build/fuzz/ build/fuzz/corpus/primitives || status=1; \
+	    exit $$status; }; \
 	else \
 	  echo "clang++ not found: fuzzing skipped"; \
+	  $(RESULTS) add fuzz 0 0 2 "clang++ not found"; \
 	fi
 
 # The Windows build under Wine: its tests, game.scr against winport frame by frame, the real-window
@@ -82,8 +95,18 @@ test-fuzz:
 test-wine:
 	@JOBS=$(JOBS) bash tests/wine/run.sh
 
+# Debian's libbenchmark is built for debugging and says so in every program's header; that
+# concerns the library's own code, not these benchmarks (built as Release), so it is said once.
 bench: build
-	@for b in build/release/bench/*_bench; do [ -x "$$b" ] && "$$b" --benchmark_min_time=0.5; done; true
+	@rm -f build/bench-debug-library; \
+	for b in build/release/bench/*_bench; do \
+	  [ -x "$$b" ] || continue; \
+	  "$$b" --benchmark_min_time=0.5 2>&1 | \
+	    awk '/Library was built as DEBUG/ { system("touch build/bench-debug-library"); next } { print }'; \
+	done; \
+	if [ -e build/bench-debug-library ]; then \
+	  echo "Note: Debian's libbenchmark is a debug build, hence its warning 'Library was built as DEBUG' (left out above); the benchmarks themselves are built as Release."; \
+	fi; true
 
 clean:
 	rm -rf build

@@ -40,7 +40,7 @@ constexpr int32_t kEdges[] = {
 const bool tracing = std::getenv("PRIMITIVES_FUZZ_TRACE") != nullptr;
 std::chrono::steady_clock::time_point call_start;
 
-void trace(const char *format, ...) {
+[[gnu::format(printf, 1, 2)]] void trace(const char *format, ...) {
   if (!tracing) return;
   const double us =
       std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - call_start).count();

@@ -30,6 +30,6 @@ void draw_shapes(const Shape shapes[], int count, int32_t dx, int32_t dy) {
 void draw_labels(const Label labels[], int count, int32_t dx, int32_t dy) {
   for (int i = 0; i < count; ++i) {
     const Label &l = labels[i];
-    tevra_printf(l.color, l.x + dx, l.y + dy, l.size, l.text);
+    tevra_printf(l.color, l.x + dx, l.y + dy, l.size, "%s", l.text);
   }
 }

@@ -42,7 +42,15 @@
  *   one line each: TEVRA_MOUSE(x, y); TEVRA_KBD(code); and TEVRA_PERIODIC(n); for a run of n ticks
  *   (quits are not written). Playback returns the file's events instead of live input, as fast as
  *   the program asks; it halts the animation, and ends at the end of the file or at a line it cannot
- *   use. Recording and playback exclude each other: starting one stops the other.
+ *   use, which the console names (its number and first characters). A last line without a newline
+ *   is played like any other (a file written by hand need not end in one). A line longer than 511
+ *   characters is read as pieces of 511, each a line of its own. Recording and playback exclude each
+ *   other: starting one stops the other. Only a regular file is played or written.
+ *   Each line is in the file as soon as it is recorded; the run of ticks still being counted is
+ *   written when recording stops, at tevra_close, at exit, and when SIGHUP, SIGINT, SIGQUIT, SIGTERM
+ *   or abort() ends the process (unless the program handles that signal itself). A file that cannot
+ *   be opened or written (a full disk) is said once on the console, with the reason, and stops the
+ *   recording; the file then holds whole lines only.
  *   Two environment variables, read by tevra_open, make unattended runs: TEVRA_SCRIPT=FILE plays
  *   FILE from the first event on, and TEVRA_FRAMES=DIR writes the canvas at every wait, as
  *   DIR/frame-000000 (the first wait), frame-000001 (after event 1) and so on.
@@ -50,10 +58,17 @@
  * CONSOLE
  *   Keeps the last 25 lines. With logging on (the initial state) every drawing call is described
  *   there; corrected arguments and script failures are reported whatever the logging flag says.
- *   Lines appear at the next wait. Setting the environment variable TEVRA_ECHO=1 also writes every
- *   console line to standard error.
+ *   Lines appear at the next wait, not as they are logged: all lines logged since the last wait are
+ *   drawn there together, with the picture drawing each one at once would have left. Setting the
+ *   environment variable TEVRA_ECHO=1 also writes every console line to standard error.
  *
- * Every entry point returns a 32-bit integer: 1 for done unless stated otherwise.
+ * ONE THREAD
+ *   The library is single-threaded: call it only from the thread that called tevra_open. A call from
+ *   any other thread is refused: it changes nothing and returns 0 (tevra_await_event also writes 0 to
+ *   its three outputs), and the library's thread says so in one console line at its next wait.
+ *
+ * Every entry point returns a 32-bit integer: 1 for done unless stated otherwise, and 0 when called
+ * from another thread than the library's.
  */
 #ifndef TEVRA_H
 #define TEVRA_H
@@ -138,7 +153,8 @@ int32_t tevra_set_logging(int32_t on);
 /* ---- Console -------------------------------------------------------------------------------------- */
 
 /* Appends one printf-formatted line to the console (output beyond 1,023 characters is cut), whatever
- * the logging flag says. Returns the number of characters kept. */
+ * the logging flag says; the window shows it at the next wait. Returns the number of characters
+ * kept. */
 int32_t tevra_log(const char *format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))

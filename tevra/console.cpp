@@ -3,7 +3,8 @@
 // Owns the ring of the last 25 lines, each in its own movable memory block. Promises: every line
 // is kept exactly as formatted (cut to 1,023 characters) and drawn at the bottom of the window,
 // earlier lines scrolling up, by the next message-pump step (all lines since the previous step in one
-// scroll, so logging a whole frame costs little); a repaint redraws the kept lines, oldest highest;
+// scroll, so logging a whole frame costs little, with the pixels that drawing each line at once
+// leaves); a repaint redraws the kept lines, oldest highest;
 // memory stays bounded by the ring; keys pressed in the console reach the graphics window's
 // shortcuts. While the console is hidden, lines are kept but not drawn, since the repaint that shows
 // it draws them all.
@@ -81,8 +82,9 @@ void scroll_and_draw(const char *const *texts, int count) {
   HBRUSH brush = CreateSolidBrush(GetBkColor(dc));
   HGDIOBJ old_brush = SelectObject(dc, brush);
   HGDIOBJ old_pen = SelectObject(dc, GetStockObject(NULL_PEN));
-  // One pixel past the bottom: a rectangle without an outline stops one short of its edge.
-  Rectangle(dc, client.left, client.bottom - h * count, client.right, client.bottom + 1);
+  // One pixel past the right and bottom edges: a rectangle without an outline stops one short of
+  // both, and the last column would keep the ink of an earlier line.
+  Rectangle(dc, client.left, client.bottom - h * count, client.right + 1, client.bottom + 1);
   SelectObject(dc, old_pen);
   SelectObject(dc, old_brush);
   DeleteObject(brush);
@@ -95,6 +97,21 @@ void scroll_and_draw(const char *const *texts, int count) {
 
   SelectObject(dc, old_font);
   ReleaseDC(text_window, dc);
+}
+
+// Whether the console shows more rows than the ring holds lines. A line pushed out of the ring
+// before it was drawn would then leave a row that drawing each line at once fills.
+bool rows_beyond_ring() {
+  HDC dc = GetDC(text_window);
+  HGDIOBJ old_font = SelectObject(dc, GetStockObject(ANSI_FIXED_FONT));
+  TEXTMETRICA metrics;
+  GetTextMetricsA(dc, &metrics);
+  SelectObject(dc, old_font);
+  ReleaseDC(text_window, dc);
+  RECT client;
+  GetClientRect(text_window, &client);
+  const int h = metrics.tmHeight + metrics.tmExternalLeading;
+  return h > 0 && client.bottom - client.top > h * kRingSize;
 }
 
 void repaint(HWND window) {
@@ -147,7 +164,7 @@ LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     if (graphics_window && !graphics_destroyed) PostMessageA(graphics_window, message, wparam, lparam);
     return 0;
   case WM_KILLFOCUS:
-    ctrl_flag = 0; // a Ctrl released elsewhere must not stay held
+    menu_on_focus_lost(reinterpret_cast<HWND>(wparam));
     return DefWindowProcA(window, message, wparam, lparam);
   default: return DefWindowProcA(window, message, wparam, lparam);
   }
@@ -182,6 +199,7 @@ void console_reset() {
 using namespace tevra;
 
 extern "C" int32_t tevra_log(const char *format, ...) {
+  if (!on_library_thread(__func__)) return 0;
   char buffer[kLineMax];
   va_list args;
   va_start(args, format);
@@ -193,6 +211,9 @@ extern "C" int32_t tevra_log(const char *format, ...) {
   }
   if (result > kLineMax - 1) result = kLineMax - 1; // longer output is cut to the buffer
 
+  // The oldest undrawn line is about to leave the ring: on a console taller than the ring, draw
+  // what is pending now, so that its row shows what drawing every line at once would have left.
+  if (undrawn == kRingSize && console_visible() && rows_beyond_ring()) console_flush();
   const bool stored = store_line(buffer, std::strlen(buffer));
   testing_on_console_line(buffer);
   if (echo_enabled()) {

@@ -8,6 +8,10 @@
 // event displaced is reported by the next call.
 #include "internal.h"
 
+#ifndef _WIN32
+#include <winport/program_input.h>
+#endif
+
 namespace tevra {
 
 PendingEvent pending_event = {-1, 0, 0, 0};
@@ -29,6 +33,7 @@ enum class Pump { kEmpty, kDispatched, kQuit };
 // One pass of the message pump: at most one message, never blocking, then the present step. Console
 // lines logged since the previous pass are drawn first.
 Pump pump_step() {
+  report_refused_calls();
   console_flush();
   MSG msg;
   if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -92,6 +97,12 @@ void events_reset() {
 using namespace tevra;
 
 extern "C" int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_out) {
+  if (!on_library_thread(__func__)) {
+    *x_out = 0;
+    *y_out = 0;
+    *key_out = 0;
+    return 0;
+  }
   testing_on_wait();
   scripted_run_on_wait();
   pending_event = {-1, 0, 0, 0};
@@ -106,6 +117,9 @@ extern "C" int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_o
     const Pump pumped = pump_step();
 
     if (script_playback_step()) {
+#ifndef _WIN32
+      winport::program_input(); // a scripted event is input: an idle limit does not run out during playback
+#endif
       if (pumped == Pump::kQuit) quit_carried = true;
       break; // a scripted event ends the wait at once, without waiting for a tick
     }
@@ -140,6 +154,7 @@ extern "C" int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_o
 }
 
 extern "C" int32_t tevra_set_animation(int32_t mode) {
+  if (!on_library_thread(__func__)) return 0;
   if (graphics_window == nullptr) return 0;
   switch (mode) {
   case TEVRA_ANIM_HALT: halt_animation(); break;

@@ -66,7 +66,7 @@ void menu_on_create(HWND window);
 void menu_on_command(WPARAM id);
 void menu_on_keydown(WPARAM vk);
 void menu_on_keyup(WPARAM vk);
-void menu_on_focus_lost();
+void menu_on_focus_lost(HWND gaining); // WM_KILLFOCUS of either library window
 void menu_on_destroy(HWND window);
 void set_menu_check(UINT id, bool checked); // harmless while the menu does not exist
 void menu_reset();
@@ -87,11 +87,20 @@ bool script_playback_step();
 // Hands the settled event of one wait to the recorder.
 void script_record_hook(int32_t kind, int32_t x, int32_t y, char key);
 int script_read_event();
-void script_write_event(int32_t kind, int32_t x, int32_t y, char key);
+// Writes one line (opening the file first); false when recording had to stop.
+bool script_write_event(int32_t kind, int32_t x, int32_t y, char key);
 void script_end_playback();
 void script_close();
 void script_close_library(); // tevra_close: writes a pending periodic run, then closes
 void script_reset();
+
+// ---- The library's thread (one_thread.cpp) -------------------------------------------------------
+void claim_library_thread(); // tevra_open: the calling thread is the library's from now on
+// Each entry point's first step: false on any thread but the library's (the call must then change
+// nothing and return 0); the call is reported by report_refused_calls.
+bool on_library_thread(const char *entry_point);
+void report_refused_calls(); // on the library's thread: one console line for the calls refused since
+void one_thread_reset();
 
 // ---- Scripted runs: TEVRA_SCRIPT and TEVRA_FRAMES (scripted_run.cpp) --------------------------------
 void scripted_run_open();    // end of tevra_open: starts the script, opens the frame directory

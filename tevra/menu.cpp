@@ -118,8 +118,12 @@ void menu_on_keyup(WPARAM vk) {
 }
 
 // The key-up of Ctrl may go to another window once the focus has left ours; forgetting the key
-// here keeps letters from acting as shortcuts and characters from being dropped afterwards.
-void menu_on_focus_lost() { ctrl_flag = 0; }
+// then keeps letters from acting as shortcuts and characters from being dropped afterwards. Between
+// the two library windows the key-up still arrives (the text window passes its keys on), so Ctrl
+// stays held: the character typed next is part of a shortcut.
+void menu_on_focus_lost(HWND gaining) {
+  if (gaining == nullptr || (gaining != graphics_window && gaining != text_window)) ctrl_flag = 0;
+}
 
 void menu_on_destroy(HWND window) {
   KillTimer(window, kTimerId);
@@ -141,6 +145,7 @@ void menu_reset() {
 using namespace tevra;
 
 extern "C" int32_t tevra_set_logging(int32_t on) {
+  if (!on_library_thread(__func__)) return 0;
   if (graphics_window == nullptr) return 0;
   logging_flag = on ? 1 : 0;
   set_menu_check(kCmdLogging, logging_flag != 0);

@@ -77,6 +77,7 @@ void draw_shape(int32_t kind, int32_t color, int32_t width, int32_t x1, int32_t 
 using namespace tevra;
 
 extern "C" int32_t tevra_circle(int32_t color, int32_t x, int32_t y, int32_t radius) {
+  if (!on_library_thread(__func__)) return 0;
   color = check_color(color);
   if (radius < 0) {
     const int32_t fixed = positive(radius);
@@ -94,6 +95,7 @@ extern "C" int32_t tevra_circle(int32_t color, int32_t x, int32_t y, int32_t rad
 
 extern "C" int32_t tevra_triangle(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3,
                                   int32_t y3, int32_t width) {
+  if (!on_library_thread(__func__)) return 0;
   color = check_color(color);
   width = correct_width(width);
   if (logging_flag) {
@@ -104,6 +106,7 @@ extern "C" int32_t tevra_triangle(int32_t color, int32_t x1, int32_t y1, int32_t
 }
 
 extern "C" int32_t tevra_rectangle(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width) {
+  if (!on_library_thread(__func__)) return 0;
   order_corners(x1, y1, x2, y2);
   color = check_color(color);
   width = correct_width(width);
@@ -120,6 +123,7 @@ extern "C" int32_t tevra_rectangle(int32_t color, int32_t x1, int32_t y1, int32_
 }
 
 extern "C" int32_t tevra_oval(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width) {
+  if (!on_library_thread(__func__)) return 0;
   order_corners(x1, y1, x2, y2);
   width = correct_width(width);
   color = check_color(color);
@@ -136,6 +140,7 @@ extern "C" int32_t tevra_oval(int32_t color, int32_t x1, int32_t y1, int32_t x2,
 }
 
 extern "C" int32_t tevra_line(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width) {
+  if (!on_library_thread(__func__)) return 0;
   width = correct_width(width);
   color = check_color(color);
   if (logging_flag) {
@@ -146,6 +151,7 @@ extern "C" int32_t tevra_line(int32_t color, int32_t x1, int32_t y1, int32_t x2,
 }
 
 extern "C" int32_t tevra_text(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *text) {
+  if (!on_library_thread(__func__)) return 0;
   if (text == nullptr) text = ""; // nothing to draw is drawn as nothing
   if (ptsize < 0) {
     const int32_t fixed = positive(ptsize);
@@ -184,6 +190,7 @@ extern "C" int32_t tevra_text(int32_t color, int32_t x, int32_t y, int32_t ptsiz
 }
 
 extern "C" int32_t tevra_printf(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *format, ...) {
+  if (!on_library_thread(__func__)) return 0;
   char buffer[kFormatMax];
   va_list args;
   va_start(args, format);

@@ -142,6 +142,7 @@ void fill_canvas() {
 } // namespace tevra
 
 extern "C" int32_t tevra_clear(void) {
+  if (!tevra::on_library_thread(__func__)) return 0;
   if (tevra::logging_flag) tevra_log("Clearing the graphics window\n");
   tevra::fill_canvas();
   return 1;

@@ -1,41 +1,275 @@
 // script.cpp — recording the event stream to "TEVRA.SCR" and playing it back.
 //
-// Owns the recording, playback and play-one flags, the periodic-run counter and the one script
-// stream. Promises: a recording is complete in the file after stop, quit or tevra_close, with each
-// run of periodic events written as one line; recording and playback never share the stream (each
-// start ends the other); the reader accepts any bytes, never reads past a line and ends playback
-// cleanly, with item 6 unchecked and the file closed, at the end of the file or a line it cannot use.
+// Owns the recording, playback and play-one flags, the periodic-run counter, the file being
+// written and the stream being read. Promises: every line is handed to the system as soon as it is
+// written, so whatever ends the process afterwards finds it in the file, and a run of periodic
+// events still being counted is written when the process is ended by a signal, by abort() or by
+// exit(); a write that fails is said once on the console with its reason and stops the recording,
+// leaving only whole lines in the file; recording and playback never share the file (each start
+// ends the other); playback reads only regular files, never blocks on opening one, accepts any
+// bytes, reads a line longer than its buffer as pieces of 511 characters, each a line of its own,
+// and ends cleanly, with item 6 unchecked and the file closed, at the end of the file or at a line
+// it cannot use, which it names on the console.
 #include "internal.h"
 
+#include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace tevra {
 
 namespace {
 
 constexpr const char *kScriptName = "TEVRA.SCR";
-constexpr int kLineBuffer = 512; // a line keeps its first 511 characters
+constexpr int kLineBuffer = 512; // a read takes at most 511 characters
+#ifdef _WIN32
+constexpr char kLineEnd[] = "\r\n"; // the file is written in binary: the line ends of a text file
+#else
+constexpr char kLineEnd[] = "\n";
+#endif
 
-uint8_t recording = 0;
+// Read by the signal handler as well, hence lock-free atomics.
+std::atomic<uint8_t> recording{0};
+std::atomic<int32_t> pending_periodic{0};
+std::atomic<int> write_fd{-1}; // the file being recorded into, or -1
 uint8_t playing_back = 0;
 uint8_t play_one = 0;
-int32_t pending_periodic = 0;
-FILE *script_file = nullptr;
-bool file_for_reading = false;
+FILE *read_file = nullptr;  // the script being played, or null
+long lines_read = 0;        // lines taken from read_file so far, counting each piece of a long line
+long long bytes_written = 0; // whole lines in the file being recorded into
 // The file playback reads: "TEVRA.SCR", or the file named by TEVRA_SCRIPT until that playback ends.
 const char *playback_name = kScriptName;
 
-// Reads one line without its newline into `line` (at most kLineBuffer - 1 characters; the rest of a
-// longer line is skipped). Returns its length, or -1 when the stream ended or failed before any
-// character: a last line without a newline is still a line.
+// ---- Writing -------------------------------------------------------------------------------------
+// Everything up to the signal handler uses only async-signal-safe calls.
+
+// Hands all of `text` to the system. False, with errno set, when it could not.
+bool write_all(int fd, const char *text, size_t n) {
+  while (n > 0) {
+    const auto done = ::write(fd, text, static_cast<unsigned>(n));
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) {
+      if (done == 0) errno = EIO;
+      return false;
+    }
+    text += done;
+    n -= static_cast<size_t>(done);
+  }
+  return true;
+}
+
+// Appends the decimal digits of `value` (with its sign) at `out`; returns the end.
+char *put_decimal(char *out, int32_t value) {
+  char digits[12];
+  int n = 0;
+  int64_t v = value;
+  const bool negative = v < 0;
+  if (negative) v = -v;
+  do {
+    digits[n++] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v > 0);
+  if (negative) *out++ = '-';
+  while (n > 0) *out++ = digits[--n];
+  return out;
+}
+
+char *put_text(char *out, const char *text) {
+  while (*text) *out++ = *text++;
+  return out;
+}
+
+// "TEVRA_PERIODIC(n);" and the line end into `line` (at least 32 bytes); returns its length.
+size_t periodic_line(char *line, int32_t count) {
+  char *end = put_text(put_decimal(put_text(line, "TEVRA_PERIODIC("), count), ");");
+  end = put_text(end, kLineEnd);
+  return static_cast<size_t>(end - line);
+}
+
+enum class OpenFailure { kNone, kSystem, kNotRegular };
+
+// Opens (and empties) the script file for recording. Refuses anything but a regular file, and
+// never waits for the reader of a FIFO. Returns -1 with `why` set when the file cannot be used.
+int open_for_writing(OpenFailure *why) {
+#ifdef _WIN32
+  const int fd = ::_open(kScriptName, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+  *why = fd < 0 ? OpenFailure::kSystem : OpenFailure::kNone;
+  return fd;
+#else
+  const int fd = ::open(kScriptName, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    *why = errno == ENXIO ? OpenFailure::kNotRegular : OpenFailure::kSystem; // ENXIO: a FIFO nobody reads
+    return -1;
+  }
+  struct stat info;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    *why = OpenFailure::kNotRegular;
+    return -1;
+  }
+  if (::ftruncate(fd, 0) != 0) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    *why = OpenFailure::kSystem;
+    return -1;
+  }
+  *why = OpenFailure::kNone;
+  return fd;
+#endif
+}
+
+#ifndef _WIN32
+// The signals that end a process by default and can be caught. abort() raises SIGABRT.
+constexpr int kEndingSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGABRT};
+
+// Writes the periodic run still being counted, as the recording's last line. Called when the
+// process ends without stopping the recording: from a signal handler or at exit.
+void write_pending_run_now() {
+  const int32_t count = pending_periodic.load();
+  if (!recording.load() || count <= 0) return;
+  int fd = write_fd.load();
+  if (fd < 0) { // only periodic events so far: the file is created now, as its first line would
+    OpenFailure why;
+    fd = open_for_writing(&why);
+    if (fd < 0) return;
+    write_fd.store(fd);
+  }
+  char line[32];
+  if (write_all(fd, line, periodic_line(line, count))) pending_periodic.store(0);
+}
+
+void on_ending_signal(int signal_number) {
+  const int saved = errno;
+  write_pending_run_now();
+  errno = saved;
+  // The handler was reset to the default when it was entered; the raised signal is held until the
+  // handler returns and then ends the process as it would have without us.
+  std::raise(signal_number);
+}
+
+void write_pending_run_at_exit() { write_pending_run_now(); }
+
+// Once per process, for each ending signal the program has left to its default action.
+void catch_ending_signals() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  struct sigaction action = {};
+  action.sa_handler = on_ending_signal;
+  action.sa_flags = SA_RESETHAND | SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  for (int s : kEndingSignals) sigaddset(&action.sa_mask, s);
+  for (int s : kEndingSignals) {
+    struct sigaction previous;
+    if (sigaction(s, nullptr, &previous) == 0 && !(previous.sa_flags & SA_SIGINFO) && previous.sa_handler == SIG_DFL)
+      sigaction(s, &action, nullptr);
+  }
+  std::atexit(write_pending_run_at_exit);
+}
+
+// Holds the ending signals while a periodic run is written and its count cleared, so a signal
+// never writes the same run a second time.
+struct SignalsHeld {
+  sigset_t previous;
+  SignalsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int s : kEndingSignals) sigaddset(&held, s);
+    sigprocmask(SIG_BLOCK, &held, &previous);
+  }
+  ~SignalsHeld() { sigprocmask(SIG_SETMASK, &previous, nullptr); }
+};
+#else
+void catch_ending_signals() {}
+struct SignalsHeld {
+  SignalsHeld() {}
+  ~SignalsHeld() {}
+};
+#endif
+
+void close_written_file() {
+  const int fd = write_fd.exchange(-1);
+  if (fd >= 0) ::close(fd);
+  bytes_written = 0;
+}
+
+// A recording that cannot go on: said once, with the reason, and the recording is stopped.
+void give_up_recording(const char *what, const char *reason) {
+  tevra_log("Cannot %s script file %s%s: %s; recording stopped\n", what, kScriptName,
+            std::strcmp(what, "open") == 0 ? " for writing" : "", reason);
+  recording = 0;
+  pending_periodic = 0;
+  set_menu_check(kCmdRecord, false);
+  close_written_file();
+}
+
+// Writes one whole line. A line cut short by a full disk is taken back out of the file, so the
+// file holds whole lines only.
+bool write_line(const char *line, size_t n) {
+  const int fd = write_fd.load();
+  if (write_all(fd, line, n)) {
+    bytes_written += static_cast<long long>(n);
+    return true;
+  }
+  const int error = errno;
+#ifdef _WIN32
+  (void)::_chsize_s(fd, bytes_written);
+#else
+  (void)!::ftruncate(fd, static_cast<off_t>(bytes_written));
+#endif
+  give_up_recording("write", std::strerror(error));
+  return false;
+}
+
+// ---- Reading -------------------------------------------------------------------------------------
+
+// Opens the script for playback without blocking, refusing anything but a regular file.
+FILE *open_for_reading(OpenFailure *why) {
+#ifdef _WIN32
+  FILE *file = std::fopen(playback_name, "rt");
+  *why = file ? OpenFailure::kNone : OpenFailure::kSystem;
+  return file;
+#else
+  const int fd = ::open(playback_name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    *why = OpenFailure::kSystem;
+    return nullptr;
+  }
+  struct stat info;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    *why = OpenFailure::kNotRegular;
+    return nullptr;
+  }
+  FILE *file = ::fdopen(fd, "r");
+  if (!file) ::close(fd);
+  *why = file ? OpenFailure::kNone : OpenFailure::kSystem;
+  return file;
+#endif
+}
+
+// Reads one line without its newline into `line`: at most kLineBuffer - 1 characters, the rest of
+// a longer line being left for the next read, as a line of its own. Returns its length, or -1 when
+// the stream ended or failed before any character: a last line without a newline is still a line.
 int read_line(char *line) {
   int n = 0;
-  int c;
-  while ((c = std::getc(script_file)) != EOF && c != '\n') {
-    if (n < kLineBuffer - 1) line[n++] = static_cast<char>(c);
-  }
+  int c = 0;
+  while (n < kLineBuffer - 1 && (c = std::getc(read_file)) != EOF && c != '\n') line[n++] = static_cast<char>(c);
   line[n] = '\0';
   if (c == EOF && n == 0) return -1;
+  ++lines_read;
   return n;
 }
 
@@ -114,29 +348,61 @@ bool parse_line(const char *line, int n) {
   }
 }
 
+
+// The start of a line for the console: at most 40 characters, anything unprintable as '?'.
+void quote_line(const char *line, int n, char *out) {
+  constexpr int kShown = 40;
+  int i = 0;
+  for (; i < n && i < kShown; ++i) {
+    const unsigned char c = static_cast<unsigned char>(line[i]);
+    out[i] = (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
+  }
+  if (n > kShown) {
+    std::memcpy(out + i, "...", 3);
+    i += 3;
+  }
+  out[i] = '\0';
+}
+
+void close_read_file() {
+  if (read_file) std::fclose(read_file);
+  read_file = nullptr;
+  lines_read = 0;
+}
+
 } // namespace
 
 void script_close() {
-  if (script_file) std::fclose(script_file);
-  script_file = nullptr;
-  file_for_reading = false;
+  close_written_file();
+  close_read_file();
 }
 
-void script_write_event(int32_t kind, int32_t x, int32_t y, char key) {
-  if (script_file && file_for_reading) script_close(); // never write into a stream opened for reading
-  if (!script_file) {
-    script_file = std::fopen(kScriptName, "wt");
-    if (!script_file) {
-      tevra_log("Cannot open script file %s for writing\n", kScriptName);
-      return;
+bool script_write_event(int32_t kind, int32_t x, int32_t y, char key) {
+  close_read_file(); // never write into a stream opened for reading
+  if (write_fd.load() < 0) {
+    OpenFailure why;
+    const int fd = open_for_writing(&why);
+    if (fd < 0) {
+      give_up_recording("open", why == OpenFailure::kNotRegular ? "not a regular file" : std::strerror(errno));
+      return false;
     }
-    file_for_reading = false;
+    write_fd.store(fd);
+    bytes_written = 0;
   }
+  char line[64];
   switch (kind) {
-  case TEVRA_MOUSE: std::fprintf(script_file, "TEVRA_MOUSE(%d, %d);\n", x, y); break;
-  case TEVRA_KBD: std::fprintf(script_file, "TEVRA_KBD(%d);\n", static_cast<int>(static_cast<signed char>(key))); break;
-  case TEVRA_PERIODIC: std::fprintf(script_file, "TEVRA_PERIODIC(%d);\n", pending_periodic); break;
-  default: break; // a quit is never written
+  case TEVRA_MOUSE:
+    return write_line(line, static_cast<size_t>(std::snprintf(line, sizeof line, "TEVRA_MOUSE(%d, %d);%s", x, y, kLineEnd)));
+  case TEVRA_KBD:
+    return write_line(line, static_cast<size_t>(std::snprintf(line, sizeof line, "TEVRA_KBD(%d);%s",
+                                                              static_cast<int>(static_cast<signed char>(key)), kLineEnd)));
+  case TEVRA_PERIODIC: {
+    const SignalsHeld held; // the run is written and its count cleared as one step
+    if (!write_line(line, periodic_line(line, pending_periodic))) return false;
+    pending_periodic = 0;
+    return true;
+  }
+  default: return true; // a quit is never written; the file has still been opened
   }
 }
 
@@ -150,15 +416,17 @@ void script_end_playback() {
 }
 
 int script_read_event() {
-  if (script_file && !file_for_reading) script_close(); // never read from a stream being written
-  if (!script_file) {
-    script_file = std::fopen(playback_name, "rt");
-    if (!script_file) {
-      tevra_log("Cannot open script file %s for reading\n", playback_name);
+  close_written_file(); // never read from a file being written
+  if (!read_file) {
+    OpenFailure why;
+    read_file = open_for_reading(&why);
+    if (!read_file) {
+      if (why == OpenFailure::kNotRegular) tevra_log("Cannot open script file %s for reading: not a regular file\n", playback_name);
+      else tevra_log("Cannot open script file %s for reading\n", playback_name);
       script_end_playback();
       return 0;
     }
-    file_for_reading = true;
+    lines_read = 0;
   }
   if (pending_periodic > 0) {
     --pending_periodic;
@@ -170,12 +438,17 @@ int script_read_event() {
   do {
     n = read_line(line);
     if (n < 0) {
-      tevra_log("EOF encountered in script file %s\n", playback_name);
+      if (std::ferror(read_file)) tevra_log("Cannot read script file %s: %s\n", playback_name, std::strerror(errno));
+      else tevra_log("EOF encountered in script file %s\n", playback_name);
       script_end_playback();
       return 0;
     }
   } while (is_blank(line, n));
   if (!parse_line(line, n)) {
+    char shown[48];
+    quote_line(line, n, shown);
+    tevra_log("Playback stopped at line %ld of script file %s, which names no event: %s\n", lines_read, playback_name,
+              shown);
     script_end_playback();
     return 0;
   }
@@ -185,7 +458,8 @@ int script_read_event() {
 void script_start_recording() {
   // A script being played (or left open by single steps) is given up first, so the file that is
   // about to be written is never also read.
-  if (playing_back || play_one || script_file) script_end_playback();
+  if (playing_back || play_one || read_file) script_end_playback();
+  catch_ending_signals();
   recording = 1;
   set_menu_check(kCmdRecord, true);
 }
@@ -193,10 +467,8 @@ void script_start_recording() {
 void script_stop_recording() {
   recording = 0;
   set_menu_check(kCmdRecord, false);
-  if (pending_periodic > 0) {
-    script_write_event(TEVRA_PERIODIC, 0, 0, 0);
-    pending_periodic = 0;
-  }
+  if (pending_periodic > 0) script_write_event(TEVRA_PERIODIC, 0, 0, 0);
+  pending_periodic = 0;
   script_close();
 }
 
@@ -242,35 +514,25 @@ bool script_playback_step() {
 void script_record_hook(int32_t kind, int32_t x, int32_t y, char key) {
   if (!recording) return;
   if (kind == TEVRA_PERIODIC) {
-    if (pending_periodic == INT32_MAX) { // a run too long for one line continues on the next
-      script_write_event(TEVRA_PERIODIC, 0, 0, 0);
-      pending_periodic = 0;
-    }
+    // A run too long for one line continues on the next.
+    if (pending_periodic == INT32_MAX && !script_write_event(TEVRA_PERIODIC, 0, 0, 0)) return;
     ++pending_periodic;
     return;
   }
-  if (pending_periodic > 0) {
-    script_write_event(TEVRA_PERIODIC, x, y, key);
-    pending_periodic = 0;
-  }
+  if (pending_periodic > 0 && !script_write_event(TEVRA_PERIODIC, x, y, key)) return;
   script_write_event(kind, x, y, key);
-  // A program may end right after its quit without closing the library: the recording must
-  // already be complete in the file then.
-  if (kind == TEVRA_QUIT && script_file) std::fflush(script_file);
 }
 
 void script_close_library() {
   // Closing while recording would otherwise lose the last periodic run.
-  if (recording && pending_periodic > 0) {
-    script_write_event(TEVRA_PERIODIC, 0, 0, 0);
-    pending_periodic = 0;
-  }
+  if (recording && pending_periodic > 0) script_write_event(TEVRA_PERIODIC, 0, 0, 0);
+  pending_periodic = 0;
   script_close();
 }
 
 void script_reset() {
-  script_close();
   playback_name = kScriptName;
+  script_close();
   recording = 0;
   playing_back = 0;
   play_one = 0;

@@ -30,6 +30,7 @@ void tevra_testing_reset() {
   tevra::events_reset();
   tevra::menu_reset();
   tevra::window_reset();
+  tevra::one_thread_reset();
   tevra::testing_set_wait_hook(nullptr, nullptr);
   tevra::testing_set_console_hook(nullptr, nullptr);
 }

@@ -57,7 +57,7 @@ LRESULT CALLBACK draw_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
   case WM_KEYDOWN: menu_on_keydown(wparam); return 0;
   case WM_KEYUP: menu_on_keyup(wparam); return 0;
   case WM_KILLFOCUS:
-    menu_on_focus_lost();
+    menu_on_focus_lost(reinterpret_cast<HWND>(wparam));
     return DefWindowProcA(window, message, wparam, lparam);
   case WM_DESTROY: menu_on_destroy(window); return 0;
   default: return DefWindowProcA(window, message, wparam, lparam);
@@ -118,6 +118,8 @@ using namespace tevra;
 
 extern "C" int32_t tevra_open(void *instance_arg, void *previous_instance, const char *command_line,
                               int32_t show_command) {
+  if (!on_library_thread(__func__)) return 0;
+  claim_library_thread();
   (void)command_line;
   HINSTANCE instance = static_cast<HINSTANCE>(instance_arg);
   if (previous_instance == nullptr) register_classes(instance);
@@ -146,6 +148,7 @@ extern "C" int32_t tevra_open(void *instance_arg, void *previous_instance, const
 }
 
 extern "C" int32_t tevra_close(void) {
+  if (!on_library_thread(__func__)) return 0;
   // A destroyed window took its context with it; releasing it again would touch a dead window.
   if (window_context && !graphics_destroyed) ReleaseDC(graphics_window, window_context);
   window_context = nullptr;
@@ -155,5 +158,6 @@ extern "C" int32_t tevra_close(void) {
 }
 
 extern "C" int32_t tevra_show_text_window(int32_t show) {
+  if (!on_library_thread(__func__)) return 0;
   return ShowWindow(text_window, show ? SW_SHOW : SW_HIDE);
 }

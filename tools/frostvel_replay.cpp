@@ -12,7 +12,7 @@
 // --console FILE writes every console line, in order, to FILE.
 //
 // Exit status: the game's own; 3 (with a message) when the script ends before the game does; 2 for
-// a usage or file error.
+// a usage or file error. --help prints the usage on standard output.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,9 +26,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void usage() {
-  std::fprintf(stderr, "usage: frostvel-replay [--frames DIR] [--logging] [--console FILE] SCRIPT\n");
+constexpr const char *kUsage = "usage: frostvel-replay [--frames DIR] [--logging] [--console FILE] SCRIPT\n";
+
+int usage_error(const char *what, const std::string &arg) {
+  std::fprintf(stderr, "frostvel-replay: %s%s\n%s", what, arg.c_str(), kUsage);
+  return frostvel::kReplayFailed;
 }
+
+// The title plays for this many timer ticks before the building phase takes input.
+constexpr long kTitleTicks = 44;
 
 }  // namespace
 
@@ -42,27 +48,42 @@ int main(int argc, char **argv) {
     } else if (arg == "--logging") {
       logging = true;
     } else if (arg == "-h" || arg == "--help") {
-      usage();
+      std::printf("%s"
+                  "Plays a script recorded with Frostvel (Ctrl+R) on an invisible screen, from the start of\n"
+                  "the game.\n"
+                  "  --frames DIR    write the canvas after every event as DIR/frame-NNNNNN.png\n"
+                  "  --logging       switch logging on first, so every drawing call reaches the console\n"
+                  "  --console FILE  write every console line to FILE\n"
+                  "  --help          show this text\n"
+                  "Exit status: the game's; 3 when the script ends before the game does; 2 for a usage or\n"
+                  "file error.\n",
+                  kUsage);
       return 0;
-    } else if (!arg.empty() && arg[0] != '-' && script.empty()) {
+    } else if (arg == "--frames" || arg == "--console") {
+      return usage_error("a name must follow ", arg);
+    } else if (!arg.empty() && arg[0] == '-') {
+      return usage_error("unknown option ", arg);
+    } else if (script.empty()) {
       script = arg;
     } else {
-      usage();
-      return frostvel::kReplayFailed;
+      return usage_error("one script only; also given ", arg);
     }
   }
-  if (script.empty()) {
-    usage();
+  if (script.empty()) return usage_error("no script given", "");
+  std::error_code ec;
+  if (fs::is_directory(script, ec)) {
+    std::fprintf(stderr, "frostvel-replay: %s: is a directory\n", script.c_str());
     return frostvel::kReplayFailed;
   }
 
   // Paths are taken from where the tool was started; the game runs elsewhere.
-  std::error_code ec;
   if (!frames_dir.empty()) {
     frames_dir = fs::absolute(frames_dir, ec).string();
     fs::create_directories(frames_dir, ec);
-    if (!fs::is_directory(frames_dir, ec)) {
-      std::fprintf(stderr, "frostvel-replay: cannot create the frame directory %s\n", frames_dir.c_str());
+    if (!ec && !fs::is_directory(frames_dir, ec)) ec = std::make_error_code(std::errc::not_a_directory);
+    if (ec) {
+      std::fprintf(stderr, "frostvel-replay: cannot create the frame directory %s: %s\n", frames_dir.c_str(),
+                   ec.message().c_str());
       return frostvel::kReplayFailed;
     }
   }
@@ -99,9 +120,20 @@ int main(int argc, char **argv) {
   if (console) std::fclose(console);
   if (result.status == frostvel::kReplayFailed && !result.error.empty()) {
     std::fprintf(stderr, "frostvel-replay: %s\n", result.error.c_str());
+  } else if (result.status == frostvel::kScriptEnded && result.unusable_line > 0) {
+    std::fprintf(stderr, "frostvel-replay: line %ld of %s names no event: %s\n", result.unusable_line, script.c_str(),
+                 result.unusable_text.c_str());
+    std::fprintf(stderr, "frostvel-replay: the script ended there, before the game did (after %ld frames)\n",
+                 result.frames);
   } else if (result.status == frostvel::kScriptEnded) {
     std::fprintf(stderr, "frostvel-replay: the script ended before the game did (after %ld frames)\n",
                  result.frames);
+  }
+  if (result.status == frostvel::kScriptEnded && result.frames <= kTitleTicks) {
+    std::fprintf(stderr,
+                 "frostvel-replay: it ended during the title, which takes %ld timer ticks; a recording started "
+                 "after the title needs TEVRA_PERIODIC(%ld); as its first line\n",
+                 kTitleTicks, kTitleTicks);
   }
   if (unwritten > 0) std::fprintf(stderr, "frostvel-replay: %d frames could not be written\n", unwritten);
   return result.status;

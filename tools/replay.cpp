@@ -8,7 +8,11 @@
 
 #include <windows.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -31,6 +35,7 @@ struct Run {
   const ReplayHooks *hooks = nullptr;
   long frames = 0;
   bool script_ended = false;  // from here on nothing is reported
+  std::string ended_by;       // the console line that ended playback
 };
 
 Run run;
@@ -80,8 +85,11 @@ void on_wait(void *) {
 
 // The library's words for a playback that has run out of events.
 bool ends_playback(const char *line) {
-  return std::strncmp(line, "EOF encountered in script file", 30) == 0 ||
-         std::strncmp(line, "Cannot open script file", 23) == 0;
+  for (const char *words : {"EOF encountered in script file", "Cannot open script file", "Cannot read script file",
+                            "Playback stopped at line"}) {
+    if (std::strncmp(line, words, std::strlen(words)) == 0) return true;
+  }
+  return false;
 }
 
 void on_console_line(const char *line, void *) {
@@ -89,7 +97,10 @@ void on_console_line(const char *line, void *) {
   if (run.hooks->console) run.hooks->console(line);
   // A game that waits again after this waits for nothing: the headless display may call it stuck
   // at once instead of after a long idle time.
-  if (ends_playback(line)) winport::headless::set_idle_limit_ms(0);
+  if (ends_playback(line)) {
+    winport::headless::set_idle_limit_ms(0);
+    run.ended_by = line;
+  }
 }
 
 // The game waits for input that will never come: the script ended before the game did.
@@ -110,24 +121,79 @@ void press_ctrl(char letter) {
   winport::headless::key_up(GRAPHICS_WINDOW, letter, true);
 }
 
-// A fresh temporary directory holding the script as "TEVRA.SCR"; empty on failure.
+// The reason for a failed file operation; a full disk is called that.
+std::string reason(int error) {
+  if (error == ENOSPC || error == EDQUOT) return "the disk is full";
+  return std::strerror(error);
+}
+
+// The temporary directory of the run in progress and its one entry, as plain strings: the signal
+// handler below removes them when the tool is interrupted.
+char work_dir_path[4096];
+char work_link_path[sizeof work_dir_path + sizeof "/TEVRA.SCR"];
+
+void remove_work_dir() {
+  if (work_link_path[0]) unlink(work_link_path);
+  if (work_dir_path[0]) rmdir(work_dir_path);
+}
+
+constexpr int kInterruptSignals[] = {SIGHUP, SIGINT, SIGTERM};
+struct sigaction previous_actions[3];
+
+// Interrupted: the temporary directory goes, then the signal does what it did before the run.
+void on_interrupt(int signal_number) {
+  const int saved = errno;
+  remove_work_dir();
+  for (int i = 0; i < 3; ++i) {
+    if (kInterruptSignals[i] == signal_number) sigaction(signal_number, &previous_actions[i], nullptr);
+  }
+  errno = saved;
+  raise(signal_number);
+}
+
+void catch_interrupts(bool on) {
+  for (int i = 0; i < 3; ++i) {
+    if (on) {
+      struct sigaction action = {};
+      action.sa_handler = on_interrupt;
+      sigemptyset(&action.sa_mask);
+      for (int s : kInterruptSignals) sigaddset(&action.sa_mask, s);
+      sigaction(kInterruptSignals[i], &action, &previous_actions[i]);
+    } else {
+      sigaction(kInterruptSignals[i], &previous_actions[i], nullptr);
+    }
+  }
+}
+
+// A fresh temporary directory in which "TEVRA.SCR" is a link to the script (a copy would double a
+// long script on disk); empty on failure.
 fs::path make_work_dir(const fs::path &script, std::string *error) {
   std::error_code ec;
   fs::path base = fs::temp_directory_path(ec);
   if (ec) base = "/tmp";
-  std::string pattern = (base / "frostvel-replay-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) {
-    *error = std::string("cannot create a temporary directory: ") + std::strerror(errno);
+  const std::string pattern = (base / "frostvel-replay-XXXXXX").string();
+  if (pattern.size() >= sizeof work_dir_path) {
+    *error = "the temporary directory's name is too long: " + base.string();
     return {};
   }
-  const fs::path dir = pattern;
-  fs::copy_file(script, dir / "TEVRA.SCR", ec);
-  if (ec) {
-    *error = "cannot copy " + script.string() + ": " + ec.message();
-    fs::remove_all(dir, ec);
+  // Made in place, with the handler already set: an interrupt at any point leaves nothing behind.
+  std::snprintf(work_dir_path, sizeof work_dir_path, "%s", pattern.c_str());
+  catch_interrupts(true);
+  bool made = mkdtemp(work_dir_path) != nullptr;
+  if (!made) {
+    *error = "cannot create a temporary directory in " + base.string() + ": " + reason(errno);
+  } else {
+    std::snprintf(work_link_path, sizeof work_link_path, "%s/TEVRA.SCR", work_dir_path);
+    made = symlink(script.c_str(), work_link_path) == 0;
+    if (!made) *error = "cannot link " + script.string() + " into " + work_dir_path + ": " + reason(errno);
+  }
+  if (!made) {
+    remove_work_dir();
+    catch_interrupts(false);
+    work_dir_path[0] = work_link_path[0] = '\0';
     return {};
   }
-  return dir;
+  return work_dir_path;
 }
 
 }  // namespace
@@ -148,9 +214,7 @@ ReplayResult replay_script(const std::string &script_path, bool logging, const R
   winport::headless::use();
   winport::headless::reset();
   tevra_testing_reset();
-  run = Run{&hooks, 0, false};
-  // A long script advances the virtual clock a little with every event; it is never idle for an hour.
-  winport::headless::set_idle_limit_ms(60ull * 60 * 1000);
+  run = Run{&hooks, 0, false, {}};
   winport::headless::set_stuck_handler(on_stuck);
   tevra_testing_set_wait_hook(on_wait, nullptr);
   tevra_testing_set_console_hook(on_console_line, nullptr);
@@ -168,9 +232,21 @@ ReplayResult replay_script(const std::string &script_path, bool logging, const R
   winport::headless::set_stuck_handler(nullptr);
   winport::headless::set_idle_limit_ms(60000);
   fs::current_path(start_dir, ec);
-  fs::remove_all(work_dir, ec);
+  fs::remove_all(work_dir, ec);  // the link only, not what it points to
+  catch_interrupts(false);
+  work_dir_path[0] = work_link_path[0] = '\0';
 
   result.status = run.script_ended ? kScriptEnded : status;
+  if (run.script_ended) {
+    long line = 0;
+    int text = 0;
+    if (std::sscanf(run.ended_by.c_str(), "Playback stopped at line %ld of script file TEVRA.SCR, which names no event: %n",
+                    &line, &text) == 1 && text > 0) {
+      result.unusable_line = line;
+      result.unusable_text = run.ended_by.substr(static_cast<size_t>(text));
+      while (!result.unusable_text.empty() && result.unusable_text.back() == '\n') result.unusable_text.pop_back();
+    }
+  }
   result.frames = run.frames;
   return result;
 }

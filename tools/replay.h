@@ -5,6 +5,8 @@
 // pressed on the graphics window, as a player would, so the library plays the script back (with
 // `logging`, Ctrl+L first, so every drawing call is described on the console).
 //
+// Interrupted by SIGINT, SIGTERM or SIGHUP, the temporary directory is removed first.
+//
 // Frames: frame 0 is the canvas when the game first waits, frame N the canvas when it waits again
 // after handling event N, and the frame after the last event is taken when the game ends. When the
 // script runs out before the game ends, the run stops there: the graphics window is closed (so the
@@ -37,6 +39,10 @@ struct ReplayResult {
   int status = kReplayFailed;  // the game's exit status, kScriptEnded or kReplayFailed
   long frames = 0;             // frames taken (the waits, plus the final frame)
   std::string error;           // why the run could not be set up
+  // With kScriptEnded, when playback stopped at a line that names no event: its number (from 1)
+  // and its first characters; 0 when the script simply ran out.
+  long unusable_line = 0;
+  std::string unusable_text;
 };
 
 // Plays the script in the file `script_path`. Puts the headless display and the library back to

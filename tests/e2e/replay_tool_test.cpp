@@ -1,8 +1,11 @@
 // frostvel-replay as a player runs it: files in, PNG frames, a console file and an exit status out.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -49,6 +52,7 @@ TEST_F(ReplayTool, WritesAFrameForEveryEventAndStopsWithStatusThreeWhenTheScript
   write("short.scr", e2e::periodic(2));
   EXPECT_EQ(run("--frames frames --console console.txt short.scr"), 3);
   EXPECT_NE(read("err.txt").find("the script ended before the game did"), std::string::npos) << read("err.txt");
+  EXPECT_NE(read("err.txt").find("ended during the title, which takes 44 timer ticks"), std::string::npos);
 
   EXPECT_TRUE(fs::exists(file("frames/frame-000002.png")));
   EXPECT_FALSE(fs::exists(file("frames/frame-000003.png")));
@@ -81,6 +85,80 @@ TEST_F(ReplayTool, RefusesBadArguments) {
   EXPECT_EQ(run("missing.scr"), 2);
   EXPECT_NE(read("err.txt").find("missing.scr"), std::string::npos);
   EXPECT_EQ(run("--frobnicate x.scr"), 2);
+  EXPECT_NE(read("err.txt").find("unknown option --frobnicate"), std::string::npos) << read("err.txt");
+  fs::create_directory(file("folder.scr"));
+  EXPECT_EQ(run("folder.scr"), 2);
+  EXPECT_NE(read("err.txt").find("folder.scr: is a directory"), std::string::npos) << read("err.txt");
+  write("short.scr", e2e::periodic(1));
+  write("plain", "");
+  EXPECT_EQ(run("--frames plain/frames short.scr"), 2);
+  EXPECT_NE(read("err.txt").find("plain/frames: Not a directory"), std::string::npos) << read("err.txt");
+}
+
+TEST_F(ReplayTool, HelpListsEveryOptionOnStandardOutput) {
+  EXPECT_EQ(run("--help"), 0);
+  const std::string out = read("out.txt");
+  for (const char *text : {"usage: frostvel-replay", "--frames DIR", "--logging", "--console FILE"})
+    EXPECT_NE(out.find(text), std::string::npos) << text;
+  EXPECT_EQ(read("err.txt"), "");
+}
+
+TEST_F(ReplayTool, NamesTheLineThatEndedTheScript) {
+  write("bad.scr", e2e::periodic(3) + "\n" + "TEVRA_JUMP(1, 2);\n");
+  EXPECT_EQ(run("bad.scr"), 3);
+  EXPECT_NE(read("err.txt").find("frostvel-replay: line 3 of bad.scr names no event: TEVRA_JUMP(1, 2);\n"),
+            std::string::npos)
+      << read("err.txt");
+}
+
+// The tool in a child process, started from the test directory with TMPDIR set.
+pid_t start_tool(const fs::path &dir, const fs::path &tmp, const char *script) {
+  const pid_t child = fork();
+  if (child == 0) {
+    if (chdir(dir.c_str()) != 0) _exit(127);
+    setenv("TMPDIR", tmp.c_str(), 1);
+    const int quiet = ::open("/dev/null", O_WRONLY);
+    dup2(quiet, 2);
+    execl(FROSTVEL_REPLAY_TOOL, FROSTVEL_REPLAY_TOOL, script, static_cast<char *>(nullptr));
+    _exit(127);
+  }
+  return child;
+}
+
+TEST_F(ReplayTool, LeavesNothingInTheTemporaryFolderWhenInterrupted) {
+  write("long.scr", e2e::periodic(44) + e2e::periodic(100000000));
+  const fs::path tmp = file("tmp");
+  for (int signal_number : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(strsignal(signal_number));
+    fs::remove_all(tmp);
+    fs::create_directories(tmp);
+    const pid_t child = start_tool(file(""), tmp, "long.scr");
+    // The run is under way once its directory holds the script.
+    bool started = false;
+    for (int i = 0; i < 2000 && !started; ++i) {
+      for (const auto &entry : fs::directory_iterator(tmp)) started = fs::is_symlink(entry.path() / "TEVRA.SCR");
+      if (!started) usleep(5000);
+    }
+    EXPECT_TRUE(started);
+    kill(child, signal_number);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
+    EXPECT_TRUE(fs::is_empty(tmp));
+  }
+}
+
+TEST_F(ReplayTool, AFullTemporaryFolderIsCalledAFullDisk) {
+  // A private mount of a tmpfs with room for its root and one more entry: the run's directory.
+  fs::create_directories(file("tmp"));
+  write("game.scr", e2e::periodic(2));
+  const std::string command = "cd '" + file("").string() +
+                              "' && { unshare -rm true 2>/dev/null || exit 77; } && unshare -rm sh -c 'mount -t tmpfs -o size=4k,nr_inodes=2 tmpfs tmp || exit 77; "
+                              "TMPDIR=\"$PWD/tmp\" \"$0\" game.scr' '" FROSTVEL_REPLAY_TOOL "' >out.txt 2>err.txt";
+  const int status = std::system(command.c_str());
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "no private mounts here";
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+  EXPECT_NE(read("err.txt").find(": the disk is full\n"), std::string::npos) << read("err.txt");
 }
 
 }  // namespace

@@ -6,6 +6,21 @@ namespace {
 
 using Console = TevraTest;
 
+// Non-white pixels of the console in the bottom `rows` rows, columns x0 .. x1 - 1 (x1 < 0: up to
+// the right edge).
+int bottom_ink(int x0, int x1, int rows) {
+  HWND text = headless::find_window(kText);
+  RECT client;
+  GetClientRect(text, &client);
+  if (x1 < 0) x1 = client.right;
+  HDC dc = GetDC(text);
+  int ink = 0;
+  for (int y = client.bottom - rows; y < client.bottom; ++y)
+    for (int x = x0; x < x1; ++x) ink += GetPixel(dc, x, y) != RGB(255, 255, 255);
+  ReleaseDC(text, dc);
+  return ink;
+}
+
 TEST_F(Console, RingKeepsTheLast25LinesAsFormatted) {
   EXPECT_TRUE(tevra_testing_console_ring().empty());
   for (int i = 1; i <= 30; ++i) EXPECT_EQ(tevra_log("line %d\n", i), i < 10 ? 7 : 8);
@@ -43,15 +58,7 @@ TEST_F(Console, LinesLoggedWhileHiddenAppearWhenShown) {
   EXPECT_EQ(tevra_show_text_window(1), 0) << "it was hidden";
   click_logical(0, 0, 100); // a wait, in which the console repaints
   wait();
-  HWND text = headless::find_window(kText);
-  RECT client;
-  GetClientRect(text, &client);
-  HDC dc = GetDC(text);
-  int ink = 0;
-  for (int y = client.bottom - 20; y < client.bottom; ++y)
-    for (int x = 0; x < 400; ++x) ink += GetPixel(dc, x, y) != RGB(255, 255, 255);
-  ReleaseDC(text, dc);
-  EXPECT_GT(ink, 40) << "the line is drawn at the bottom of the console";
+  EXPECT_GT(bottom_ink(0, 400, 20), 40) << "the line is drawn at the bottom of the console";
 }
 
 } // namespace
@@ -92,6 +99,40 @@ TEST_F(Console, LinesDrawnAtTheNextWaitMatchARepaint) {
     EXPECT_EQ(std::count(repainted.begin(), repainted.end(), 0) , std::count(drawn.begin(), drawn.end(), 0));
     EXPECT_TRUE(repainted == drawn) << "repaint at " << t;
   }
+}
+
+// A console taller than the ring: what the batch draws at a wait is what drawing each line at once
+// leaves, the rows above the ring's 25 lines included.
+TEST_F(Console, ABatchLongerThanTheRingDrawsWhatEachLineAtOnceWould) {
+  std::vector<COLORREF> pictures[2];
+  for (int at_once = 0; at_once < 2; ++at_once) {
+    restart();
+    headless::set_screen_size(1024, 1400); // a text window of about 34 rows
+    open();
+    for (int i = 1; i <= 30; ++i) {
+      tevra_log("line %d\n", i);
+      if (at_once || i == 1 || i == 30) {
+        click_logical(0, 0);
+        wait();
+      }
+    }
+    pictures[at_once] = console_pixels();
+  }
+  headless::set_screen_size(1024, 768); // the default, which reset() does not restore
+  EXPECT_TRUE(pictures[0] == pictures[1]);
+}
+
+// The blanked strip reaches the last column: a short line after one that ran past the right edge
+// leaves no ink of it there.
+TEST_F(Console, AShortLineBlanksTheLastColumnToo) {
+  open();
+  tevra_log("%s\n", std::string(300, '#').c_str());
+  tevra_log("short\n");
+  click_logical(0, 0);
+  wait();
+  RECT client;
+  GetClientRect(headless::find_window(kText), &client);
+  EXPECT_EQ(bottom_ink(client.right - 1, -1, 10), 0);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -45,6 +46,7 @@ protected:
   void SetUp() override {
     headless::use();
     headless::reset();
+    headless::set_idle_limit_ms(60000);
     tevra_testing_reset();
     install_hooks();
     char pattern[] = "/tmp/tevra_test_XXXXXX";

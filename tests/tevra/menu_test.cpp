@@ -118,6 +118,18 @@ TEST_F(RunMenu, CtrlIsForgottenWhenTheFocusLeaves) {
   EXPECT_EQ(e.key, 'q');
 }
 
+// Ctrl held while the focus moves from one library window to the other is still held there: its
+// key-up will come, through the text window. A then animates and types nothing.
+TEST_F(RunMenu, CtrlStaysHeldWhileTheFocusMovesBetweenTheLibraryWindows) {
+  open();
+  HWND graphics = headless::find_window(kGraphics);
+  PostMessageA(graphics, WM_KEYDOWN, VK_CONTROL, 0);
+  PostMessageA(graphics, WM_KILLFOCUS, reinterpret_cast<WPARAM>(headless::find_window(kText)), 0);
+  headless::key(kText, 'A', 'a');
+  const Event e = wait();
+  EXPECT_EQ(e.kind, TEVRA_PERIODIC) << "Ctrl+A animates; key " << int(e.key);
+}
+
 TEST_F(RunMenu, ClosingTheGraphicsWindowQuitsAndStopsTheTimer) {
   open();
   tevra_set_animation(TEVRA_ANIM_RUN);

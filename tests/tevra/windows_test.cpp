@@ -1,6 +1,8 @@
 // Opening the library: the two windows, where they are, and the canvas.
 #include "fixture.h"
 
+#include <thread>
+
 namespace tevra_test {
 namespace {
 
@@ -44,6 +46,32 @@ TEST_F(Windows, ShowingTheTextWindowReportsWhetherItWasVisible) {
   EXPECT_NE(tevra_show_text_window(1), 0);
   EXPECT_NE(tevra_testing_canvas(), nullptr);
   EXPECT_EQ(tevra_close(), 1);
+}
+
+TEST_F(Windows, CallsFromAnotherThreadAreRefusedAndSaidOnce) {
+  open();
+  tevra_set_logging(0);
+  std::vector<int32_t> results;
+  int32_t x = 7, y = 7;
+  char key = 7;
+  std::thread([&] {
+    char command_line[] = "";
+    results = {tevra_circle(TEVRA_RED, 0, 0, 20),  tevra_log("from elsewhere\n"),
+               tevra_clear(),                       tevra_set_animation(TEVRA_ANIM_RUN),
+               tevra_await_event(&x, &y, &key),     tevra_open(nullptr, nullptr, command_line, 1)};
+  }).join();
+  EXPECT_EQ(results, std::vector<int32_t>(6, 0));
+  EXPECT_EQ(x, 0);
+  EXPECT_EQ(y, 0);
+  EXPECT_EQ(key, 0);
+  EXPECT_EQ(count_canvas(RGB(255, 0, 0)), 0);
+  EXPECT_TRUE(console.empty()) << "the console belongs to the library's thread";
+
+  click_logical(0, 0, headless::now_ms() + 10);
+  EXPECT_EQ(wait().kind, TEVRA_MOUSE) << "the animation was not started";
+  EXPECT_EQ(console, std::vector<std::string>{"tevra_circle and 5 more calls came from another thread and were "
+                                              "refused: TEVRA runs on the thread that opened it\n"});
+  EXPECT_EQ(tevra_circle(TEVRA_RED, 0, 0, 20), 1);
 }
 
 } // namespace

@@ -20,6 +20,7 @@ JOBS=${JOBS:-2}
 if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/dev/null ||
    ! command -v Xvfb >/dev/null; then
   echo "test-wine: skipped: MinGW-w64, Wine or Xvfb is not installed (scripts/setup test installs them)"
+  scripts/test-results add wine 0 0 1 "MinGW-w64, Wine or Xvfb missing" >/dev/null
   exit 0
 fi
 
@@ -38,8 +39,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Each check adds itself to make test's tally (scripts/test-results).
+checks=0
 fail() {
   echo "test-wine: FAIL: $*"
+  scripts/test-results add wine "$checks" 1 >/dev/null
   exit 1
 }
 
@@ -74,6 +78,7 @@ for exe in "$WIN"/tests/*.exe; do
   wine "$exe" >"$OUT/tests/$name.out" 2>&1 </dev/null || { show "$OUT/tests/$name.out"; fail "$name failed under Wine"; }
   passed=$(tr -d '\r' <"$OUT/tests/$name.out" | sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\.$/\1/p')
   ran+=("$name (${passed:-?} tests)")
+  checks=$((checks + ${passed:-1}))
 done
 [ ${#ran[@]} -gt 0 ] || fail "no test program was built for Windows"
 echo "test-wine: passed under Wine: ${ran[*]}"
@@ -107,10 +112,13 @@ if [ "$compared" -ne 0 ]; then
   cat "$OUT/frames.txt"
   fail "frames differ outside the text (diff images in build/wine/diff)"
 fi
+checks=$((checks + 1))
 echo "test-wine: game.scr on Win32 and winport: status 0, the same $lines console lines, $(tail -n 1 "$OUT/frames.txt")"
 
 # --- 3. The real-window game test against the Windows build.
 FROSTVEL_GAME="wine $WIN/game/frostvel.exe" bash tests/xvfb/frostvel.sh "$LINUX" >"$OUT/window-test.txt" 2>&1 ||
   { cat "$OUT/window-test.txt"; fail "the real-window game test failed against frostvel.exe"; }
+checks=$((checks + 1))
 echo "test-wine: the real-window game test passed against wine frostvel.exe"
+scripts/test-results add wine "$checks" 0 >/dev/null
 echo "test-wine: passed in $(($(date +%s) - STARTED)) s"

@@ -20,6 +20,7 @@ expect_refusal() {
 expect_refusal "WINPORT_DISPLAY=headless"
 expect_refusal "WINPORT_DISPLAY=table names no display" WINPORT_DISPLAY=table
 expect_refusal "SDL found no desktop" WINPORT_DISPLAY=sdl
-# A desktop named but not there: SDL falls back to its offscreen driver, which must not pass.
-expect_refusal "SDL found no desktop" DISPLAY=:9999
+# A desktop named but not there: the message names it, in one line of its own.
+expect_refusal "winport: cannot reach the X display :9999 (from DISPLAY)" DISPLAY=:9999
+[ "$(wc -l <"$WORK/choice.err")" -eq 1 ] || fail "more than the one line: $(cat "$WORK/choice.err")"
 echo "PASS"

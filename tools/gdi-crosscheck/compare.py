@@ -38,6 +38,8 @@ def family(name):
         sub = " circle"
     elif " off " in name:
         sub = " off"
+    elif " narrow " in name:
+        sub = " narrow"
     elif " long " in name:
         sub = " long"
     return kind + sub + " " + style

@@ -137,6 +137,26 @@ void big_shapes() {
   }
 }
 
+// Narrow and flat ellipses: one side of 1 to 6 pixels against the other of 1 to 60, with the thin
+// pens a renderer uses, filled and not.
+void narrow_ellipses() {
+  for (int pen = 1; pen <= 3; ++pen) {
+    for (bool filled : {true, false}) {
+      const Style st = {pen, filled, false};
+      for (int thin = 1; thin <= 6; ++thin) {
+        for (int len = 1; len <= 60; ++len) {
+          for (bool flat : {false, true}) {
+            if (flat && len <= 6) continue;  // already drawn upright
+            const int w = flat ? len : thin, h = flat ? thin : len;
+            shape_case("ellipse narrow " + std::to_string(w) + "x" + std::to_string(h), st,
+                       [&] { Ellipse(g_dc, 20, 20, 20 + w, 20 + h); });
+          }
+        }
+      }
+    }
+  }
+}
+
 void triangles() {
   for (const Style &st : kStyles) {
     int i = 0;
@@ -203,6 +223,7 @@ int main(int argc, char **argv) {
   boxes("rect", Rectangle);
   boxes("ellipse", Ellipse);
   big_shapes();
+  narrow_ellipses();
   triangles();
   polygons();
   lines();

@@ -11,13 +11,16 @@
 // when WINPORT_FRAMES names a directory.
 //
 // Nothing hangs: when no scheduled input remains and the clock has run for the idle limit since the
-// last input, the program is stopped with a message (or the stuck handler runs instead).
+// last input, the program is stopped with a message (or the stuck handler runs instead). Input the
+// program makes itself (winport::program_input) counts as input and costs no time.
 #include <winport/headless.h>
+#include <winport/program_input.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
@@ -53,6 +56,7 @@ struct Headless {
   uint64_t clock = 0;
   uint64_t last_input = 0;  // when input was last delivered (or the run began)
   uint64_t idle_limit = 60000;
+  bool program_input = false;  // the program fed itself an event since the last look at the queue
   std::function<void()> stuck_handler;
   int screen_width = 1024, screen_height = 768;
   std::vector<Input> timed;      // in order of time, then of scheduling
@@ -121,8 +125,14 @@ void present(NativeWindow *window, const uint32_t *pixels, int width, int height
 
 uint64_t now_ms() { return hl().clock; }
 
+// Whether a US keyboard needs Shift held to type ch: a key-down that a window passes on is typed
+// again from its key and the keyboard state, so the state must show the Shift the user held.
+bool needs_shift(unsigned char ch) {
+  return (ch >= 'A' && ch <= 'Z') || (ch != 0 && std::strchr("~!@#$%^&*()_+{}|:\"<>?", ch) != nullptr);
+}
+
 void key_event(HWND hwnd, int vk, bool down, unsigned char ch, bool ctrl, bool alt = false) {
-  input::key(hwnd, vk, down, down ? ch : 0, ctrl, false, alt);
+  input::key(hwnd, vk, down, down ? ch : 0, ctrl, down && needs_shift(ch), alt);
 }
 
 void deliver(const Input &in) {
@@ -215,8 +225,11 @@ void pump(bool wait, uint64_t deadline_ms) {
   bool input_left = !h.timed.empty();
   uint64_t stop = h.last_input + h.idle_limit;  // when an idle program is declared stuck
   if (!wait) {
-    // A poll that finds nothing: time moves on a little, as it would for a real program.
-    if (h.clock < deadline_ms) ++h.clock;
+    // A poll that finds nothing: time moves on a little, as it would for a real program, unless the
+    // program has been busy with an event of its own since its last look.
+    const bool busy = h.program_input;
+    h.program_input = false;
+    if (h.clock < deadline_ms && !busy) ++h.clock;
     if (!input_left && h.clock >= stop) stuck();
     deliver_due();
     return;
@@ -252,6 +265,17 @@ const Display &headless_display() {
 
 }  // namespace winport::display
 
+namespace winport {
+
+void program_input() {
+  if (&display::current() != &display::headless_display()) return;
+  display::Headless &h = display::hl();
+  h.last_input = h.clock;
+  h.program_input = true;
+}
+
+}  // namespace winport
+
 namespace winport::headless {
 
 using display::Input;
@@ -264,6 +288,7 @@ void reset() {
   auto &h = display::hl();
   h.clock = 0;
   h.last_input = 0;
+  h.program_input = false;
   h.timed.clear();
   h.next_wait.clear();
   h.observers.clear();

@@ -5,11 +5,16 @@
 // for the window it belongs to. Waiting blocks inside SDL until input arrives or the deadline
 // passes, so an idle program costs no processor time.
 //
-// On a large screen (2560 pixels wide or more) every window is shown at twice its size, or at
-// WINPORT_SCALE times; winport itself never sees the scale: screen_size reports the desktop divided
-// by it, and mouse coordinates are divided by it before they reach the sink.
+// On a large screen every window is shown at twice its size, or at WINPORT_SCALE times; winport
+// itself never sees the scale: screen_size reports the desktop divided by it, window positions and
+// sizes are multiplied by it, and mouse coordinates are divided by it before they reach the sink.
+// Positions and sizes scale alike, so windows placed apart on the screen the program sees stay
+// apart; but a program lays its windows out for the screen it sees, and one made for a desktop of
+// ordinary size (TEVRA's graphics window above a text window on the bottom third) overlaps on a
+// smaller one. So a scale is used only while the screen it leaves is at least kMinScaled.
 #include "display/display.h"
 #include "display/input.h"
+#include "display/sdl_scale.h"
 
 #include <SDL.h>
 
@@ -53,16 +58,33 @@ State sdl;
   std::exit(EXIT_FAILURE);
 }
 
+// The smallest screen a scale may leave the program.
+constexpr int kMinScaledWidth = 1280;
+constexpr int kMinScaledHeight = 960;
+
 int scale_for_screen() {
+  SDL_DisplayMode mode;
+  const bool known = SDL_GetDesktopDisplayMode(0, &mode) == 0;
+  auto fits = [&](int scale) {
+    return !known || (mode.w / scale >= kMinScaledWidth && mode.h / scale >= kMinScaledHeight);
+  };
   if (const char *forced = std::getenv("WINPORT_SCALE"); forced != nullptr && *forced != '\0') {
     char *end = nullptr;
     long n = std::strtol(forced, &end, 10);
-    if (*end == '\0' && n >= 1 && n <= 8) return static_cast<int>(n);
+    if (*end == '\0' && n >= 1 && n <= 8) {
+      int scale = static_cast<int>(n);
+      while (scale > 1 && !fits(scale)) --scale;
+      if (scale != n)
+        std::fprintf(stderr,
+                     "winport: WINPORT_SCALE=%s would leave a screen of %d x %d (less than %d x %d), "
+                     "where windows laid out for the desktop would overlap; using %d\n",
+                     forced, mode.w / static_cast<int>(n), mode.h / static_cast<int>(n), kMinScaledWidth,
+                     kMinScaledHeight, scale);
+      return scale;
+    }
     std::fprintf(stderr, "winport: ignoring WINPORT_SCALE=%s (a whole number from 1 to 8)\n", forced);
   }
-  SDL_DisplayMode mode;
-  if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w >= 2560) return 2;
-  return 1;
+  return known && fits(2) ? 2 : 1;
 }
 
 void start() {
@@ -78,20 +100,32 @@ void start() {
   SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
   // These are ordinary desktop windows, not full-screen games: leave the compositor alone.
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    char what[512];
-    std::snprintf(what, sizeof what, "SDL could not open the desktop (%s)", SDL_GetError());
-    give_up(what);
-  }
+  // Without a Wayland display named, the desktop is X's: SDL need not try Wayland first (which
+  // only fills standard error with complaints when it is not there either).
+  const char *asked = std::getenv("SDL_VIDEODRIVER");
+  const char *x_display = std::getenv("DISPLAY");
+  const char *wayland_display = std::getenv("WAYLAND_DISPLAY");
+  if (x_display != nullptr && *x_display == '\0') x_display = nullptr;
+  if (wayland_display != nullptr && *wayland_display == '\0') wayland_display = nullptr;
+  if ((asked == nullptr || *asked == '\0') && wayland_display == nullptr) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
   // Without a desktop SDL quietly picks its offscreen driver: windows nobody can see, input that
   // never comes. Accept it only when asked for by name.
-  const char *driver = SDL_GetCurrentVideoDriver();
-  const char *asked = std::getenv("SDL_VIDEODRIVER");
+  const char *driver = started ? SDL_GetCurrentVideoDriver() : nullptr;
   bool invisible = driver == nullptr || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
   if (invisible && (asked == nullptr || driver == nullptr || std::strcmp(asked, driver) != 0)) {
-    char what[256];
-    std::snprintf(what, sizeof what, "SDL found no desktop (it offered its '%s' driver, which shows nothing)",
-                  driver != nullptr ? driver : "none");
+    char what[512];
+    if (wayland_display != nullptr || x_display != nullptr) {
+      // Name the display that did not answer, as the user set it.
+      bool wayland = wayland_display != nullptr;
+      std::snprintf(what, sizeof what, "cannot reach the %s display %s (from %s)", wayland ? "Wayland" : "X",
+                    wayland ? wayland_display : x_display, wayland ? "WAYLAND_DISPLAY" : "DISPLAY");
+    } else if (started) {
+      std::snprintf(what, sizeof what, "SDL found no desktop (it offered its '%s' driver, which shows nothing)",
+                    driver != nullptr ? driver : "none");
+    } else {
+      std::snprintf(what, sizeof what, "SDL found no desktop (%s)", SDL_GetError());
+    }
     give_up(what);
   }
   // Characters come from the keys themselves (translate() below), paired with their key-down as
@@ -107,9 +141,7 @@ SdlWindow *find(Uint32 id) {
   return nullptr;
 }
 
-// Window pixels to image pixels; rounds toward minus infinity so that points left of or above the
-// window (a drag that left it) stay outside.
-int unscale(int v) { return v >= 0 ? v / sdl.scale : -((-v + sdl.scale - 1) / sdl.scale); }
+int unscale(int v) { return sdl_scale::unscale(v, sdl.scale); }
 
 // ---- keys ----------------------------------------------------------------------------------
 
@@ -269,15 +301,9 @@ void screen_size(int *width, int *height) {
   *height = mode.h / sdl.scale;
 }
 
-int bounded(int v, int lo, int hi) { return std::clamp(v, lo, hi); }
-
 NativeWindow *create(HWND hwnd, const char *title, int x, int y, int width, int height) {
   start();
-  // Keep sizes and positions within what a screen can mean, so scaling cannot overflow.
-  int w = bounded(width, 1, 16384) * sdl.scale;
-  int h = bounded(height, 1, 16384) * sdl.scale;
-  int px = bounded(x, -16384, 16384) * sdl.scale;
-  int py = bounded(y, -16384, 16384) * sdl.scale;
+  const auto [px, py, w, h] = sdl_scale::place(x, y, width, height, sdl.scale);
   SDL_Window *window = SDL_CreateWindow(title != nullptr ? title : "", px, py, w, h, SDL_WINDOW_HIDDEN);
   if (window == nullptr) {
     char what[512];

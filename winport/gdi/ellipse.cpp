@@ -158,7 +158,9 @@ struct Tracer {
 
 bool traced_ellipse_insets(i64 w, i64 h, std::vector<i64> &inset) {
   // Rows from the middle down: a row's inset is the column offset reached when the walk first
-  // steps onto it. Rows the walk never reaches (it can end early on slim boxes) keep the last.
+  // steps onto it. On slim boxes the walk reaches the middle column before the last rows; those
+  // rows stay empty (an inset of w), as GDI leaves them: the tips of a 3 x 10 ellipse are not
+  // painted, by the brush or by the pen, whose path ends there too.
   inset.assign(static_cast<size_t>(h), -1);
   Tracer t(w, h);
   i64 x = 0, y = h / 2;
@@ -178,7 +180,7 @@ bool traced_ellipse_insets(i64 w, i64 h, std::vector<i64> &inset) {
     }
   }
   for (i64 k = h / 2 + 1; k < h; ++k) {
-    if (inset[static_cast<size_t>(k)] < 0) inset[static_cast<size_t>(k)] = inset[static_cast<size_t>(k - 1)];
+    if (inset[static_cast<size_t>(k)] < 0) inset[static_cast<size_t>(k)] = w;
   }
   // The upper half mirrors the lower one.
   for (i64 k = 0; k < h / 2; ++k) inset[static_cast<size_t>(k)] = inset[static_cast<size_t>(h - 1 - k)];

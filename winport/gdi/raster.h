@@ -142,7 +142,8 @@ class EllipseRows {
 constexpr i64 kTracedLimit = i64{1} << 12;
 
 // The traced filled ellipse of a w x h box (both 2 .. kTracedLimit): inset[k] for each of its h
-// rows, the row covering columns left + inset[k] .. left + w - inset[k] - 1. False if the walk ran
+// rows, the row covering columns left + inset[k] .. left + w - inset[k] - 1 (none when inset[k] is
+// w: a row the walk never reached). False if the walk ran
 // past the box's last row (it never does for sizes seen so far).
 bool traced_ellipse_insets(i64 w, i64 h, std::vector<i64> &inset);
 

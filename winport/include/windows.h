@@ -3,9 +3,26 @@
  *
  * Names, types and constant values are Win32's own, so that the same source compiles against the
  * real <windows.h> on Windows. Each function does what its Win32 namesake documents, as far as this
- * project relies on it: GDI32 (device contexts over 32-bit surfaces, pens, brushes, fonts, shapes,
- * text, BitBlt), USER32 (window classes, windows, one message queue, timers, menus) and KERNEL32
- * (movable global memory). Callable from C and C++.
+ * project relies on it; where it does less or otherwise, a "differs:" comment next to the
+ * declaration says how. Callable from C and C++. What is here:
+ *
+ *   KERNEL32  GlobalAlloc, GlobalLock, GlobalUnlock, GlobalFree, GlobalSize.
+ *   GDI32     memory DCs and 32-bit bitmaps (CreateCompatibleDC, CreateCompatibleBitmap);
+ *             stock objects, solid and null pens, solid brushes, fonts matched by fontconfig;
+ *             Rectangle, Ellipse, Polygon (ALTERNATE, WINDING), MoveToEx/LineTo, FillRect;
+ *             TextOutA, text extents and metrics, text and background colours and modes;
+ *             BitBlt (SRCCOPY), ScrollDC, GetPixel/SetPixel, GetDIBits (32-bit rows).
+ *   USER32    window classes and top-level windows; window DCs and painting; one message queue
+ *             (post, send, peek, get, wait, translate, dispatch); timers; menu bars with one level
+ *             of popups, worked by mouse and keyboard; system metrics; the keyboard state.
+ *
+ * Missing altogether: child windows, regions and clipping, mapping modes, raster operations other
+ * than plain copying, palettes, Unicode ("W") functions, resources other than the stock icon and
+ * cursor, and threads (there is one queue, for the one thread that uses the library).
+ *
+ * Throughout: colours are plain RGB (a COLORREF's top byte is ignored); characters are bytes of
+ * Latin-1, not of code page 1252; on a screen the desktop draws each window's frame and caption,
+ * while winport draws the menu bar (classic look, 19 pixels) and the client area.
  */
 #ifndef WINPORT_WINDOWS_H
 #define WINPORT_WINDOWS_H
@@ -108,6 +125,7 @@ typedef struct tagSIZE { LONG cx; LONG cy; } SIZE, *PSIZE, *LPSIZE;
 #define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
 #define GPTR (GMEM_FIXED | GMEM_ZEROINIT)
 
+/* differs: blocks are always zero-filled, and a movable block never moves. */
 HGLOBAL WINAPI GlobalAlloc(UINT uFlags, SIZE_T dwBytes);
 LPVOID WINAPI GlobalLock(HGLOBAL hMem);
 BOOL WINAPI GlobalUnlock(HGLOBAL hMem);
@@ -116,7 +134,8 @@ SIZE_T WINAPI GlobalSize(HGLOBAL hMem);
 
 /* ===== GDI32 ==================================================================================== */
 
-/* Stock objects */
+/* Stock objects. differs: the fixed-pitch fonts are fontconfig's "monospace" with a 13-pixel
+ * cell, the others "sans-serif" with a 16-pixel cell; objects not listed here are NULL. */
 #define WHITE_BRUSH 0
 #define LTGRAY_BRUSH 1
 #define GRAY_BRUSH 2
@@ -137,8 +156,8 @@ SIZE_T WINAPI GlobalSize(HGLOBAL hMem);
 
 /* Pen styles */
 #define PS_SOLID 0
-#define PS_DASH 1
-#define PS_DOT 2
+#define PS_DASH 1 /* differs: drawn solid, where GDI dashes a 1-pixel pen */
+#define PS_DOT 2  /* differs: drawn solid, where GDI dots a 1-pixel pen */
 #define PS_NULL 5
 
 /* Background modes */
@@ -149,7 +168,7 @@ SIZE_T WINAPI GlobalSize(HGLOBAL hMem);
 #define ALTERNATE 1
 #define WINDING 2
 
-/* Raster operations */
+/* Raster operations. differs: SRCCOPY is the only one; BitBlt refuses any other. */
 #define SRCCOPY 0x00CC0020
 
 /* Font creation */
@@ -224,17 +243,22 @@ typedef struct tagBITMAPINFO {
 /* Device contexts and bitmaps */
 HDC WINAPI CreateCompatibleDC(HDC hdc);
 BOOL WINAPI DeleteDC(HDC hdc);
-HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy); /* always 32 bits per pixel */
+/* differs: always 32 bits per pixel, also for a memory DC that still has its 1 x 1 default bitmap
+ * (where Win32 makes a monochrome one); more than 2^28 pixels fail. */
+HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy);
 
 /* Objects */
 HGDIOBJ WINAPI GetStockObject(int i);
-HPEN WINAPI CreatePen(int iStyle, int cWidth, COLORREF color);
+HPEN WINAPI CreatePen(int iStyle, int cWidth, COLORREF color); /* differs: any style but PS_NULL is solid */
 HBRUSH WINAPI CreateSolidBrush(COLORREF color);
+/* differs: cWidth, escapement, orientation, character set, precisions and quality are ignored
+ * (glyphs keep their own widths, text runs left to right, always anti-aliased); underline and
+ * strike-out are reported by GetTextMetricsA but not drawn; the face is fontconfig's best match. */
 HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight,
                          DWORD bItalic, DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet,
                          DWORD iOutPrecision, DWORD iClipPrecision, DWORD iQuality,
                          DWORD iPitchAndFamily, LPCSTR pszFaceName);
-HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h);
+HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h); /* differs: no regions (HRGN) */
 BOOL WINAPI DeleteObject(HGDIOBJ ho);
 
 /* Shapes */
@@ -259,9 +283,12 @@ COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color);
 COLORREF WINAPI GetBkColor(HDC hdc);
 
 /* Pixels */
+/* differs: rop must be SRCCOPY; any other copies nothing and returns FALSE. */
 BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop);
 COLORREF WINAPI GetPixel(HDC hdc, int x, int y);
 COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color);
+/* differs: only 32-bit BI_RGB rows as wide as the bitmap (anything else returns 0); usage is
+ * ignored, as there is no colour table. */
 int WINAPI GetDIBits(HDC hdc, HBITMAP hbm, UINT start, UINT cLines, LPVOID lpvBits, LPBITMAPINFO lpbmi,
                      UINT usage);
 
@@ -275,6 +302,7 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP hbm, UINT start, UINT cLines, LPVOID lpvBi
 typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef void(CALLBACK *TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 
+/* differs: only the procedure, class style, background brush and name are used. */
 typedef struct tagWNDCLASSA {
   UINT style;
   WNDPROC lpfnWndProc;
@@ -294,8 +322,8 @@ typedef struct tagMSG {
   UINT message;
   WPARAM wParam;
   LPARAM lParam;
-  DWORD time;
-  POINT pt;
+  DWORD time; /* the display's clock: virtual on the headless display */
+  POINT pt;   /* differs: not filled in, always (0, 0) */
 } MSG, *PMSG, *LPMSG;
 
 typedef struct tagPAINTSTRUCT {
@@ -328,9 +356,9 @@ typedef CREATESTRUCTA CREATESTRUCT;
 #define WM_NULL 0x0000
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
-#define WM_MOVE 0x0003
+#define WM_MOVE 0x0003 /* differs: never sent */
 #define WM_SIZE 0x0005
-#define WM_ACTIVATE 0x0006
+#define WM_ACTIVATE 0x0006 /* differs: never sent */
 #define WM_SETFOCUS 0x0007
 #define WM_KILLFOCUS 0x0008
 #define WM_PAINT 0x000F
@@ -338,7 +366,7 @@ typedef CREATESTRUCTA CREATESTRUCT;
 #define WM_QUIT 0x0012
 #define WM_ERASEBKGND 0x0014
 #define WM_SHOWWINDOW 0x0018
-#define WM_NCCREATE 0x0081
+#define WM_NCCREATE 0x0081 /* differs: never sent */
 #define WM_NCDESTROY 0x0082
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
@@ -347,9 +375,9 @@ typedef CREATESTRUCTA CREATESTRUCT;
 #define WM_SYSKEYUP 0x0105
 #define WM_SYSCHAR 0x0106
 #define WM_COMMAND 0x0111
-#define WM_SYSCOMMAND 0x0112
+#define WM_SYSCOMMAND 0x0112 /* differs: never sent; the close box sends WM_CLOSE */
 #define WM_TIMER 0x0113
-#define WM_INITMENU 0x0116
+#define WM_INITMENU 0x0116 /* differs: never sent */
 #define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201
 #define WM_LBUTTONUP 0x0202
@@ -463,32 +491,42 @@ typedef CREATESTRUCTA CREATESTRUCT;
 
 /* Classes and windows */
 ATOM WINAPI RegisterClassA(const WNDCLASSA *lpWndClass);
+/* differs: every window is top-level (parent, extended style and WS_CHILD are ignored); the
+ * position is a request the desktop may overrule; CW_USEDEFAULT means (0, 0) and 3/4 of the screen. */
 HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle,
                             int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
                             HINSTANCE hInstance, LPVOID lpParam);
 BOOL WINAPI DestroyWindow(HWND hWnd);
+/* differs: any command but SW_HIDE shows the window at its size (no minimising or maximising). */
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow);
 BOOL WINAPI IsWindow(HWND hWnd);
 BOOL WINAPI IsWindowVisible(HWND hWnd);
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect);
-BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect);
+BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect); /* differs: the rectangle asked for at creation */
 BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString);
+/* differs: frame, caption and menu sizes are classic Win32's whatever the desktop draws; the screen
+ * size is in winport pixels (the SDL display's scale divided out); indices not defined here answer 0. */
 int WINAPI GetSystemMetrics(int nIndex);
+/* differs: acts on WM_CLOSE, WM_ERASEBKGND and WM_PAINT only; winport's menu takes its keys
+ * (F10, Alt released alone, Alt+mnemonic, keys while the menu is active) before they are posted. */
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 HWND WINAPI GetFocus(void);
 HWND WINAPI SetFocus(HWND hWnd);
 SHORT WINAPI GetKeyState(int nVirtKey);
 
 /* Painting */
-HDC WINAPI GetDC(HWND hWnd);
+HDC WINAPI GetDC(HWND hWnd); /* differs: GetDC(NULL) is a memory DC, for compatible bitmaps only */
 int WINAPI ReleaseDC(HWND hWnd, HDC hDC);
+/* differs: client pixels are kept while a window is covered or hidden (uncovering sends no
+ * WM_PAINT), and the DC is not clipped to the update area, which is one rectangle: the bounding box
+ * of everything invalidated. */
 HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint);
 BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT *lpPaint);
 BOOL WINAPI InvalidateRect(HWND hWnd, const RECT *lpRect, BOOL bErase);
 BOOL WINAPI UpdateWindow(HWND hWnd);
 int WINAPI FillRect(HDC hDC, const RECT *lprc, HBRUSH hbr);
 BOOL WINAPI ScrollDC(HDC hDC, int dx, int dy, const RECT *lprcScroll, const RECT *lprcClip,
-                     HRGN hrgnUpdate, LPRECT lprcUpdate);
+                     HRGN hrgnUpdate, LPRECT lprcUpdate); /* differs: hrgnUpdate is ignored */
 
 /* Messages */
 BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
@@ -508,6 +546,7 @@ BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent);
 HMENU WINAPI CreateMenu(void);
 HMENU WINAPI CreatePopupMenu(void);
 BOOL WINAPI DestroyMenu(HMENU hMenu);
+/* differs: a popup inside a popup is listed but never opens. */
 BOOL WINAPI AppendMenuA(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, LPCSTR lpNewItem);
 BOOL WINAPI SetMenu(HWND hWnd, HMENU hMenu);
 HMENU WINAPI GetMenu(HWND hWnd);
@@ -516,6 +555,7 @@ DWORD WINAPI CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck);
 BOOL WINAPI EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable);
 
 /* Resources */
+/* differs: only IDI_APPLICATION and IDC_ARROW with a NULL instance; the desktop picks what shows. */
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
 

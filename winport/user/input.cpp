@@ -2,9 +2,10 @@
 //
 // Points arrive in the window's composed image (menu bar on top). The menu takes what falls on the
 // bar or an open popup, and the keys it understands while it is active; the rest is posted to the
-// program: mouse buttons in client coordinates, keys to the window with the keyboard focus. A
-// key-down carries the character it types in lParam (see TranslateMessage), already turned into a
-// control code when Ctrl is held.
+// program: mouse buttons in client coordinates, keys to the window with the keyboard focus. A key
+// message carries the key's scan code in lParam as Win32's do (a US keyboard's); the character a
+// key-down types, already turned into a control code when Ctrl is held, waits beside it in the
+// queue for TranslateMessage.
 #include "display/input.h"
 
 #include "user/state.h"
@@ -47,6 +48,44 @@ unsigned char typed(unsigned char ch, bool ctrl) {
   return 0;
 }
 
+// The scan code of a virtual key on a US keyboard (set 1), and whether it is one of the extended
+// keys (the arrows and the block above them); 0 for a key winport does not know.
+struct Scan {
+  unsigned char code;
+  bool extended;
+};
+
+Scan scan_code(int vk) {
+  // Rows of the main block, in scan-code order.
+  static const char kRows[][14] = {"1234567890", "QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
+  static const unsigned char kRowStart[] = {0x02, 0x10, 0x1E, 0x2C};
+  for (int r = 0; r < 4; ++r)
+    for (int i = 0; kRows[r][i] != '\0'; ++i)
+      if (kRows[r][i] == vk) return {static_cast<unsigned char>(kRowStart[r] + i), false};
+  if (vk >= VK_F1 && vk <= VK_F1 + 9) return {static_cast<unsigned char>(0x3B + vk - VK_F1), false};
+  if (vk == VK_F1 + 10 || vk == VK_F1 + 11) return {static_cast<unsigned char>(0x57 + vk - VK_F1 - 10), false};
+  static const struct {
+    int vk;
+    Scan scan;
+  } kOthers[] = {
+      {VK_ESCAPE, {0x01, false}}, {0xBD, {0x0C, false}},   {0xBB, {0x0D, false}},     {VK_BACK, {0x0E, false}},
+      {VK_TAB, {0x0F, false}},    {0xDB, {0x1A, false}},   {0xDD, {0x1B, false}},     {VK_RETURN, {0x1C, false}},
+      {VK_CONTROL, {0x1D, false}}, {0xBA, {0x27, false}},  {0xDE, {0x28, false}},     {0xC0, {0x29, false}},
+      {VK_SHIFT, {0x2A, false}},  {0xDC, {0x2B, false}},   {0xBC, {0x33, false}},     {0xBE, {0x34, false}},
+      {0xBF, {0x35, false}},      {0x6A, {0x37, false}},   {VK_MENU, {0x38, false}},  {VK_SPACE, {0x39, false}},
+      {0x6D, {0x4A, false}},      {0x6B, {0x4E, false}},   {0x6F, {0x35, true}},      {0x6E, {0x53, false}},
+      {0x60, {0x52, false}},      {0x61, {0x4F, false}},   {0x62, {0x50, false}},     {0x63, {0x51, false}},
+      {0x64, {0x4B, false}},      {0x65, {0x4C, false}},   {0x66, {0x4D, false}},     {0x67, {0x47, false}},
+      {0x68, {0x48, false}},      {0x69, {0x49, false}},   {0x0C, {0x4C, false}},     {VK_HOME, {0x47, true}},
+      {VK_UP, {0x48, true}},      {VK_PRIOR, {0x49, true}}, {VK_LEFT, {0x4B, true}},  {VK_RIGHT, {0x4D, true}},
+      {VK_END, {0x4F, true}},     {VK_DOWN, {0x50, true}}, {VK_NEXT, {0x51, true}},   {VK_INSERT, {0x52, true}},
+      {VK_DELETE, {0x53, true}},
+  };
+  for (const auto &o : kOthers)
+    if (o.vk == vk) return o.scan;
+  return {0, false};
+}
+
 }  // namespace
 
 void mouse_button(HWND hwnd, int button, bool down, int x, int y) {
@@ -81,8 +120,8 @@ void mouse_move(HWND hwnd, int x, int y) {
   if (y < top) return;
   // Moves coalesce, as in Win32: a move still waiting is updated instead of queued again.
   State &s = state();
-  if (!s.input.empty() && s.input.back().message == WM_MOUSEMOVE && s.input.back().hwnd == hwnd) {
-    s.input.back().lParam = MAKELPARAM(x, y - top);
+  if (!s.input.empty() && s.input.back().msg.message == WM_MOUSEMOVE && s.input.back().msg.hwnd == hwnd) {
+    s.input.back().msg.lParam = MAKELPARAM(x, y - top);
     return;
   }
   user::post_input(hwnd, WM_MOUSEMOVE, mouse_keys(), MAKELPARAM(x, y - top));
@@ -99,14 +138,15 @@ void key(HWND hwnd, int vk, bool down, unsigned char ch, bool ctrl, bool shift, 
   if (user::menu_key(*w, vk, down, ch, ctrl, alt)) return;
   // Keys go to the window with the focus; the display's window when none of ours has it.
   HWND target = find_window(state().focus) != nullptr ? state().focus : hwnd;
-  unsigned char c = down ? typed(ch, ctrl) : 0;
-  LPARAM lparam = 1 | (static_cast<LPARAM>(c) << 16);
+  const Scan scan = scan_code(vk);
+  LPARAM lparam = 1 | (static_cast<LPARAM>(scan.code) << 16);
+  if (scan.extended) lparam |= 1L << 24;
   if (alt) lparam |= 1L << 29;
   if (!down || repeat) lparam |= 1L << 30;  // the key was down before
   if (!down) lparam |= 1L << 31;
   UINT message = alt || vk == VK_MENU || vk == VK_F10 ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP)
                                                        : (down ? WM_KEYDOWN : WM_KEYUP);
-  user::post_input(target, message, static_cast<WPARAM>(vk), lparam);
+  user::post_input(target, message, static_cast<WPARAM>(vk), lparam, down ? typed(ch, ctrl) : 0);
 }
 
 void focus(HWND hwnd, bool gained) {

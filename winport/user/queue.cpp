@@ -43,14 +43,24 @@ uint64_t next_deadline(HWND filter, UINT min, UINT max) {
 bool take(MSG *out, HWND filter, UINT min, UINT max, bool remove) {
   State &s = state();
   MSG msg{};
-  for (std::deque<MSG> *queue : {&s.posted, &s.input}) {
-    for (auto it = queue->begin(); it != queue->end(); ++it) {
-      if (!matches(it->hwnd, it->message, filter, min, max)) continue;
-      msg = *it;
-      if (remove) queue->erase(it);
-      *out = msg;
-      return true;
+  for (auto it = s.posted.begin(); it != s.posted.end(); ++it) {
+    if (!matches(it->hwnd, it->message, filter, min, max)) continue;
+    *out = *it;
+    if (remove) s.posted.erase(it);
+    return true;
+  }
+  for (auto it = s.input.begin(); it != s.input.end(); ++it) {
+    if (!matches(it->msg.hwnd, it->msg.message, filter, min, max)) continue;
+    *out = it->msg;
+    if (remove) {
+      s.retrieved_keys = it->keys;
+      if (it->msg.message == WM_KEYDOWN || it->msg.message == WM_SYSKEYDOWN) {
+        s.last_key = it->msg;
+        s.last_key_char = it->ch;
+      }
+      s.input.erase(it);
     }
+    return true;
   }
   // WM_QUIT is always retrieved, whatever the filter, once nothing posted remains.
   if (s.quit && s.posted.empty() && s.input.empty()) {
@@ -111,8 +121,9 @@ void post(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   state().posted.push_back(make_message(hwnd, message, wparam, lparam));
 }
 
-void post_input(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  state().input.push_back(make_message(hwnd, message, wparam, lparam));
+void post_input(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, unsigned char ch) {
+  State &s = state();
+  s.input.push_back(QueuedInput{make_message(hwnd, message, wparam, lparam), ch, s.keys});
 }
 
 void kill_window_timers(HWND hwnd) {
@@ -123,27 +134,50 @@ void kill_window_timers(HWND hwnd) {
 
 namespace {
 
-// The character a key-down types. Input from the display carries it in bits 16 to 23 of lParam
-// (where Win32 keeps the scan code; winport has no scan codes of its own); a key-down that a
-// program made up without one is read from its virtual key and the keyboard state.
-unsigned char key_character(WPARAM vk, LPARAM lparam) {
-  unsigned char ch = static_cast<unsigned char>((lparam >> 16) & 0xFF);
-  if (ch != 0) return ch;
-  bool ctrl = GetKeyState(VK_CONTROL) < 0;
-  bool shift = GetKeyState(VK_SHIFT) < 0;
+bool same_message(const MSG &a, const MSG &b) {
+  return a.hwnd == b.hwnd && a.message == b.message && a.wParam == b.wParam && a.lParam == b.lParam &&
+         a.time == b.time;
+}
+
+// Keys of a US keyboard that type something, with and without Shift.
+struct Typing {
+  WPARAM vk;
+  char plain;
+  char shifted;
+};
+constexpr Typing kTyping[] = {
+    {VK_SPACE, ' ', ' '},   {VK_RETURN, '\r', '\r'}, {VK_BACK, '\b', '\b'}, {VK_TAB, '\t', '\t'},
+    {VK_ESCAPE, 27, 27},    {0xBA, ';', ':'},        {0xBB, '=', '+'},      {0xBC, ',', '<'},
+    {0xBD, '-', '_'},       {0xBE, '.', '>'},        {0xBF, '/', '?'},      {0xC0, '`', '~'},
+    {0xDB, '[', '{'},       {0xDC, '\\', '|'},       {0xDD, ']', '}'},      {0xDE, '\'', '"'},
+    {0x6A, '*', '*'},       {0x6B, '+', '+'},        {0x6D, '-', '-'},      {0x6E, '.', '.'},
+    {0x6F, '/', '/'},
+};
+
+// The character a key-down types: for real input, what the display said the key typed; for a
+// key-down that did not come from the keyboard (posted by a program), what its virtual key types
+// on a US keyboard in the current keyboard state, which only real input changes. Ctrl turns a
+// letter into its control code and makes every other key type nothing; Ctrl, Shift and Alt
+// themselves never type.
+unsigned char key_character(const MSG &msg) {
+  const State &s = state();
+  if (same_message(msg, s.last_key)) return s.last_key_char;
+  const WPARAM vk = msg.wParam;
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
   if (vk >= 'A' && vk <= 'Z') {
     if (ctrl) return static_cast<unsigned char>(vk - 'A' + 1);
     return static_cast<unsigned char>(shift ? vk : vk - 'A' + 'a');
   }
   if (ctrl) return 0;
-  if ((vk >= '0' && vk <= '9') || vk == VK_SPACE) return static_cast<unsigned char>(vk);
-  switch (vk) {
-    case VK_RETURN: return '\r';
-    case VK_BACK: return '\b';
-    case VK_TAB: return '\t';
-    case VK_ESCAPE: return 27;
-    default: return 0;
+  if (vk >= '0' && vk <= '9') {
+    static const char kShiftedDigits[] = ")!@#$%^&*(";
+    return static_cast<unsigned char>(shift ? kShiftedDigits[vk - '0'] : vk);
   }
+  if (vk >= 0x60 && vk <= 0x69) return static_cast<unsigned char>('0' + (vk - 0x60));  // keypad digits
+  for (const Typing &t : kTyping)
+    if (t.vk == vk) return static_cast<unsigned char>(shift ? t.shifted : t.plain);
+  return 0;
 }
 
 }  // namespace
@@ -201,7 +235,7 @@ BOOL WINAPI TranslateMessage(const MSG *msg) {
   if (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) {
     return msg->message == WM_KEYUP || msg->message == WM_SYSKEYUP ? TRUE : FALSE;
   }
-  unsigned char ch = key_character(msg->wParam, msg->lParam);
+  unsigned char ch = key_character(*msg);
   if (ch != 0) post(msg->hwnd, msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, ch, msg->lParam);
   return TRUE;
 }

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -82,18 +83,35 @@ struct Timer {
   TIMERPROC proc = nullptr;
 };
 
+using KeyboardState = std::array<unsigned char, 256>;  // per virtual key: 0x80 down, 0x01 toggled
+
+// Input from the display waiting in the queue. A key-down keeps the character it types beside the
+// message, since Win32's lParam has the key's scan code where the character would be; every input
+// keeps the keyboard state as it was when the input happened, which becomes GetKeyState's once the
+// program retrieves it.
+struct QueuedInput {
+  MSG msg;
+  unsigned char ch = 0;
+  KeyboardState keys{};
+};
+
 struct State {
   std::vector<WindowClass> classes;
   std::vector<std::unique_ptr<Window>> windows;
   std::vector<std::unique_ptr<Menu>> menus;
   std::deque<MSG> posted;  // PostMessageA, TranslateMessage, menu commands
-  std::deque<MSG> input;   // mouse and keyboard input from the display, retrieved after posted ones
+  std::deque<QueuedInput> input;  // mouse and keyboard input from the display, after posted ones
+  // The key-down last retrieved from the input and the character it types: TranslateMessage's
+  // answer for that message (any other key-down is translated from its virtual key).
+  MSG last_key{};
+  unsigned char last_key_char = 0;
   bool quit = false;
   int quit_code = 0;
   std::vector<Timer> timers;
   UINT_PTR next_timer_id = 1;
   HWND focus = nullptr;
-  unsigned char keys[256] = {};  // bit 0x80 down, bit 0x01 toggled
+  KeyboardState keys{};            // as the display's input arrives
+  KeyboardState retrieved_keys{};  // as of the input the program last retrieved: GetKeyState
 };
 
 State &state();
@@ -131,7 +149,8 @@ void kill_window_timers(HWND hwnd);
 void post(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 // Queue mouse or keyboard input from the display. As in Win32, input waits behind posted messages,
 // so the WM_CHAR that TranslateMessage posts for a key-down comes before the key's own key-up.
-void post_input(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+// `ch` is the character a key-down types (0 for none and for other input).
+void post_input(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, unsigned char ch = 0);
 
 // Menus (menu_*.cpp).
 void menu_forget_window(Window &w);

@@ -69,12 +69,15 @@ void reset() {
   s.menus.clear();
   s.posted.clear();
   s.input.clear();
+  s.last_key = MSG{};
+  s.last_key_char = 0;
   s.quit = false;
   s.quit_code = 0;
   s.timers.clear();
   s.next_timer_id = 1;
   s.focus = nullptr;
-  std::memset(s.keys, 0, sizeof s.keys);
+  s.keys.fill(0);
+  s.retrieved_keys.fill(0);
 }
 
 namespace {
@@ -179,7 +182,12 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
   w = find_window(hwnd);
   if (w == nullptr) return TRUE;
   menu_forget_window(*w);
-  if (w->menu != nullptr) DestroyMenu(w->menu);
+  // Detached first: a menu destroyed while attached resizes its window, and a window being
+  // destroyed hears nothing after WM_NCDESTROY.
+  if (HMENU menu = w->menu; menu != nullptr) {
+    w->menu = nullptr;
+    DestroyMenu(menu);
+  }
   if (w->native != nullptr) screen().destroy(w->native);
   if (w->composed_dc != nullptr) DeleteDC(w->composed_dc);
   auto &list = s.windows;
@@ -255,7 +263,7 @@ HWND WINAPI SetFocus(HWND hwnd) {
 
 SHORT WINAPI GetKeyState(int vk) {
   if (vk < 0 || vk > 255) return 0;
-  unsigned char k = state().keys[vk];
+  unsigned char k = state().retrieved_keys[static_cast<size_t>(vk)];
   return static_cast<SHORT>(((k & 0x80) ? 0x8000 : 0) | (k & 0x01));
 }
 

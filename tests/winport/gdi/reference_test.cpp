@@ -1,5 +1,5 @@
-// Shapes against pixels recorded from a real GDI: rectangles, ellipses (circles included) and
-// triangles with every pen width from 0 to 6, NULL_PEN and NULL_BRUSH, and lines in every
+// Shapes against pixels recorded from a real GDI: rectangles, ellipses (circles, narrow and flat
+// ones included) and triangles with every pen width from 0 to 6, NULL_PEN and NULL_BRUSH, and lines in every
 // direction and slope. Each family is pinned by one hash (see reference_battery.h); when one
 // differs, tools/gdi-crosscheck shows the cases and pixels behind it.
 #include <gtest/gtest.h>
@@ -47,6 +47,12 @@ const std::map<std::string, uint64_t> kRecorded = {
     {"ellipse w6F", 0x5d224d0f51d92bf4ull},
     {"ellipse w6N", 0x16e392ef81eb101dull},
     {"ellipse w-1F", 0x02019995f0e6834full},
+    {"ellipse narrow w1F", 0xffc427c093713798ull},
+    {"ellipse narrow w1N", 0x80c546e1a9370a04ull},
+    {"ellipse narrow w2F", 0x00b04cdf0a4aa10eull},
+    {"ellipse narrow w2N", 0xdc5232a59b207b95ull},
+    {"ellipse narrow w3F", 0x9281f4de88026e70ull},
+    {"ellipse narrow w3N", 0x41d99753a010babaull},
     {"triangle w0S", 0xb2d5ca8db9f8bd40ull},
     {"triangle w0F", 0xb4e5bce5716ede28ull},
     {"triangle w0N", 0x5245eab80fa492edull},
@@ -116,6 +122,14 @@ TEST(GdiReference, EllipsesAreTracedLikeGdi) {
                                           "P....P",
                                           ".P..P.",
                                           "..PP..",
+                                      }));
+  // A slim ellipse's tips: the traced outline ends short of the first and last rows, and the brush
+  // leaves them too.
+  c.clear();
+  c.use(1, gdi_test::kRed, true, gdi_test::kBlue);
+  Ellipse(c.dc(), 20, 20, 23, 30);
+  EXPECT_EQ(picture(c, 20, 20, 3, 10), (std::vector<std::string>{
+                                          "...", ".P.", "PBP", "PBP", "PBP", "PBP", "PBP", "PBP", ".P.", "...",
                                       }));
   // Without a pen the brush fills the whole traced ellipse, right and bottom edges included
   // (unlike a rectangle).

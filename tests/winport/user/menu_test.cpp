@@ -120,6 +120,19 @@ TEST_F(Menus, KeyboardSelectsMovesAndChooses) {
   EXPECT_TRUE(of(WM_CHAR).empty());
 }
 
+TEST_F(Menus, LeftAndRightWrapAroundTheBar) {
+  key("Test", VK_F10, 0);  // Run selected
+  key("Test", VK_LEFT, 0);  // round to the last item, View
+  key("Test", VK_DOWN, 0);
+  key("Test", VK_RETURN, '\r');
+  alt_key("Test", 'V', 'v');  // View open
+  key("Test", VK_RIGHT, 0);   // round to the first, Run, open on its first item
+  key("Test", VK_RETURN, '\r');
+  settle();
+  EXPECT_EQ(commands(), (std::vector<WPARAM>{20, 1}));
+  EXPECT_TRUE(of(WM_KEYDOWN).empty());
+}
+
 TEST_F(Menus, CtrlKeysReachTheProgramEvenWithTheMenuOpen) {
   alt_key("Test", 'R', 'r');
   key("Test", 'A', 'a', true);  // Ctrl+A: the program's shortcut, not the Animate mnemonic

@@ -178,18 +178,46 @@ TEST_F(Characters, CtrlLetterGivesAControlCodeAndCtrlItselfNone) {
   EXPECT_EQ(of(WM_KEYUP).back().wparam, static_cast<WPARAM>(VK_CONTROL));
 }
 
-TEST_F(Characters, KeyDownsPostedByTheProgramAreTranslatedToo) {
+// A key-down a program posts is translated as Win32 does: from its virtual key and the keyboard
+// state, which posted key messages do not change; lParam holds a scan code, never the character.
+TEST_F(Characters, KeyDownsPostedByTheProgramTranslateFromTheVirtualKey) {
   HWND hwnd = make_window();
-  MSG msg{hwnd, WM_KEYDOWN, 'B', 0, 0, {0, 0}};
-  EXPECT_TRUE(TranslateMessage(&msg));
-  msg.wParam = VK_LEFT;
-  TranslateMessage(&msg);
-  msg.wParam = VK_RETURN;
-  TranslateMessage(&msg);
+  const struct {
+    WPARAM vk;
+    LPARAM lparam;
+  } posted[] = {{'A', 0x001E0001}, {VK_CONTROL, 0x001D0001}, {'Q', 0x00100001}, {VK_SHIFT, 0x002A0001},
+                {VK_MENU, 0x00380001}, {VK_LEFT, 0x014B0001}, {VK_RETURN, 0x001C0001}, {'7', 0x00080001}};
+  for (const auto &p : posted) PostMessageA(hwnd, WM_KEYDOWN, p.vk, p.lparam);
+  for (UINT m; (m = pump_one()) != WM_NULL;) {
+  }
   std::vector<WPARAM> chars;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    if (msg.message == WM_CHAR) chars.push_back(msg.wParam);
-  EXPECT_EQ(chars, (std::vector<WPARAM>{'b', '\r'}));
+  for (const Seen &s : of(WM_CHAR)) chars.push_back(s.wparam);
+  EXPECT_EQ(chars, (std::vector<WPARAM>{'a', 'q', '\r', '7'}));
+}
+
+// Real input: the key-down carries the scan code, the character comes from the key the user typed,
+// and a copy posted on to another window is translated afresh, in the keyboard state of that input.
+TEST_F(Characters, RealKeysCarryTheirScanCodeAndTypeWhatTheUserTyped) {
+  HWND hwnd = make_window();
+  HWND other = make_window("Other");
+  ShowWindow(hwnd, SW_SHOW);
+  reaction() = [other](HWND h, UINT message, WPARAM wparam, LPARAM lparam, LRESULT *) {
+    if (h != other && message == WM_KEYDOWN) PostMessageA(other, message, wparam, lparam);
+    return false;
+  };
+  winport::headless::key("Test", 'A', 'a');
+  winport::headless::key("Test", VK_CONTROL, 0);
+  winport::headless::key("Test", '1', '!');  // with Shift held
+  WaitMessage();
+  for (UINT m; (m = pump_one()) != WM_NULL;) {
+  }
+  auto downs = of(WM_KEYDOWN);
+  ASSERT_EQ(downs.size(), 6u);
+  EXPECT_EQ(downs[0].lparam, 0x001E0001);
+  EXPECT_EQ(downs[2].lparam, 0x001D0001);
+  std::vector<std::pair<HWND, WPARAM>> chars;
+  for (const Seen &s : of(WM_CHAR)) chars.push_back({s.hwnd, s.wparam});
+  EXPECT_EQ(chars, (std::vector<std::pair<HWND, WPARAM>>{{hwnd, 'a'}, {other, 'a'}, {hwnd, '!'}, {other, '!'}}));
 }
 
 }  // namespace

@@ -114,6 +114,20 @@ TEST_F(Closing, TheCloseBoxSendsWmCloseWhoseDefaultDestroysTheWindow) {
   EXPECT_FALSE(GetMessageA(&msg, nullptr, 0, 0));  // the quit, and no timer of the dead window
 }
 
+TEST_F(Closing, NothingButWmNcDestroyFollowsWmDestroy) {
+  HWND hwnd = make_window();
+  HMENU bar = CreateMenu();
+  AppendMenuA(bar, MF_STRING, 1, "&Run");
+  SetMenu(hwnd, bar);
+  ShowWindow(hwnd, SW_SHOW);
+  DestroyWindow(hwnd);
+  auto destroy = std::find_if(seen().begin(), seen().end(), [](const Seen &s) { return s.message == WM_DESTROY; });
+  ASSERT_NE(destroy, seen().end());
+  std::vector<UINT> after;
+  for (auto it = destroy + 1; it != seen().end(); ++it) after.push_back(it->message);
+  EXPECT_EQ(after, std::vector<UINT>{WM_NCDESTROY});
+}
+
 TEST_F(Closing, AProcedureThatKeepsWmCloseKeepsItsWindow) {
   reaction() = [](HWND, UINT message, WPARAM, LPARAM, LRESULT *result) {
     *result = 0;

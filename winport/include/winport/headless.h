@@ -3,7 +3,8 @@
 // On the headless display windows live in memory and time is virtual: when the program waits
 // (WaitMessage, GetMessageA, or a display pump with nothing to do), the clock jumps to the next
 // timer deadline or the next scheduled input. A PeekMessageA that finds nothing counts as a short
-// wait: it may deliver scheduled input, and lets one virtual millisecond pass when there is none.
+// wait: it may deliver scheduled input, and lets one virtual millisecond pass when there is none,
+// unless the program has fed itself an event since its last look (winport/program_input.h).
 // Tests and tools schedule input here and observe the frames that windows present. Windows are
 // named by their title, looked up when the input is delivered, so input can be scheduled before
 // the program creates its windows; input for a title that no window has then is dropped with a

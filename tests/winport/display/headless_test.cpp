@@ -1,0 +1,112 @@
+// The headless display through its table: the virtual clock, and where presented frames go.
+#include <windows.h>
+#include <winport/headless.h>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "display/display.h"
+#include "gdi/png.h"
+
+namespace winport::display {
+namespace {
+
+class Headless : public testing::Test {
+ protected:
+  void SetUp() override {
+    headless::use();
+    headless::reset();
+    headless::set_idle_limit_ms(1000);
+    headless::set_stuck_handler([this] { ++stuck; });
+  }
+  void TearDown() override {
+    unsetenv("WINPORT_FRAMES");
+    headless::set_stuck_handler(nullptr);
+    headless::set_idle_limit_ms(60000);
+    headless::reset();
+  }
+  const Display &d = headless_display();
+  int stuck = 0;
+};
+
+TEST_F(Headless, APollMovesTheClockOneMillisecondButNeverPastTheDeadline) {
+  for (int i = 0; i < 10; ++i) d.pump(false, 5);
+  EXPECT_EQ(d.now_ms(), 5u);
+  d.pump(true, 40);
+  EXPECT_EQ(d.now_ms(), 40u);
+}
+
+TEST_F(Headless, AWaitEndsAtScheduledInputBeforeTheDeadlineOrAtTheIdleLimit) {
+  headless::click("Nobody", 0, 0, 70);
+  testing::internal::CaptureStderr();
+  d.pump(true, 100);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("no window titled \"Nobody\""), std::string::npos);
+  EXPECT_EQ(d.now_ms(), 70u);
+  EXPECT_EQ(headless::pending_input(), 0u);
+  // Nothing left to come: a wait without end is stuck one idle limit after the last input.
+  d.pump(true, UINT64_MAX);
+  EXPECT_EQ(d.now_ms(), 1070u);
+  EXPECT_EQ(stuck, 1);
+}
+
+class HeadlessFrames : public Headless {
+ protected:
+  void present(NativeWindow *w, uint32_t colour) {
+    const uint32_t pixels[4] = {colour, colour, colour, colour};
+    d.present(w, pixels, 2, 2, 2);
+  }
+  std::vector<uint32_t> observed;
+};
+
+TEST_F(HeadlessFrames, EachWindowNumbersItsOwnFilesNamedAfterItsTitle) {
+  char dir[] = "/tmp/winport-display-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  setenv("WINPORT_FRAMES", dir, 1);
+  headless::on_frame([this](HWND, const uint32_t *pixels, int, int, int) { observed.push_back(pixels[0]); });
+  NativeWindow *a = d.create(nullptr, "a/b c", 0, 0, 10, 10);
+  NativeWindow *b = d.create(nullptr, "B", 0, 0, 10, 10);
+  present(a, 0x010203);
+  present(b, 0x040506);
+  present(a, 0x070809);
+  d.destroy(a);
+  d.destroy(b);
+  EXPECT_EQ(observed, (std::vector<uint32_t>{0x010203, 0x040506, 0x070809}));
+
+  const std::string base = std::string(dir) + "/";
+  const struct {
+    const char *name;
+    uint32_t colour;
+  } files[] = {{"a_b_c-000001.png", 0x010203}, {"a_b_c-000002.png", 0x070809}, {"B-000001.png", 0x040506}};
+  for (const auto &file : files) {
+    std::vector<uint32_t> pixels;
+    int width = 0, height = 0;
+    ASSERT_TRUE(read_png(base + file.name, pixels, width, height)) << file.name;
+    EXPECT_EQ(pixels[0], file.colour) << file.name;
+    std::remove((base + file.name).c_str());
+  }
+  rmdir(dir);
+}
+
+TEST_F(HeadlessFrames, AFolderThatCannotBeWrittenIsReportedOnceAndObserversStillSeeEveryFrame) {
+  setenv("WINPORT_FRAMES", "/nonexistent/winport-frames", 1);
+  headless::on_frame([this](HWND, const uint32_t *pixels, int, int, int) { observed.push_back(pixels[0]); });
+  NativeWindow *w = d.create(nullptr, "W", 0, 0, 10, 10);
+  testing::internal::CaptureStderr();
+  present(w, 1);
+  present(w, 2);
+  std::string said = testing::internal::GetCapturedStderr();
+  d.destroy(w);
+  EXPECT_NE(said.find("cannot write /nonexistent/winport-frames/W-000001.png"), std::string::npos) << said;
+  EXPECT_EQ(said.find("W-000002"), std::string::npos) << said;
+  EXPECT_EQ(observed, (std::vector<uint32_t>{1, 2}));
+}
+
+}  // namespace
+}  // namespace winport::display
