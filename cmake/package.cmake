@@ -1,7 +1,7 @@
 # The Debian package (`make package`, or cpack in a build folder): tevra_<version>_amd64.deb with the
 # library, its header, the pkg-config file, the CMake package, the game and the examples' sources,
 # installed under /usr. Its run-time dependencies are read from the binaries by dpkg-shlibdeps; the
-# font is named by hand, as no binary links it.
+# font and SDL2 (loaded at run time, when a program opens real windows) are named by hand.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tevra)
 set(CPACK_PACKAGE_VENDOR "The TEVRA developers")
@@ -20,6 +20,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # libtevra.so.1 is in the package itself: the game's dependency on it needs no other package.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}/tevra)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libsdl2-2.0-0")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pkg-config, gcc | c-compiler")
 include(CPack)

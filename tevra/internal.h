@@ -131,8 +131,8 @@ enum DrawKind : int32_t {
   DRAW_TEXT = 5,
 };
 
-// One drawing operation. For DRAW_TEXT, x2 is the point size and y2 the handle of the text block,
-// which is why y2 is as wide as a pointer; for every other kind y2 is a 32-bit coordinate.
+// One drawing operation. For DRAW_TEXT, x2 is the point size and `text` the handle of the text
+// block (as wide as the platform's handles); no other kind uses `text`.
 struct DrawRecord {
   int32_t kind;
   int32_t color;
@@ -140,9 +140,10 @@ struct DrawRecord {
   int32_t x1;
   int32_t y1;
   int32_t x2;
-  intptr_t y2;
+  int32_t y2;
   int32_t x3;
   int32_t y3;
+  HGLOBAL text;
 };
 
 void render_draw_record(const DrawRecord &record);

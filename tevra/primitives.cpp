@@ -183,7 +183,7 @@ extern "C" int32_t tevra_text(int32_t color, int32_t x, int32_t y, int32_t ptsiz
   r.x1 = x;
   r.y1 = y;
   r.x2 = ptsize;
-  r.y2 = reinterpret_cast<intptr_t>(block);
+  r.text = block;
   render_draw_record(r);
   GlobalFree(block);
   return 1;

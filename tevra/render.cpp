@@ -21,57 +21,62 @@ int to_canvas(int64_t value) {
 int canvas_x(int64_t x) { return to_canvas(origin_x + x); }
 int canvas_y(int64_t y) { return to_canvas(origin_y - y); }
 
+// Selects an object into the canvas for one record, then selects the previous one back and
+// deletes the object (a stock object ignores the delete).
+class Selected {
+ public:
+  explicit Selected(HGDIOBJ object) : object_(object), previous_(SelectObject(canvas, object)) {}
+  ~Selected() {
+    SelectObject(canvas, previous_);
+    DeleteObject(object_);
+  }
+  Selected(const Selected &) = delete;
+  Selected &operator=(const Selected &) = delete;
+  HGDIOBJ object() const { return object_; }
+
+ private:
+  HGDIOBJ object_;
+  HGDIOBJ previous_;
+};
+
+HGDIOBJ record_pen(const DrawRecord &r) { return CreatePen(PS_SOLID, r.width, palette[r.color]); }
+
 // Width 0 fills with the colour; a wider outline leaves the inside as it was.
 HGDIOBJ shape_brush(const DrawRecord &r) {
   return r.width == 0 ? static_cast<HGDIOBJ>(CreateSolidBrush(palette[r.color])) : GetStockObject(NULL_BRUSH);
 }
 
 void draw_triangle(const DrawRecord &r) {
-  HPEN pen = CreatePen(PS_SOLID, r.width, palette[r.color]);
-  HGDIOBJ old_pen = SelectObject(canvas, pen);
+  const Selected pen(record_pen(r));
   const POINT points[3] = {
       {canvas_x(r.x1), canvas_y(r.y1)},
-      {canvas_x(r.x2), canvas_y(static_cast<int32_t>(r.y2))},
+      {canvas_x(r.x2), canvas_y(r.y2)},
       {canvas_x(r.x3), canvas_y(r.y3)},
   };
-  HGDIOBJ brush = shape_brush(r);
-  HGDIOBJ old_brush = SelectObject(canvas, brush);
+  const Selected brush(shape_brush(r));
   Polygon(canvas, points, 3);
-  SelectObject(canvas, old_pen);
-  SelectObject(canvas, old_brush);
-  DeleteObject(pen);
-  DeleteObject(brush);
 }
 
 void draw_box_shape(const DrawRecord &r) {
-  HPEN pen = CreatePen(PS_SOLID, r.width, palette[r.color]);
-  HGDIOBJ brush = shape_brush(r);
-  HGDIOBJ old_pen = SelectObject(canvas, pen);
-  HGDIOBJ old_brush = SelectObject(canvas, brush);
+  const Selected pen(record_pen(r));
+  const Selected brush(shape_brush(r));
   // The + 1 makes both corners' pixels part of the shape: GDI excludes the right and bottom edge.
   const int left = canvas_x(r.x1);
   const int top = canvas_y(r.y1);
   const int right = to_canvas(int64_t{origin_x} + r.x2 + 1);
-  const int bottom = to_canvas(int64_t{origin_y} - static_cast<int32_t>(r.y2) + 1);
+  const int bottom = to_canvas(int64_t{origin_y} - r.y2 + 1);
   if (r.kind == DRAW_RECTANGLE) {
     Rectangle(canvas, left, top, right, bottom);
     if (r.width == 0) scripted_run_on_fill(left, top, right, bottom);
   } else {
     Ellipse(canvas, left, top, right, bottom);
   }
-  SelectObject(canvas, old_pen);
-  SelectObject(canvas, old_brush);
-  DeleteObject(pen);
-  DeleteObject(brush);
 }
 
 void draw_line(const DrawRecord &r) {
-  HPEN pen = CreatePen(PS_SOLID, r.width, palette[r.color]);
-  HGDIOBJ old_pen = SelectObject(canvas, pen);
+  const Selected pen(record_pen(r));
   MoveToEx(canvas, canvas_x(r.x1), canvas_y(r.y1), nullptr);
-  LineTo(canvas, canvas_x(r.x2), canvas_y(static_cast<int32_t>(r.y2)));
-  SelectObject(canvas, old_pen);
-  DeleteObject(pen);
+  LineTo(canvas, canvas_x(r.x2), canvas_y(r.y2));
 }
 
 // Lines of the text go downwards from the anchor. Line number -1 puts the first line's cell above
@@ -80,12 +85,10 @@ void draw_text(const DrawRecord &r) {
   SetTextColor(canvas, palette[r.color]);
   const int saved_mode = GetBkMode(canvas);
   SetBkMode(canvas, TRANSPARENT);
-  HFONT font = CreateFontA(-r.x2, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "TEVRA-font");
-  HGDIOBJ old_font = SelectObject(canvas, font);
+  const Selected font(CreateFontA(-r.x2, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "TEVRA-font"));
 
-  HGLOBAL block = reinterpret_cast<HGLOBAL>(r.y2);
-  const char *text = static_cast<const char *>(GlobalLock(block));
+  const char *text = static_cast<const char *>(GlobalLock(r.text));
   if (text) {
     const int n = static_cast<int>(std::strlen(text));
     SIZE extent = {0, 0};
@@ -98,17 +101,14 @@ void draw_text(const DrawRecord &r) {
       const int line_end = end ? static_cast<int>(end - text) : n;
       const int line_y = to_canvas(int64_t{origin_y} - r.y1 + line_number * h);
       TextOutA(canvas, canvas_x(r.x1), line_y, text + offset, line_end - offset);
-      scripted_run_on_text(font, canvas_x(r.x1), line_y, text + offset, line_end - offset);
+      scripted_run_on_text(static_cast<HFONT>(font.object()), canvas_x(r.x1), line_y, text + offset, line_end - offset);
       if (!end) break;
       ++line_number;
       offset = line_end + 1;
     }
-    GlobalUnlock(block);
+    GlobalUnlock(r.text);
   }
-
   SetBkMode(canvas, saved_mode);
-  SelectObject(canvas, old_font);
-  DeleteObject(font);
 }
 
 } // namespace
@@ -129,11 +129,8 @@ void render_draw_record(const DrawRecord &record) {
 
 void fill_canvas() {
   if (canvas) {
-    HBRUSH brush = CreateSolidBrush(palette[TEVRA_WHITE]);
-    HGDIOBJ old_brush = SelectObject(canvas, brush);
+    const Selected brush(CreateSolidBrush(palette[TEVRA_WHITE]));
     Rectangle(canvas, 0, 0, kCanvasWidth, kCanvasHeight); // with the default pen: a black frame
-    SelectObject(canvas, old_brush);
-    DeleteObject(brush);
   }
   scripted_run_on_fill(0, 0, kCanvasWidth, kCanvasHeight);
   canvas_dirty = 1;

@@ -138,6 +138,11 @@ extern "C" int32_t tevra_open(void *instance_arg, void *previous_instance, const
   canvas_bitmap = CreateCompatibleBitmap(window_context, kCanvasWidth, kCanvasHeight);
   canvas = CreateCompatibleDC(window_context);
   SelectObject(canvas, canvas_bitmap);
+#ifdef WINPORT_SHOW_BITMAP
+  // Where the platform can show the canvas bitmap in the window itself, the present step's copy
+  // finds the canvas already in place and moves nothing. Win32 keeps the copy.
+  WinportShowBitmap(graphics_window, canvas_bitmap);
+#endif
 
   ShowWindow(text_window, show_command);
   ShowWindow(graphics_window, show_command);

@@ -1,18 +1,40 @@
 // display.h — the one seam between winport and a screen.
 //
 // A display is a table of functions, picked once at start-up (WINPORT_DISPLAY=sdl|headless, or SDL
-// when a desktop is present). winport composes each top-level window's pixels (menu bar above the
-// client area) and hands them to the display; the display turns the system's input into calls of
+// when a desktop is present). winport hands each top-level window's pixels (menu bar above the
+// client area, as two bands) to the display; the display turns the system's input into calls of
 // the input sink (input.h). The headless display is the template for a new one.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 
 namespace winport::display {
 
 struct NativeWindow;  // owned by the display
+
+// A window's image as two bands of rows, each `width` pixels wide (0x00RRGGBB, top-down): the menu
+// bar (`bar_height` rows, none without a menu) above the client area. Each band keeps its own row
+// stride in pixels (uint32_t units), so winport hands over the pixels where they are drawn instead
+// of composing them into one image first. `width` x (bar_height + client_height) is what the
+// display shows inside its own frame and caption.
+struct Frame {
+  int width = 0;
+  const uint32_t *bar = nullptr;
+  int bar_height = 0;
+  int bar_stride = 0;
+  const uint32_t *client = nullptr;
+  int client_height = 0;
+  int client_stride = 0;
+
+  int height() const { return bar_height + client_height; }
+  const uint32_t *row(int y) const {
+    return y < bar_height ? bar + static_cast<size_t>(y) * static_cast<size_t>(bar_stride)
+                          : client + static_cast<size_t>(y - bar_height) * static_cast<size_t>(client_stride);
+  }
+};
 
 struct Display {
   const char *name;
@@ -24,11 +46,9 @@ struct Display {
   void (*destroy)(NativeWindow *window);
   void (*show)(NativeWindow *window, bool visible);
   void (*set_title)(NativeWindow *window, const char *title);
-  // The window's composed pixels (0x00RRGGBB, top-down rows): menu bar, then client area.
-  // `width` x `height` is what the display shows inside its own frame and caption; `stride` is the
-  // distance between rows in pixels (uint32_t units), not bytes. The pixels are only read during
+  // The window's pixels, menu bar above client area (see Frame). The pixels are only read during
   // the call; the display keeps no pointer to them.
-  void (*present)(NativeWindow *window, const uint32_t *pixels, int width, int height, int stride);
+  void (*present)(NativeWindow *window, const Frame &frame);
   // Milliseconds on the display's clock (real for SDL, virtual for headless).
   uint64_t (*now_ms)();
   // Deliver pending system input to the input sink; when `wait` is true and nothing is pending,

@@ -63,6 +63,7 @@ struct Headless {
   std::deque<Input> next_wait;   // delivered one per wait
   std::vector<headless::FrameObserver> observers;
   std::vector<HeadlessWindow *> windows;
+  std::vector<uint32_t> composed;  // a frame made one image, for those who look at it
 };
 
 // Lives for the whole process, like the windows it keeps: a program that ends without closing its
@@ -98,11 +99,17 @@ void show(NativeWindow *window, bool visible) { as_headless(window)->visible = v
 void set_title(NativeWindow *window, const char *title) { as_headless(window)->title = title != nullptr ? title : ""; }
 
 // WINPORT_FRAMES=DIR: every presented frame is saved as DIR/<title>-<number>.png, numbered from 1
-// per window, with characters other than letters and digits in the title replaced by '_'.
-void save_frame(const HeadlessWindow &w, const uint32_t *pixels, int width, int height, int stride) {
-  static std::string failed_dir;  // reported once, then skipped
+// per window, with characters other than letters and digits in the title replaced by '_'. Null
+// when frames are not saved (or saving there failed before).
+std::string failed_frames_dir;  // reported once, then skipped
+
+const char *frames_dir() {
   const char *dir = std::getenv("WINPORT_FRAMES");
-  if (dir == nullptr || *dir == '\0' || failed_dir == dir) return;
+  if (dir == nullptr || *dir == '\0' || failed_frames_dir == dir) return nullptr;
+  return dir;
+}
+
+void save_frame(const char *dir, const HeadlessWindow &w, const uint32_t *pixels, int width, int height, int stride) {
   std::string name;
   for (char c : w.title) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
   char number[16];
@@ -110,17 +117,30 @@ void save_frame(const HeadlessWindow &w, const uint32_t *pixels, int width, int 
   std::string path = std::string(dir) + "/" + name + number;
   if (!write_png(path, pixels, width, height, stride)) {
     std::fprintf(stderr, "winport headless: cannot write %s; no more frames are saved there\n", path.c_str());
-    failed_dir = dir;
+    failed_frames_dir = dir;
   }
 }
 
-void present(NativeWindow *window, const uint32_t *pixels, int width, int height, int stride) {
+// A frame is only composed into one image when someone looks at it: saved or observed.
+void present(NativeWindow *window, const Frame &frame) {
   HeadlessWindow *w = as_headless(window);
   ++w->frames;
-  save_frame(*w, pixels, width, height, stride);
+  const char *dir = frames_dir();
+  if (dir == nullptr && hl().observers.empty()) return;
+  const uint32_t *pixels = frame.client;
+  int stride = frame.client_stride;
+  if (frame.bar_height > 0) {
+    std::vector<uint32_t> &image = hl().composed;
+    image.resize(static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height()));
+    for (int y = 0; y < frame.height(); ++y)
+      std::copy_n(frame.row(y), frame.width, image.data() + static_cast<size_t>(y) * static_cast<size_t>(frame.width));
+    pixels = image.data();
+    stride = frame.width;
+  }
+  if (dir != nullptr) save_frame(dir, *w, pixels, frame.width, frame.height(), stride);
   // Observers may schedule input or add observers; iterate over a copy.
   auto observers = hl().observers;
-  for (auto &observer : observers) observer(w->hwnd, pixels, width, height, stride);
+  for (auto &observer : observers) observer(w->hwnd, pixels, frame.width, frame.height(), stride);
 }
 
 uint64_t now_ms() { return hl().clock; }

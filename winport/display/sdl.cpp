@@ -1,7 +1,7 @@
 // sdl.cpp — the SDL2 display: real windows on the desktop (X11 or Wayland).
 //
-// Each top-level window is one SDL window showing the composed image winport presents (menu bar,
-// then client area), copied into the window's surface. SDL's input becomes calls of the input sink
+// Each top-level window is one SDL window showing the frame winport presents (menu bar, then
+// client area), copied band by band into the window's surface. SDL's input becomes calls of the input sink
 // for the window it belongs to. Waiting blocks inside SDL until input arrives or the deadline
 // passes, so an idle program costs no processor time.
 //
@@ -17,6 +17,7 @@
 #include "display/sdl_scale.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <climits>
@@ -62,9 +63,61 @@ State sdl;
 constexpr int kMinScaledWidth = 1280;
 constexpr int kMinScaledHeight = 960;
 
+// SDL2's functions, looked up when the SDL display is first used: a program that never shows a
+// window (a headless run, a tool) does not load SDL2 and the many libraries it brings at all.
+#define WINPORT_SDL_FUNCTIONS(X) \
+  X(SDL_SetHint) \
+  X(SDL_SetHintWithPriority) \
+  X(SDL_InitSubSystem) \
+  X(SDL_GetError) \
+  X(SDL_GetCurrentVideoDriver) \
+  X(SDL_StopTextInput) \
+  X(SDL_GetDesktopDisplayMode) \
+  X(SDL_CreateWindow) \
+  X(SDL_GetWindowID) \
+  X(SDL_DestroyWindow) \
+  X(SDL_ShowWindow) \
+  X(SDL_HideWindow) \
+  X(SDL_SetWindowTitle) \
+  X(SDL_SetWindowSize) \
+  X(SDL_GetWindowSurface) \
+  X(SDL_LockSurface) \
+  X(SDL_UnlockSurface) \
+  X(SDL_CreateRGBSurfaceWithFormatFrom) \
+  X(SDL_UpperBlitScaled) \
+  X(SDL_FreeSurface) \
+  X(SDL_UpdateWindowSurface) \
+  X(SDL_GetTicks64) \
+  X(SDL_PollEvent) \
+  X(SDL_WaitEventTimeout)
+
+struct Api {
+#define WINPORT_SDL_MEMBER(name) decltype(&::name) name = nullptr;
+  WINPORT_SDL_FUNCTIONS(WINPORT_SDL_MEMBER)
+#undef WINPORT_SDL_MEMBER
+};
+Api api;
+
+void load() {
+  static bool loaded = false;
+  if (loaded) return;
+  void *library = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    char what[512];
+    std::snprintf(what, sizeof what, "SDL2 could not be loaded (%s)", dlerror());
+    give_up(what);
+  }
+#define WINPORT_SDL_LOOKUP(name)                                                      \
+  api.name = reinterpret_cast<decltype(api.name)>(dlsym(library, #name));            \
+  if (api.name == nullptr) give_up("SDL2 lacks " #name " (version 2.0.18 or later is needed)");
+  WINPORT_SDL_FUNCTIONS(WINPORT_SDL_LOOKUP)
+#undef WINPORT_SDL_LOOKUP
+  loaded = true;
+}
+
 int scale_for_screen() {
   SDL_DisplayMode mode;
-  const bool known = SDL_GetDesktopDisplayMode(0, &mode) == 0;
+  const bool known = api.SDL_GetDesktopDisplayMode(0, &mode) == 0;
   auto fits = [&](int scale) {
     return !known || (mode.w / scale >= kMinScaledWidth && mode.h / scale >= kMinScaledHeight);
   };
@@ -89,17 +142,18 @@ int scale_for_screen() {
 
 void start() {
   if (sdl.started) return;
+  load();
   // Ctrl+C should end the program as usual, not become an SDL_QUIT nobody asked for.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  api.SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // A window program does not hold off the screen saver.
-  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  api.SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   // The first click into a window that lacks the focus still counts as a click.
-  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  api.SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   // Draw through the window system's own image path (shared memory on X11), not an OpenGL texture:
   // nothing to set up, nothing running behind an idle window, and it works on any X server.
-  SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+  api.SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
   // These are ordinary desktop windows, not full-screen games: leave the compositor alone.
-  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  api.SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   // Without a Wayland display named, the desktop is X's: SDL need not try Wayland first (which
   // only fills standard error with complaints when it is not there either).
   const char *asked = std::getenv("SDL_VIDEODRIVER");
@@ -107,11 +161,11 @@ void start() {
   const char *wayland_display = std::getenv("WAYLAND_DISPLAY");
   if (x_display != nullptr && *x_display == '\0') x_display = nullptr;
   if (wayland_display != nullptr && *wayland_display == '\0') wayland_display = nullptr;
-  if ((asked == nullptr || *asked == '\0') && wayland_display == nullptr) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
-  bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  if ((asked == nullptr || *asked == '\0') && wayland_display == nullptr) api.SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  bool started = api.SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
   // Without a desktop SDL quietly picks its offscreen driver: windows nobody can see, input that
   // never comes. Accept it only when asked for by name.
-  const char *driver = started ? SDL_GetCurrentVideoDriver() : nullptr;
+  const char *driver = started ? api.SDL_GetCurrentVideoDriver() : nullptr;
   bool invisible = driver == nullptr || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
   if (invisible && (asked == nullptr || driver == nullptr || std::strcmp(asked, driver) != 0)) {
     char what[512];
@@ -124,13 +178,13 @@ void start() {
       std::snprintf(what, sizeof what, "SDL found no desktop (it offered its '%s' driver, which shows nothing)",
                     driver != nullptr ? driver : "none");
     } else {
-      std::snprintf(what, sizeof what, "SDL found no desktop (%s)", SDL_GetError());
+      std::snprintf(what, sizeof what, "SDL found no desktop (%s)", api.SDL_GetError());
     }
     give_up(what);
   }
   // Characters come from the keys themselves (translate() below), paired with their key-down as
   // Win32 pairs WM_CHAR with WM_KEYDOWN; an input method in between would only reorder them.
-  SDL_StopTextInput();
+  api.SDL_StopTextInput();
   sdl.scale = scale_for_screen();
   sdl.started = true;
 }
@@ -293,7 +347,7 @@ void handle(const SDL_Event &e) {
 void screen_size(int *width, int *height) {
   start();
   SDL_DisplayMode mode;
-  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) {
+  if (api.SDL_GetDesktopDisplayMode(0, &mode) != 0) {
     mode.w = 1024 * sdl.scale;
     mode.h = 768 * sdl.scale;
   }
@@ -304,13 +358,13 @@ void screen_size(int *width, int *height) {
 NativeWindow *create(HWND hwnd, const char *title, int x, int y, int width, int height) {
   start();
   const auto [px, py, w, h] = sdl_scale::place(x, y, width, height, sdl.scale);
-  SDL_Window *window = SDL_CreateWindow(title != nullptr ? title : "", px, py, w, h, SDL_WINDOW_HIDDEN);
+  SDL_Window *window = api.SDL_CreateWindow(title != nullptr ? title : "", px, py, w, h, SDL_WINDOW_HIDDEN);
   if (window == nullptr) {
     char what[512];
-    std::snprintf(what, sizeof what, "SDL could not create a window (%s)", SDL_GetError());
+    std::snprintf(what, sizeof what, "SDL could not create a window (%s)", api.SDL_GetError());
     give_up(what);
   }
-  auto *native = new SdlWindow{hwnd, window, SDL_GetWindowID(window), 0, 0, false};
+  auto *native = new SdlWindow{hwnd, window, api.SDL_GetWindowID(window), 0, 0, false};
   sdl.windows.push_back(native);
   return as_native(native);
 }
@@ -319,7 +373,7 @@ void destroy(NativeWindow *window) {
   SdlWindow *w = as_sdl(window);
   if (w == nullptr) return;
   sdl.windows.erase(std::remove(sdl.windows.begin(), sdl.windows.end(), w), sdl.windows.end());
-  SDL_DestroyWindow(w->window);
+  api.SDL_DestroyWindow(w->window);
   delete w;
 }
 
@@ -329,32 +383,32 @@ void show(NativeWindow *window, bool visible) {
   w->show_pending = visible && w->image_width == 0;
   if (w->show_pending) return;  // shown by the first present, or the next pump at the latest
   if (visible)
-    SDL_ShowWindow(w->window);
+    api.SDL_ShowWindow(w->window);
   else
-    SDL_HideWindow(w->window);
+    api.SDL_HideWindow(w->window);
 }
 
 void show_pending_windows() {
   for (SdlWindow *w : sdl.windows)
     if (w->show_pending) {
       w->show_pending = false;
-      SDL_ShowWindow(w->window);
+      api.SDL_ShowWindow(w->window);
     }
 }
 
 void set_title(NativeWindow *window, const char *title) {
-  if (window != nullptr) SDL_SetWindowTitle(as_sdl(window)->window, title != nullptr ? title : "");
+  if (window != nullptr) api.SDL_SetWindowTitle(as_sdl(window)->window, title != nullptr ? title : "");
 }
 
-// Copies the image into a 32-bit window surface, each pixel as a scale x scale block. `fill` sets
-// the bits the surface wants set that the image leaves clear (opaque alpha).
-void copy_scaled(const uint32_t *pixels, int width, int height, int stride, SDL_Surface *dst, uint32_t fill) {
+// Copies the frame into a 32-bit window surface, each pixel as a scale x scale block. `fill` sets
+// the bits the surface wants set that the frame leaves clear (opaque alpha).
+void copy_scaled(const Frame &frame, SDL_Surface *dst, uint32_t fill) {
   int s = sdl.scale;
-  int columns = std::min(width, dst->w / s);
-  int rows = std::min(height, dst->h / s);
+  int columns = std::min(frame.width, dst->w / s);
+  int rows = std::min(frame.height(), dst->h / s);
   auto *base = static_cast<uint8_t *>(dst->pixels);
   for (int y = 0; y < rows; ++y) {
-    const uint32_t *src = pixels + static_cast<size_t>(y) * static_cast<size_t>(stride);
+    const uint32_t *src = frame.row(y);
     for (int r = 0; r < s; ++r) {
       auto *out = reinterpret_cast<uint32_t *>(base + static_cast<size_t>(y * s + r) * static_cast<size_t>(dst->pitch));
       if (s == 1) {
@@ -367,60 +421,79 @@ void copy_scaled(const uint32_t *pixels, int width, int height, int stride, SDL_
   }
 }
 
-void present(NativeWindow *window, const uint32_t *pixels, int width, int height, int stride) {
+// Some other surface layout: SDL converts (and stretches) each band.
+void blit_band(const uint32_t *pixels, int width, int height, int stride, int top, SDL_Surface *dst) {
+  if (pixels == nullptr || height <= 0) return;
+  SDL_Surface *src = api.SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t *>(pixels), width, height, 32,
+                                                        stride * 4, SDL_PIXELFORMAT_RGB888);
+  if (src == nullptr) return;
+  SDL_Rect to{0, top * sdl.scale, width * sdl.scale, height * sdl.scale};
+  api.SDL_UpperBlitScaled(src, nullptr, dst, &to);
+  api.SDL_FreeSurface(src);
+}
+
+bool valid(const Frame &f) {
+  const bool bar_ok = f.bar_height == 0 || (f.bar != nullptr && f.bar_height > 0 && f.bar_stride >= f.width);
+  const bool client_ok =
+      f.client_height == 0 || (f.client != nullptr && f.client_height > 0 && f.client_stride >= f.width);
+  return f.width > 0 && f.bar_height >= 0 && f.client_height >= 0 && f.height() > 0 && bar_ok && client_ok;
+}
+
+void present(NativeWindow *window, const Frame &frame) {
   SdlWindow *w = as_sdl(window);
-  if (w == nullptr || pixels == nullptr || width <= 0 || height <= 0 || stride < width) return;
-  width = std::min(width, 16384);
-  height = std::min(height, 16384);
+  if (w == nullptr || !valid(frame)) return;
+  Frame f = frame;
+  f.width = std::min(f.width, 16384);
+  f.bar_height = std::min(f.bar_height, 16384);
+  f.client_height = std::min(f.client_height, 16384 - f.bar_height);
+  const int width = f.width, height = f.height();
   // The window shows the image and nothing else: follow its size (a menu bar added or taken away).
   if (width != w->image_width || height != w->image_height) {
-    SDL_SetWindowSize(w->window, width * sdl.scale, height * sdl.scale);
+    api.SDL_SetWindowSize(w->window, width * sdl.scale, height * sdl.scale);
     w->image_width = width;
     w->image_height = height;
   }
-  SDL_Surface *dst = SDL_GetWindowSurface(w->window);
+  SDL_Surface *dst = api.SDL_GetWindowSurface(w->window);
   if (dst == nullptr) return;  // the window system refused a surface; the next present tries again
-  if (SDL_MUSTLOCK(dst) && SDL_LockSurface(dst) != 0) return;
+  if (SDL_MUSTLOCK(dst) && api.SDL_LockSurface(dst) != 0) return;
   Uint32 format = dst->format->format;
   if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) {
-    copy_scaled(pixels, width, height, stride, dst, format == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000u : 0u);
-    if (SDL_MUSTLOCK(dst)) SDL_UnlockSurface(dst);
+    copy_scaled(f, dst, format == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000u : 0u);
+    if (SDL_MUSTLOCK(dst)) api.SDL_UnlockSurface(dst);
   } else {
-    // Some other surface layout: let SDL convert (and stretch) the image.
-    if (SDL_MUSTLOCK(dst)) SDL_UnlockSurface(dst);
-    SDL_Surface *src = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t *>(pixels), width, height, 32,
-                                                          stride * 4, SDL_PIXELFORMAT_RGB888);
-    if (src == nullptr) return;
-    SDL_Rect to{0, 0, width * sdl.scale, height * sdl.scale};
-    SDL_BlitScaled(src, nullptr, dst, &to);
-    SDL_FreeSurface(src);
+    if (SDL_MUSTLOCK(dst)) api.SDL_UnlockSurface(dst);
+    blit_band(f.bar, width, f.bar_height, f.bar_stride, 0, dst);
+    blit_band(f.client, width, f.client_height, f.client_stride, f.bar_height, dst);
   }
-  SDL_UpdateWindowSurface(w->window);
+  api.SDL_UpdateWindowSurface(w->window);
   if (w->show_pending) {
     w->show_pending = false;
-    SDL_ShowWindow(w->window);  // its expose brings the first frame on screen
+    api.SDL_ShowWindow(w->window);  // its expose brings the first frame on screen
   }
 }
 
-uint64_t now_ms() { return SDL_GetTicks64(); }
+uint64_t now_ms() {
+  load();
+  return api.SDL_GetTicks64();
+}
 
 void pump(bool wait, uint64_t deadline_ms) {
   start();
   show_pending_windows();  // a window shown but never presented still appears
   SDL_Event e;
   bool any = false;
-  while (SDL_PollEvent(&e) != 0) {
+  while (api.SDL_PollEvent(&e) != 0) {
     handle(e);
     any = true;
   }
   if (!wait || any) return;
-  uint64_t now = SDL_GetTicks64();
+  uint64_t now = api.SDL_GetTicks64();
   if (deadline_ms != UINT64_MAX && now >= deadline_ms) return;
   int timeout = deadline_ms == UINT64_MAX ? -1 : static_cast<int>(std::min<uint64_t>(deadline_ms - now, INT_MAX));
   // Blocks in the window system's connection: no processor time until input or the deadline.
-  if (SDL_WaitEventTimeout(&e, timeout) == 0) return;
+  if (api.SDL_WaitEventTimeout(&e, timeout) == 0) return;
   handle(e);
-  while (SDL_PollEvent(&e) != 0) handle(e);
+  while (api.SDL_PollEvent(&e) != 0) handle(e);
 }
 
 }  // namespace

@@ -32,13 +32,13 @@ Box bounds(const Surface &s) { return {0, 0, s.width, s.height}; }
 // on their surfaces.
 void copy_box(Surface &to, const Surface &from, const Box &dst, i64 dx, i64 dy) {
   if (dst.empty()) return;
+  to.dirty = true;
   const size_t bytes = static_cast<size_t>(dst.right - dst.left) * sizeof(uint32_t);
   const bool upwards = &to == &from && dy > 0;  // moving down: copy the bottom rows first
   for (i64 i = 0; i < dst.bottom - dst.top; ++i) {
     const i64 y = upwards ? dst.bottom - 1 - i : dst.top + i;
     std::memmove(to.row(static_cast<int>(y)) + dst.left, from.row(static_cast<int>(y - dy)) + (dst.left - dx), bytes);
   }
-  to.dirty = true;
 }
 
 Box box_of(const RECT &r) { return {r.left, r.top, r.right, r.bottom}; }
@@ -55,6 +55,8 @@ BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, in
   Surface &to = *dst_dc->surface;
   const Surface &from = *src_dc->surface;
   const i64 dx = i64{x} - x1, dy = i64{y} - y1;  // source to destination displacement
+  // A window that shows the source bitmap itself already shows these pixels in this place.
+  if (dst_dc->shown == &from && dx == 0 && dy == 0) return TRUE;
   Box dst{x, y, i64{x} + cx, i64{y} + cy};
   dst = intersect(dst, bounds(to));
   dst = intersect(dst, offset(bounds(from), dx, dy));

@@ -10,6 +10,7 @@
 
 #include "gdi/handles.h"
 #include "gdi/objects.h"
+#include "gdi/raster.h"
 
 namespace winport::gdi {
 namespace {
@@ -28,10 +29,20 @@ void hold(T *&slot, T *object) {
   if (slot) ++slot->selected_count;
 }
 
+// The pen and its stroke routine, chosen here once rather than on every drawing call.
+void select_pen(DC &dc, Pen *pen) {
+  hold(dc.pen, pen);
+  dc.pen_width = pen_kind_width(pen);
+  dc.pen_route = dc.pen_width == 0   ? PenRoute::None
+                 : dc.pen_width == 1 ? PenRoute::Cosmetic
+                 : dc.pen_width <= kThinPenLimit ? PenRoute::Thin
+                                                 : PenRoute::Wide;
+}
+
 // A DC with Win32's defaults: black cosmetic pen, white brush, system font, black text on a white
 // opaque background, current position (0, 0).
 HDC register_dc(std::unique_ptr<DC> dc) {
-  hold(dc->pen, static_cast<Pen *>(GetStockObject(BLACK_PEN)));
+  select_pen(*dc, static_cast<Pen *>(GetStockObject(BLACK_PEN)));
   hold(dc->brush, static_cast<Brush *>(GetStockObject(WHITE_BRUSH)));
   hold(dc->font, static_cast<Font *>(GetStockObject(SYSTEM_FONT)));
   DC *raw = dc.release();
@@ -108,7 +119,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
   switch (object->kind) {
     case ObjectKind::Pen:
       previous = dc->pen;
-      hold(dc->pen, static_cast<Pen *>(object));
+      select_pen(*dc, static_cast<Pen *>(object));
       break;
     case ObjectKind::Brush:
       previous = dc->brush;

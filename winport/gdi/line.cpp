@@ -17,77 +17,107 @@
 namespace winport::gdi {
 namespace {
 
-// Calls emit(y, x0, x1) with half-open horizontal runs of the line's pixels on the surface.
-template <typename Emit>
-void walk_line(i64 ax, i64 ay, i64 bx, i64 by, i64 width, i64 height, Emit emit) {
+// Where one line's walk lies on the surface: u is the major coordinate and v the minor one; steps
+// k0 .. k1 land on the surface, and step k0 moves the minor coordinate by m (rem its remainder in
+// units of 1 / wrap, growing by `step` per step).
+struct LineWalk {
+  bool x_major;
+  i64 au, av, su, sv;
+  i64 k0, k1;
+  i64 m, rem, step, wrap;
+};
+
+// The walk's start, in closed form; false when no step lands on the surface.
+bool start_walk(i64 ax, i64 ay, i64 bx, i64 by, i64 width, i64 height, LineWalk &w) {
   const i64 dx = bx - ax, dy = by - ay;
-  if (dx == 0 && dy == 0) return;
-  const bool x_major = std::llabs(dx) >= std::llabs(dy);
-  // u is the major coordinate, v the minor one.
-  const i64 au = x_major ? ax : ay, av = x_major ? ay : ax;
-  const i64 du = x_major ? dx : dy, dv = x_major ? dy : dx;
-  const i64 su = du > 0 ? 1 : -1, sv = dv > 0 ? 1 : (dv < 0 ? -1 : 0);
+  if (dx == 0 && dy == 0) return false;
+  w.x_major = std::llabs(dx) >= std::llabs(dy);
+  w.au = w.x_major ? ax : ay;
+  w.av = w.x_major ? ay : ax;
+  const i64 du = w.x_major ? dx : dy, dv = w.x_major ? dy : dx;
+  w.su = du > 0 ? 1 : -1;
+  w.sv = dv > 0 ? 1 : (dv < 0 ? -1 : 0);
   const i64 n = std::llabs(du), nv = std::llabs(dv);
-  const i64 u_limit = x_major ? width : height, v_limit = x_major ? height : width;
+  const i64 u_limit = w.x_major ? width : height, v_limit = w.x_major ? height : width;
   // Step k moves the minor coordinate by m(k) = round(k * nv / n) towards the end, ties going to
   // the smaller surface coordinate: m(k) = floor((2 k nv + n - bias) / 2n).
-  const i64 bias = sv > 0 ? 1 : 0;
+  const i64 bias = w.sv > 0 ? 1 : 0;
   const i128 two_n = 2 * static_cast<i128>(n), two_nv = 2 * static_cast<i128>(nv);
 
   // Steps 0 .. n-1, limited to those whose major coordinate is on the surface...
   i64 k0 = 0, k1 = n - 1;
-  if (su > 0) {
-    k0 = std::max(k0, -au);
-    k1 = std::min(k1, u_limit - 1 - au);
+  if (w.su > 0) {
+    k0 = std::max(k0, -w.au);
+    k1 = std::min(k1, u_limit - 1 - w.au);
   } else {
-    k0 = std::max(k0, au - (u_limit - 1));
-    k1 = std::min(k1, au);
+    k0 = std::max(k0, w.au - (u_limit - 1));
+    k1 = std::min(k1, w.au);
   }
-  if (k0 > k1) return;
+  if (k0 > k1) return false;
   // ... and whose minor coordinate is: m must lie in [m_lo, m_hi].
-  const i64 m_lo = sv >= 0 ? -av : av - (v_limit - 1);
-  const i64 m_hi = sv >= 0 ? v_limit - 1 - av : av;
-  if (sv == 0) {
-    if (m_lo > 0 || m_hi < 0) return;
+  const i64 m_lo = w.sv >= 0 ? -w.av : w.av - (v_limit - 1);
+  const i64 m_hi = w.sv >= 0 ? v_limit - 1 - w.av : w.av;
+  if (w.sv == 0) {
+    if (m_lo > 0 || m_hi < 0) return false;
   } else {
     if (m_lo > 0) k0 = std::max<i64>(k0, static_cast<i64>(ceil_div(two_n * m_lo - n + bias, two_nv)));
     const i128 k_max = ceil_div(two_n * (static_cast<i128>(m_hi) + 1) - n + bias, two_nv) - 1;
     if (k_max < k1) k1 = static_cast<i64>(k_max);
-    if (k0 > k1) return;
+    if (k0 > k1) return false;
   }
-
+  w.k0 = k0;
+  w.k1 = k1;
   const i128 num = static_cast<i128>(k0) * two_nv + n - bias;
-  i64 m = static_cast<i64>(floor_div(num, two_n));
-  i64 rem = static_cast<i64>(num - static_cast<i128>(m) * two_n);  // 0 <= rem < 2n
-  const i64 step = 2 * nv, wrap = 2 * n;
+  w.m = static_cast<i64>(floor_div(num, two_n));
+  w.rem = static_cast<i64>(num - static_cast<i128>(w.m) * two_n);  // 0 <= rem < 2n
+  w.step = 2 * nv;
+  w.wrap = 2 * n;
+  return true;
+}
 
-  if (x_major) {
-    // Pixels of one row form a run: jump from run to run. At step k with remainder rem, the row
-    // changes after j = ceil((2n - rem) / 2nv) steps.
-    i64 k = k0;
-    while (k <= k1) {
-      const i64 row = av + sv * m;
-      i64 last = k1;
-      if (step > 0) {
-        const i64 j = (wrap - rem + step - 1) / step;
-        if (k + j - 1 < k1) last = k + j - 1;
-        rem += j * step - wrap;
-        ++m;
-      }
-      const i64 first_u = au + su * k, last_u = au + su * last;
-      emit(row, std::min(first_u, last_u), std::max(first_u, last_u) + 1);
-      k = last + 1;
+// An x-major line: the pixels of one row form a run, so the walk jumps from run to run. At step k
+// with remainder rem, the row changes after j = ceil((2n - rem) / 2nv) steps.
+template <typename Emit>
+void walk_runs(LineWalk w, Emit emit) {
+  i64 k = w.k0;
+  while (k <= w.k1) {
+    const i64 row = w.av + w.sv * w.m;
+    i64 last = w.k1;
+    if (w.step > 0) {
+      const i64 j = (w.wrap - w.rem + w.step - 1) / w.step;
+      if (k + j - 1 < w.k1) last = k + j - 1;
+      w.rem += j * w.step - w.wrap;
+      ++w.m;
     }
+    const i64 first_u = w.au + w.su * k, last_u = w.au + w.su * last;
+    emit(row, std::min(first_u, last_u), std::max(first_u, last_u) + 1);
+    k = last + 1;
+  }
+}
+
+// A y-major line: one pixel a row.
+template <typename Emit>
+void walk_column(LineWalk w, Emit emit) {
+  for (i64 k = w.k0; k <= w.k1; ++k) {
+    const i64 x = w.av + w.sv * w.m;
+    emit(w.au + w.su * k, x, x + 1);
+    w.rem += w.step;
+    if (w.rem >= w.wrap) {
+      w.rem -= w.wrap;
+      ++w.m;
+    }
+  }
+}
+
+// Calls emit(y, x0, x1) with half-open horizontal runs of the line's pixels on the surface.
+template <typename Emit>
+void walk_line(i64 ax, i64 ay, i64 bx, i64 by, i64 width, i64 height, Emit emit) {
+  LineWalk w;
+  if (!start_walk(ax, ay, bx, by, width, height, w)) return;
+  if (w.x_major) {
+    walk_runs(w, emit);
   } else {
-    for (i64 k = k0; k <= k1; ++k) {
-      const i64 x = av + sv * m;
-      emit(au + su * k, x, x + 1);
-      rem += step;
-      if (rem >= wrap) {
-        rem -= wrap;
-        ++m;
-      }
-    }
+    walk_column(w, emit);
   }
 }
 

@@ -60,14 +60,24 @@ struct Bitmap : Object {
   std::shared_ptr<Surface> surface;
 };
 
+// How the selected pen strokes outlines, chosen when it is selected: not at all (PS_NULL), one
+// pixel wide, thin and wide (2 .. 4 pixels: each piece written at once), or wide (pieces gathered
+// row by row, so that long traced outlines are written once).
+enum class PenRoute { None, Cosmetic, Thin, Wide };
+
 struct DC {
   // Where the pixels go: a selected bitmap's surface, a window's client surface, or a 1 x 1
   // monochrome-like default surface for a fresh memory DC.
   std::shared_ptr<Surface> surface;
   bool window_dc = false;
   HWND hwnd = nullptr;  // window DCs only
+  // Window DCs of a window that shows a bitmap instead of its own pixels: that bitmap's surface,
+  // only compared (a BitBlt of it onto the window at the same place has nothing to do).
+  const Surface *shown = nullptr;
 
   Pen *pen = nullptr;
+  PenRoute pen_route = PenRoute::Cosmetic;  // of `pen`
+  int64_t pen_width = 1;                    // of `pen`: 0 none, 1 cosmetic, or its width
   Brush *brush = nullptr;
   Font *font = nullptr;
   Bitmap *bitmap = nullptr;  // memory DCs: the selected bitmap (a stock 1 x 1 one at first)

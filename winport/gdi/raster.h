@@ -53,12 +53,21 @@ inline void fill_pixels(uint32_t *p, size_t n, uint32_t pixel) {
   std::wmemset(reinterpret_cast<wchar_t *>(p), static_cast<wchar_t>(pixel), n);
 }
 
+// The benchmarks' span recorder (winport/spans.h); null while nobody records.
+struct SpanRecording {
+  void (*recorder)(int y, int x0, int x1, uint32_t pixel, void *ctx) = nullptr;
+  void *ctx = nullptr;
+};
+extern SpanRecording span_recording;
+
 // Store one span [x0, x1) of row y; the span is clipped to the surface here.
 inline void fill_span(Surface &s, i64 y, i64 x0, i64 x1, uint32_t pixel) {
   if (y < 0 || y >= s.height) return;
   if (x0 < 0) x0 = 0;
   if (x1 > s.width) x1 = s.width;
   if (x0 >= x1) return;
+  if (span_recording.recorder) [[unlikely]]
+    span_recording.recorder(static_cast<int>(y), static_cast<int>(x0), static_cast<int>(x1), pixel, span_recording.ctx);
   uint32_t *p = s.row(static_cast<int>(y)) + x0;
   const i64 n = x1 - x0;
   if (n >= 16) {
@@ -294,6 +303,8 @@ class WideStroke {
     int stamp;
   };
   void build(const P64 *pts, int n, bool closed, const Window &keep);
+  void measure_dot(bool take_steps_apart);
+  bool gather_dots(const P64 *pts, int n, const Window &keep);
   void add_dot_run(const DotRun &d, const Window &keep);
   void add_segment(const P64 &p, const P64 &q, const Window &keep);
   bool covered_by_dots(const P64 &p, const P64 &q, i64 row, i64 x0, i64 x1) const;
@@ -321,6 +332,15 @@ class WideStroke {
   // l * w + k holds the minimum over the 2^l rows from k.
   std::vector<i64> least_[2];
 };
+
+// The corners of the body of a wide pen's slanted segment from p to q, and the rows they span.
+void slanted_body(const P64 &p, const P64 &q, i64 w, P64 corners[4], i64 &lo, i64 &hi);
+
+// Wide pens up to this width stroke straight segments piece by piece (thinpen.cpp).
+constexpr i64 kThinPenLimit = 4;
+// The stroke of a pen 2 .. kThinPenLimit wide along a polyline (closed: back to the first point),
+// written straight to the surface: the same pixels as WideStroke's.
+void thin_stroke(Surface &s, const P64 *pts, int n, bool closed, i64 w, uint32_t pixel);
 
 // Widest pen geometry is computed for; wider pens are drawn this wide.
 constexpr i64 kMaxPenWidth = i64{1} << 26;

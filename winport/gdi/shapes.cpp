@@ -25,6 +25,7 @@ struct Paint {
   DC *dc = nullptr;
   Surface *surface = nullptr;
   i64 pen_width = 0;  // 0: no outline, 1: cosmetic, more: geometric
+  PenRoute route = PenRoute::None;
   uint32_t pen_pixel = 0;
   bool fills = false;  // the brush paints
   uint32_t brush_pixel = 0;
@@ -39,7 +40,8 @@ bool begin(HDC hdc, Paint &p) {
   p.dc = dc_from_handle(hdc);
   if (!p.dc || !p.dc->surface) return false;
   p.surface = p.dc->surface.get();
-  p.pen_width = pen_kind_width(p.dc->pen);
+  p.pen_width = p.dc->pen_width;
+  p.route = p.dc->pen_route;
   if (p.dc->pen) p.pen_pixel = winport::pixel_from_colorref(p.dc->pen->color);
   p.fills = p.dc->brush && !p.dc->brush->hollow;
   if (p.fills) p.brush_pixel = winport::pixel_from_colorref(p.dc->brush->color);
@@ -56,6 +58,12 @@ void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint32_t pix
 void wide_box(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
   Surface &s = *p.surface;
   const P64 corners[4] = {{r, t}, {l, t}, {l, b}, {r, b}};
+  if (p.route == PenRoute::Thin) {
+    // The brush first, the pen over it: the same pixels as the brush cut around the pen.
+    if (p.fills) fill_box(s, l, t, r, b, p.brush_pixel);
+    thin_stroke(s, corners, 4, true, p.pen_width, p.pen_pixel);
+    return;
+  }
   WideStroke stroke(corners, 4, true, p.pen_width);
   RowWriter row(s, p.pen(), p.brush());
   const RowRange rows = visible_rows(s, stroke.top(), stroke.bottom());
@@ -66,59 +74,54 @@ void wide_box(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
   }
 }
 
-// An ellipse as GDI traces it (see ellipse.cpp): the brush fills the traced rows, the pen strokes
-// the traced outline path, and the brush does not paint under the pen.
-void traced_ellipse(const Paint &p, i64 l, i64 t, i64 w, i64 h) {
-  Surface &s = *p.surface;
-  thread_local std::vector<i64> inset;
-  thread_local std::vector<P64> path;
-  const bool within = p.fills && traced_ellipse_insets(w, h, inset);
-  auto interior = [&](i64 y, RowWriter &row) {
-    if (!p.fills || y < t || y >= t + h) return;
-    const i64 k = inset[static_cast<size_t>(y - t)];
+// The traced ellipse's pieces: its rows (inset[k] for row t + k, when the brush fills them) and
+// its outline path with the rows the path reaches.
+struct TracedEllipse {
+  i64 l, t, w, h;
+  const std::vector<i64> *inset;  // null when nothing fills the rows
+  i64 top, bottom;                // of the path
+
+  void interior(i64 y, RowWriter &row) const {
+    if (!inset || y < t || y >= t + h) return;
+    const i64 k = (*inset)[static_cast<size_t>(y - t)];
     row.add(RowWriter::Interior, l + k, l + w - k);
-  };
-  // The walk that gives the rows also gives the outline: on each row the path's outermost
-  // pixels are the ends of the row and its other pixels lie between them. So a cosmetic pen in
-  // the brush's colour adds nothing to the filled rows.
-  if (p.pen_width == 0 || (p.pen_width == 1 && p.one_colour() && within)) {
-    if (!p.fills) return;
-    const uint32_t pixel = p.pen_width == 0 ? p.brush_pixel : p.pen_pixel;
-    const RowRange rows = visible_rows(s, t, t + h - 1);
-    for (i64 y = rows.first; y <= rows.last; ++y) {
-      const i64 k = inset[static_cast<size_t>(y - t)];
-      fill_span(s, y, l + k, l + w - k, pixel);
-    }
-    return;
   }
-  traced_ellipse_path(l, t, w, h, path);
-  i64 top = t, bottom = t + h - 1;
-  for (const P64 &q : path) {
-    top = std::min(top, q.y);
-    bottom = std::max(bottom, q.y);
+};
+
+// The rows alone, in one colour.
+void fill_traced_rows(Surface &s, const TracedEllipse &e, uint32_t pixel) {
+  const RowRange rows = visible_rows(s, e.t, e.t + e.h - 1);
+  for (i64 y = rows.first; y <= rows.last; ++y) {
+    const i64 k = (*e.inset)[static_cast<size_t>(y - e.t)];
+    fill_span(s, y, e.l + k, e.l + e.w - k, pixel);
   }
+}
+
+// A wide pen along the path, the brush's rows where the pen leaves them.
+void stroke_traced_wide(const Paint &p, const TracedEllipse &e, const std::vector<P64> &path) {
+  Surface &s = *p.surface;
   RowWriter row(s, p.pen(), p.brush());
-  if (p.pen_width >= 2) {
-    const i64 reach = p.pen_width;
-    const RowRange rows = visible_rows(s, top - reach, bottom + reach);
-    const WideStroke::Window keep = {0, rows.first, s.width - 1, rows.last};
-    WideStroke stroke(path.data(), static_cast<int>(path.size()), true, p.pen_width, keep);
-    for (i64 y = rows.first; y <= rows.last; ++y) {
-      stroke.add_row(y, row);
-      interior(y, row);
-      row.write(y);
-    }
-    return;
+  const RowRange rows = visible_rows(s, e.top - p.pen_width, e.bottom + p.pen_width);
+  const WideStroke::Window keep = {0, rows.first, s.width - 1, rows.last};
+  WideStroke stroke(path.data(), static_cast<int>(path.size()), true, p.pen_width, keep);
+  for (i64 y = rows.first; y <= rows.last; ++y) {
+    stroke.add_row(y, row);
+    e.interior(y, row);
+    row.write(y);
   }
-  // A cosmetic pen draws each step of the path as a line without its end point: a step to a
-  // neighbouring pixel is its start pixel. The runs are gathered per row, then written row by row.
-  const RowRange rows = visible_rows(s, top, bottom);
+}
+
+// A cosmetic pen draws each step of the path as a line without its end point: a step to a
+// neighbouring pixel is its start pixel. The runs are gathered per row, then written row by row.
+void stroke_traced_cosmetic(const Paint &p, const TracedEllipse &e, const std::vector<P64> &path) {
+  Surface &s = *p.surface;
+  const RowRange rows = visible_rows(s, e.top, e.bottom);
   if (rows.first > rows.last) return;
   struct Item {
     i64 y, x0, x1;
   };
   thread_local std::vector<Item> items, sorted;
-  thread_local std::vector<size_t> first;
+  thread_local std::vector<size_t> first, next;
   items.clear();
   auto keep = [&](i64 y, i64 x0, i64 x1) {
     if (y >= rows.first && y <= rows.last) items.push_back({y, x0, x1});
@@ -139,16 +142,40 @@ void traced_ellipse(const Paint &p, i64 l, i64 t, i64 w, i64 h) {
   for (const Item &it : items) ++first[static_cast<size_t>(it.y - rows.first) + 1];
   for (size_t i = 0; i < count; ++i) first[i + 1] += first[i];
   sorted.resize(items.size());
-  {
-    thread_local std::vector<size_t> next;
-    next.assign(first.begin(), first.end() - 1);
-    for (const Item &it : items) sorted[next[static_cast<size_t>(it.y - rows.first)]++] = it;
-  }
+  next.assign(first.begin(), first.end() - 1);
+  for (const Item &it : items) sorted[next[static_cast<size_t>(it.y - rows.first)]++] = it;
+  RowWriter row(s, p.pen(), p.brush());
   for (i64 y = rows.first; y <= rows.last; ++y) {
     const size_t r = static_cast<size_t>(y - rows.first);
     for (size_t i = first[r]; i < first[r + 1]; ++i) row.add(RowWriter::Outline, sorted[i].x0, sorted[i].x1);
-    interior(y, row);
+    e.interior(y, row);
     row.write(y);
+  }
+}
+
+// An ellipse as GDI traces it (see ellipse.cpp): the brush fills the traced rows, the pen strokes
+// the traced outline path, and the brush does not paint under the pen.
+void traced_ellipse(const Paint &p, i64 l, i64 t, i64 w, i64 h) {
+  thread_local std::vector<i64> inset;
+  thread_local std::vector<P64> path;
+  const bool within = p.fills && traced_ellipse_insets(w, h, inset);
+  TracedEllipse e{l, t, w, h, p.fills ? &inset : nullptr, t, t + h - 1};
+  // The walk that gives the rows also gives the outline: on each row the path's outermost
+  // pixels are the ends of the row and its other pixels lie between them. So a cosmetic pen in
+  // the brush's colour adds nothing to the filled rows.
+  if (p.pen_width == 0 || (p.pen_width == 1 && p.one_colour() && within)) {
+    if (p.fills) fill_traced_rows(*p.surface, e, p.pen_width == 0 ? p.brush_pixel : p.pen_pixel);
+    return;
+  }
+  traced_ellipse_path(l, t, w, h, path);
+  for (const P64 &q : path) {
+    e.top = std::min(e.top, q.y);
+    e.bottom = std::max(e.bottom, q.y);
+  }
+  if (p.pen_width >= 2) {
+    stroke_traced_wide(p, e, path);
+  } else {
+    stroke_traced_cosmetic(p, e, path);
   }
 }
 
@@ -234,6 +261,24 @@ void wide_ellipse(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
   }
 }
 
+// A polygon outlined by a thin wide pen: the brush's rows first, then the stroke over them.
+void thin_polygon(const Paint &p, const POINT *apt, int cpt, i64 top, i64 bottom) {
+  Surface &s = *p.surface;
+  if (p.fills) {
+    PolygonEdges interior(apt, cpt);
+    RowWriter row(s, nullptr, p.brush());
+    const RowRange rows = visible_rows(s, top, bottom);
+    for (i64 y = rows.first; y <= rows.last; ++y) {
+      interior.add_row(y, p.dc->poly_fill_mode, row);
+      row.write(y);
+    }
+  }
+  thread_local std::vector<P64> points;
+  points.resize(static_cast<size_t>(cpt));
+  for (int i = 0; i < cpt; ++i) points[static_cast<size_t>(i)] = {apt[i].x, apt[i].y};
+  thin_stroke(s, points.data(), cpt, true, p.pen_width, p.pen_pixel);
+}
+
 }  // namespace
 
 extern "C" {
@@ -301,10 +346,14 @@ BOOL WINAPI Polygon(HDC hdc, const POINT *apt, int cpt) {
     top = std::min<i64>(top, apt[i].y);
     bottom = std::max<i64>(bottom, apt[i].y);
   }
+  if (p.route == PenRoute::Thin) {
+    thin_polygon(p, apt, cpt, top, bottom);
+    return TRUE;
+  }
   // The outline: closed, each edge from its point up to the next one.
-  std::vector<CosmeticEdge> edges;
+  thread_local std::vector<CosmeticEdge> edges;  // kept between calls: no allocation per triangle
+  edges.clear();
   if (p.pen_width == 1) {
-    edges.reserve(static_cast<size_t>(cpt));
     for (int i = 0; i < cpt; ++i) {
       const POINT &a = apt[i], &b = apt[(i + 1) % cpt];
       edges.emplace_back(a.x, a.y, b.x, b.y);
@@ -350,6 +399,9 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
   p.dc->position = {x, y};
   if (p.pen_width == 1) {
     cosmetic_line(*p.surface, from.x, from.y, x, y, p.pen_pixel);
+  } else if (p.route == PenRoute::Thin) {
+    const P64 ends[2] = {{from.x, from.y}, {x, y}};
+    thin_stroke(*p.surface, ends, 2, false, p.pen_width, p.pen_pixel);
   } else if (p.pen_width >= 2) {
     const POINT ends[2] = {from, {x, y}};
     WideStroke stroke(ends, 2, false, p.pen_width);

@@ -45,6 +45,8 @@ std::vector<P64> widen(const POINT *pts, int n) {
   return out;
 }
 
+}  // namespace
+
 // The corners of a slanted segment's body, and the rows they span.
 void slanted_body(const P64 &p, const P64 &q, i64 w, P64 corners[4], i64 &lo, i64 &hi) {
   const i64 dx = q.x - p.x, dy = q.y - p.y;
@@ -73,6 +75,8 @@ void slanted_body(const P64 &p, const P64 &q, i64 w, P64 corners[4], i64 &lo, i6
     hi = std::max(hi, corners[i].y);
   }
 }
+
+namespace {
 
 int diagonal_index(i64 dx, i64 dy) { return (dx > 0 ? 1 : 0) + (dy > 0 ? 2 : 0); }
 
@@ -126,34 +130,57 @@ WideStroke::WideStroke(const P64 *pts, int n, bool closed, i64 w, const Window &
   build(pts, n, closed, keep);
 }
 
+// The stroke as GDI's wide pen builds it: a dot on every point, gathered into runs, and a body for
+// every segment, each kept in row order.
 void WideStroke::build(const P64 *pts, int n, bool closed, const Window &keep) {
   if (n <= 0) return;
-  if (w_ <= kTracedLimit) {
-    traced_ellipse_insets(w_, w_, dot_inset_);
-    // Only paths of several points gain from taking steps apart.
-    unit_steps_ = n > 2;
-    for (i64 k = 0; unit_steps_ && k < w_; ++k) {
-      const i64 in = dot_inset_[static_cast<size_t>(k)];
-      if (w_ - 2 * in < 1) unit_steps_ = false;
-      if (k > 0 && k <= (w_ - 1) / 2 && in > dot_inset_[static_cast<size_t>(k - 1)]) unit_steps_ = false;
-      if (k > w_ / 2 && in < dot_inset_[static_cast<size_t>(k - 1)]) unit_steps_ = false;
-    }
-    if (dot_inset_[static_cast<size_t>((w_ - 1) / 2)] != 0 || dot_inset_[static_cast<size_t>(w_ / 2)] != 0)
-      unit_steps_ = false;
-    diagonal_runs_ = unit_steps_;
-    for (i64 k = 1; diagonal_runs_ && k < w_; ++k) {
-      if (dot_inset_[static_cast<size_t>(k - 1)] + dot_inset_[static_cast<size_t>(k)] > w_ - 1) diagonal_runs_ = false;
-    }
-  }
+  // Only paths of several points gain from taking steps apart.
+  if (w_ <= kTracedLimit) measure_dot(n > 2);
   i64 top = pts[0].y, bottom = pts[0].y;
+  for (int i = 1; i < n; ++i) {
+    top = std::min(top, pts[i].y);
+    bottom = std::max(bottom, pts[i].y);
+  }
+  // A dot reaches w/2 above its point and (w+1)/2 - 1 below; a segment's body no further.
+  top_ = top - w_ / 2;
+  bottom_ = bottom + (w_ + 1) / 2;
+  if (gather_dots(pts, n, keep)) make_diagonal_tables();
+  const int count = closed && n > 2 ? n : n - 1;
+  for (int i = 0; i < count; ++i) add_segment(pts[i], pts[(i + 1) % n], keep);
+  // In row order, so that a row need only look at the parts near it.
+  std::sort(dots_.begin(), dots_.end(), [](const DotRun &a, const DotRun &b) { return a.y0 < b.y0; });
+  std::sort(segments_.begin(), segments_.end(),
+            [](const Segment &a, const Segment &b) { return a.row_lo < b.row_lo; });
+  std::sort(stamped_.begin(), stamped_.end(),
+            [](const StampUse &a, const StampUse &b) { return a.row_lo < b.row_lo; });
+}
+
+// The traced dot's rows, and whether its shape lets unit steps be taken apart (every row non-empty,
+// rows widening towards a full middle row) and diagonal runs be answered as one span a row.
+void WideStroke::measure_dot(bool take_steps_apart) {
+  traced_ellipse_insets(w_, w_, dot_inset_);
+  auto inset = [this](i64 k) { return dot_inset_[static_cast<size_t>(k)]; };
+  unit_steps_ = take_steps_apart && inset((w_ - 1) / 2) == 0 && inset(w_ / 2) == 0;
+  for (i64 k = 0; unit_steps_ && k < w_; ++k) {
+    if (w_ - 2 * inset(k) < 1) unit_steps_ = false;
+    if (k > 0 && k <= (w_ - 1) / 2 && inset(k) > inset(k - 1)) unit_steps_ = false;
+    if (k > w_ / 2 && inset(k) < inset(k - 1)) unit_steps_ = false;
+  }
+  diagonal_runs_ = unit_steps_;
+  for (i64 k = 1; diagonal_runs_ && k < w_; ++k) {
+    if (inset(k - 1) + inset(k) > w_ - 1) diagonal_runs_ = false;
+  }
+}
+
+// The dots of all points, neighbouring points that step alike sharing one run when unit steps are
+// taken apart. True when a run went along a diagonal.
+bool WideStroke::gather_dots(const P64 *pts, int n, const Window &keep) {
   DotRun run{pts[0].x, pts[0].x, pts[0].y, pts[0].y, 0};
   P64 last = pts[0];   // the run's newest point
   i64 sx = 0, sy = 0;  // the run's step, 0 0 while it holds one point
   bool diagonal = false;
   for (int i = 1; i < n; ++i) {
     const P64 &p = pts[i];
-    top = std::min(top, p.y);
-    bottom = std::max(bottom, p.y);
     // Repeated points would only paint the same dot again.
     if (p.x == last.x && p.y == last.y) continue;
     const i64 dx = p.x - last.x, dy = p.y - last.y;
@@ -188,18 +215,7 @@ void WideStroke::build(const P64 *pts, int n, bool closed, const Window &keep) {
     sx = sy = 0;
   }
   add_dot_run(run, keep);
-  if (diagonal) make_diagonal_tables();
-  // A dot reaches w/2 above its point and (w+1)/2 - 1 below; a segment's body no further.
-  top_ = top - w_ / 2;
-  bottom_ = bottom + (w_ + 1) / 2;
-  const int count = closed && n > 2 ? n : n - 1;
-  for (int i = 0; i < count; ++i) add_segment(pts[i], pts[(i + 1) % n], keep);
-  // In row order, so that a row need only look at the parts near it.
-  std::sort(dots_.begin(), dots_.end(), [](const DotRun &a, const DotRun &b) { return a.y0 < b.y0; });
-  std::sort(segments_.begin(), segments_.end(),
-            [](const Segment &a, const Segment &b) { return a.row_lo < b.row_lo; });
-  std::sort(stamped_.begin(), stamped_.end(),
-            [](const StampUse &a, const StampUse &b) { return a.row_lo < b.row_lo; });
+  return diagonal;
 }
 
 void WideStroke::add_dot_run(const DotRun &d, const Window &keep) {

@@ -6,9 +6,12 @@
 // generated for a visible window while it is invalid.
 //
 // Presentation: whenever the client surface was drawn on, or the menu bar or popup changed, the
-// window's image (menu bar, then client area, then an open popup over it) is composed and handed
-// to the display. The message functions call present_all() before looking for a message, so a frame
-// drawn between two waits reaches the screen whole.
+// window's image is handed to the display as two bands, the menu bar (drawn in the top rows of the
+// window's menu image) and the client surface as it is (or the bitmap the window shows instead,
+// WinportShowBitmap): no pixel is copied on the way. Only an open popup, which lies over the
+// client area, makes winport compose the whole image first. The message functions call
+// present_all() before looking for a message, so a frame drawn between two waits reaches the
+// screen whole.
 #include <windows.h>
 
 #include <algorithm>
@@ -57,24 +60,56 @@ void add_to_update(Window &w, const RECT *rect, bool erase) {
 
 void invalidate_all(Window &w, bool erase) { add_to_update(w, nullptr, erase); }
 
+void set_shown(Window &w, std::shared_ptr<Surface> pixels) {
+  if (!pixels && w.shown) {
+    // The window's own pixels become visible again: they take what it showed.
+    Surface &own = *w.client;
+    for (int y = 0; y < std::min(own.height, w.shown->height); ++y)
+      std::copy_n(w.shown->row(y), std::min(own.width, w.shown->width), own.row(y));
+  }
+  w.shown = std::move(pixels);
+  w.client->dirty = true;
+  for (HDC hdc : window_dcs()) {
+    gdi::DC *dc = gdi::dc_from_handle(hdc);
+    if (dc != nullptr && dc->hwnd == w.handle) dc->shown = w.shown.get();
+  }
+}
+
 void present_window(Window &w) {
   if (!w.visible || w.native == nullptr) return;
-  Surface &client = *w.client;
-  int bar = menu_bar_height(w);
-  if (bar == 0 && !w.tracking.open) {
-    screen().present(w.native, client.pixels.data(), client.width, client.height, client.width);
-  } else {
+  if (w.shown && (w.shown->width < w.client->width || w.shown->height < w.client->height)) set_shown(w, nullptr);
+  Surface &client = w.shown ? *w.shown : *w.client;
+  // A shown bitmap may be larger than the client area: only its top-left part shows.
+  const SIZE size = client_size(w);
+  const int width = std::min<int>(size.cx, client.width), height = std::min<int>(size.cy, client.height);
+  const int bar = menu_bar_height(w);
+  display::Frame frame;
+  frame.width = width;
+  frame.client = client.pixels.data();
+  frame.client_height = height;
+  frame.client_stride = client.width;
+  if (bar > 0 || w.tracking.open) {
+    // The menu bar is drawn into the image; only while a popup lies over the client area does the
+    // image hold the client rows as well.
     Surface &image = *w.composed;
     bool bar_stale = w.frame_stale;
-    if (image.width != client.width || image.height != bar + client.height) {
-      image.resize(client.width, bar + client.height, 0xC0C0C0);
+    const int image_height = w.tracking.open ? bar + height : bar;
+    if (image.width != width || image.height != image_height) {
+      image.resize(width, image_height, 0xC0C0C0);
       bar_stale = true;
     }
-    for (int y = 0; y < client.height; ++y) std::copy_n(client.row(y), client.width, image.row(bar + y));
     if (w.composed_dc == nullptr) w.composed_dc = gdi::create_surface_dc(w.composed, w.handle);
+    if (w.tracking.open) {
+      for (int y = 0; y < height; ++y) std::copy_n(client.row(y), width, image.row(bar + y));
+      frame.client_height = 0;
+    }
     menu_draw(w, bar_stale);
-    screen().present(w.native, image.pixels.data(), image.width, image.height, image.width);
+    frame.bar = image.pixels.data();
+    frame.bar_height = w.tracking.open ? image.height : bar;
+    frame.bar_stride = image.width;
   }
+  screen().present(w.native, frame);
+  w.client->dirty = false;
   client.dirty = false;
   w.frame_stale = false;
 }
@@ -82,7 +117,7 @@ void present_window(Window &w) {
 void present_all() {
   // Presenting calls no window procedure, so the list cannot change underneath.
   for (auto &w : state().windows)
-    if (w->visible && (w->client->dirty || w->frame_stale)) present_window(*w);
+    if (w->visible && (w->client->dirty || (w->shown && w->shown->dirty) || w->frame_stale)) present_window(*w);
 }
 
 }  // namespace winport::user
@@ -99,7 +134,9 @@ HDC WINAPI GetDC(HWND hwnd) {
   Window *w = find_window(hwnd);
   if (w == nullptr) return nullptr;
   HDC dc = winport::gdi::create_surface_dc(w->client, hwnd);
-  if (dc != nullptr) window_dcs().push_back(dc);
+  if (dc == nullptr) return nullptr;
+  winport::gdi::dc_from_handle(dc)->shown = w->shown.get();
+  window_dcs().push_back(dc);
   return dc;
 }
 
@@ -140,6 +177,16 @@ BOOL WINAPI InvalidateRect(HWND hwnd, const RECT *rect, BOOL erase) {
   Window *w = find_window(hwnd);
   if (w == nullptr) return FALSE;
   add_to_update(*w, rect, erase != FALSE);
+  return TRUE;
+}
+
+BOOL WINAPI WinportShowBitmap(HWND hwnd, HBITMAP hbm) {
+  Window *w = find_window(hwnd);
+  auto *object = winport::gdi::object_from_handle(hbm);
+  if (w == nullptr || object == nullptr || object->kind != winport::gdi::ObjectKind::Bitmap) return FALSE;
+  std::shared_ptr<winport::Surface> pixels = static_cast<winport::gdi::Bitmap *>(object)->surface;
+  if (!pixels || pixels->width < w->client->width || pixels->height < w->client->height) return FALSE;
+  set_shown(*w, std::move(pixels));
   return TRUE;
 }
 

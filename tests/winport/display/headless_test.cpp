@@ -60,7 +60,12 @@ class HeadlessFrames : public Headless {
  protected:
   void present(NativeWindow *w, uint32_t colour) {
     const uint32_t pixels[4] = {colour, colour, colour, colour};
-    d.present(w, pixels, 2, 2, 2);
+    Frame frame;
+    frame.width = 2;
+    frame.client = pixels;
+    frame.client_height = 2;
+    frame.client_stride = 2;
+    d.present(w, frame);
   }
   std::vector<uint32_t> observed;
 };

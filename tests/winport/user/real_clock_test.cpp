@@ -21,7 +21,7 @@ winport::display::NativeWindow *create(HWND, const char *, int, int, int, int) {
 void destroy(winport::display::NativeWindow *) {}
 void show(winport::display::NativeWindow *, bool) {}
 void set_title(winport::display::NativeWindow *, const char *) {}
-void present(winport::display::NativeWindow *, const uint32_t *, int, int, int) {}
+void present(winport::display::NativeWindow *, const winport::display::Frame &) {}
 uint64_t now_ms() { return clock_ms += 7; }
 void pump(bool wait, uint64_t deadline_ms) {
   if (!wait) return;
