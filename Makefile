@@ -1,6 +1,6 @@
 # The front door. Each target installs what is missing, builds with CMake and runs.
-.PHONY: all setup setup-test build run install package windows test test-debug test-install test-asan test-fuzz \
-        test-wine bench clean goldens
+.PHONY: all setup setup-test build run install package windows web test test-debug test-install test-asan \
+        test-fuzz test-wine test-web bench clean goldens
 
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
@@ -35,7 +35,7 @@ package: build
 # stage did. A stage adds its counts to build/test-results as lines "NAME PASSED FAILED SKIPPED"
 # (see scripts/test-results, whose subcommands run ctest, libFuzzer, single checks and quiet
 # builds and add their lines); a new stage is a target that does so, named in TEST_STAGES.
-TEST_STAGES := test-debug test-install test-fuzz test-asan test-wine
+TEST_STAGES := test-debug test-install test-fuzz test-asan test-wine test-web
 RESULTS := scripts/test-results
 
 test: setup-test
@@ -44,7 +44,8 @@ test: setup-test
 	for stage in $(TEST_STAGES); do $(MAKE) --no-print-directory $$stage || status=1; done; \
 	$(RESULTS) summary $$status
 
-# What the whole suite needs, MinGW-w64 and Wine included (`make run` installs none of that).
+# What the whole suite needs, MinGW-w64, Wine, emscripten and Chromium included (`make run` installs
+# none of that).
 setup-test:
 	@bash scripts/setup test
 
@@ -94,6 +95,28 @@ test-fuzz:
 # test (tests/wine/run.sh; skipped with a notice where MinGW-w64 or Wine is missing).
 test-wine:
 	@JOBS=$(JOBS) bash tests/wine/run.sh
+
+# The game and the examples as web pages in build/web (emscripten); serve that folder and open
+# frostvel.html.
+web:
+	@bash scripts/setup web
+	@cmake --preset web >/dev/null
+	@cmake --build --preset web -j $(JOBS)
+	@echo "web: pages in build/web; serve them with: python3 -m http.server -d build/web --bind 127.0.0.1 8000"
+
+# The pages in headless Chromium, compared with the headless display's frames (from the debug build;
+# scripts/setup test installs Chromium, and where it cannot the stage is skipped with a notice).
+test-web:
+	@if ! command -v chromium >/dev/null 2>&1 || ! command -v chromedriver >/dev/null 2>&1 || \
+	    ! command -v emcc >/dev/null 2>&1; then \
+	  echo "Chromium or emscripten cannot be installed here: browser tests skipped"; \
+	  $(RESULTS) add web 0 0 1 "Chromium or emscripten missing" >/dev/null; \
+	else \
+	  $(RESULTS) build web $(MAKE) --no-print-directory web >/dev/null && \
+	  cmake --preset debug >/dev/null && \
+	  $(RESULTS) build web-replay cmake --build --preset debug --target frostvel-replay -j $(JOBS) -- --quiet && \
+	  /usr/bin/python3 tests/web/browser_test.py; \
+	fi
 
 # Debian's libbenchmark is built for debugging and says so in every program's header; that
 # concerns the library's own code, not these benchmarks (built as Release), so it is said once.

@@ -16,6 +16,10 @@ namespace {
 
 const Display *chosen = nullptr;
 
+#ifdef __EMSCRIPTEN__
+// In a browser the page is the only screen there is.
+const Display &choose() { return web_display(); }
+#else
 bool set(const char *name) {
   const char *value = std::getenv(name);
   return value != nullptr && *value != '\0';
@@ -39,6 +43,7 @@ const Display &choose() {
                "or set DISPLAY to the X display to use\n");
   std::exit(EXIT_FAILURE);
 }
+#endif
 
 }  // namespace
 

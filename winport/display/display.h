@@ -1,9 +1,10 @@
 // display.h — the one seam between winport and a screen.
 //
 // A display is a table of functions, picked once at start-up (WINPORT_DISPLAY=sdl|headless, or SDL
-// when a desktop is present). winport hands each top-level window's pixels (menu bar above the
-// client area, as two bands) to the display; the display turns the system's input into calls of
-// the input sink (input.h). The headless display is the template for a new one.
+// when a desktop is present; in a browser always the web display). winport hands each top-level
+// window's pixels (menu bar above the client area, as two bands) to the display; the display turns
+// the system's input into calls of the input sink (input.h). The headless display is the template
+// for a new one.
 #pragma once
 
 #include <windows.h>
@@ -62,8 +63,9 @@ const Display &current();
 // headless display this way). Call before the first window is created.
 void select(const Display &display);
 
-// The two displays.
+// The displays: SDL and headless on the desktop, the web display (the only one) in a browser.
 const Display &sdl_display();
 const Display &headless_display();
+const Display &web_display();
 
 }  // namespace winport::display

@@ -43,7 +43,7 @@ extern "C" {
 
 HGLOBAL WINAPI GlobalAlloc(UINT uFlags, SIZE_T dwBytes) {
   // Sizes no 32-bit program could have fail, as they would in Win32.
-  if (dwBytes > (SIZE_T{1} << 32)) return nullptr;
+  if (uint64_t{dwBytes} > (uint64_t{1} << 32)) return nullptr;
   Block block;
   block.movable = (uFlags & GMEM_MOVEABLE) != 0;
   block.size = dwBytes;
