@@ -1,8 +1,9 @@
 # The front door. Each target installs what is missing, builds with CMake and runs.
-.PHONY: all setup setup-test build run windows web test test-debug test-asan test-fuzz test-wine test-web bench \
-        clean goldens
+.PHONY: all setup setup-test build run install package windows web test test-debug test-install test-asan \
+        test-fuzz test-wine test-web bench clean goldens
 
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 
 all: build
 
@@ -20,12 +21,21 @@ run: build
 	  echo "The game is not built yet: there is nothing to run."; \
 	fi
 
+# The library (libtevra.so, tevra.h, tevra.pc, the CMake package) and the game under PREFIX.
+install: build
+	@cmake --install build/release --prefix $(PREFIX)
+
+# The Debian package build/release/tevra_<version>_amd64.deb (library, header, tevra.pc, the CMake
+# package, the game and the examples).
+package: build
+	@cd build/release && cpack -G DEB | grep 'package:'
+
 # `make test` runs each stage of TEST_STAGES, whatever the ones before it did, and ends with one
 # line for the whole run, "N passed, N failed" (", N skipped" when any were); it fails when any
 # stage did. A stage adds its counts to build/test-results as lines "NAME PASSED FAILED SKIPPED"
 # (see scripts/test-results, whose subcommands run ctest, libFuzzer, single checks and quiet
 # builds and add their lines); a new stage is a target that does so, named in TEST_STAGES.
-TEST_STAGES := test-debug test-fuzz test-asan test-wine test-web
+TEST_STAGES := test-debug test-install test-fuzz test-asan test-wine test-web
 RESULTS := scripts/test-results
 
 test: setup-test
@@ -50,6 +60,13 @@ test-debug:
 	@cmake --preset debug >/dev/null
 	@$(RESULTS) build debug cmake --build --preset debug -j $(JOBS) -- --quiet
 	@$(RESULTS) ctest debug --preset debug -j $(JOBS)
+
+# TEVRA as a user gets it: installed into a temporary prefix, every example built outside the tree
+# (pkg-config, find_package, add_subdirectory) and run headless, the Debian package checked.
+test-install:
+	@cmake --preset debug >/dev/null
+	@$(RESULTS) build debug cmake --build --preset debug -j $(JOBS) -- --quiet
+	@$(RESULTS) run install bash tests/install/run.sh build/debug
 
 test-asan:
 	@cmake --preset asan >/dev/null

@@ -5,7 +5,7 @@
  * puts it where you clicked, and every key you type is written on the console. Try the "&Run"
  * menu: Ctrl+H halts the ball, Ctrl+F moves it one frame, Ctrl+A lets it go again, Ctrl+L shows
  * each drawing call on the console, Ctrl+R records what you do and Ctrl+P plays it back.
- * Ctrl+Q or the close box ends the program.
+ * Esc, Ctrl+Q or the close box ends the program.
  */
 #include <tevra.h>
 
@@ -32,10 +32,10 @@ static void draw(const struct ball *b, int frames) {
   tevra_rectangle(TEVRA_ICE_BLUE, -300, 250, 300, -250, 0); /* the whole client area */
   tevra_circle(TEVRA_ORANGE, b->x, b->y, RADIUS);
   tevra_oval(TEVRA_BROWN, b->x - RADIUS, -HALF_HEIGHT + 6, b->x + RADIUS, -HALF_HEIGHT, 0); /* shadow */
-  tevra_printf(TEVRA_NAVY_BLUE, -290, 225, 16, "frame %d  (click to move the ball, Ctrl+Q quits)", frames);
+  tevra_printf(TEVRA_NAVY_BLUE, -290, 225, 16, "frame %d  (click to move the ball, Esc quits)", frames);
 }
 
-static int run(void *instance, void *previous, char *command_line, int show) {
+static int run(void *instance, void *previous, const char *command_line, int show) {
   struct ball b = {0, 0, 7, 5};
   int frames = 0;
   int quit = 0;
@@ -60,6 +60,7 @@ static int run(void *instance, void *previous, char *command_line, int show) {
       break;
     case TEVRA_KBD:
       tevra_log("You typed '%c' (code %d)\n", key, (unsigned char)key);
+      quit = key == 27;
       break;
     case TEVRA_QUIT:
       quit = 1;
@@ -77,8 +78,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
   return run(instance, previous, command_line, show);
 }
 #else
-int main(void) {
-  char command_line[] = "";
-  return run(0, 0, command_line, 1);
-}
+int main(void) { return run(0, 0, "", 1); }
 #endif

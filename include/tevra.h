@@ -123,8 +123,8 @@ extern "C" {
 /* Opens the library: registers the window classes (unless previous_instance is non-null), creates
  * and shows both windows with show_command, creates the canvas and starts the 100 ms timer. Pass
  * the program's four start-up values unchanged (on systems without Win32: null, null, "" and 1
- * will do). Call once per process. Returns 1. */
-int32_t tevra_open(void *instance, void *previous_instance, char *command_line, int32_t show_command);
+ * will do; the command line is only read). Call once per process. Returns 1. */
+int32_t tevra_open(void *instance, void *previous_instance, const char *command_line, int32_t show_command);
 
 /* Releases the window context and closes the script file (writing a pending recording). Returns 1. */
 int32_t tevra_close(void);

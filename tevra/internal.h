@@ -158,7 +158,9 @@ void fill_canvas();
 } // namespace tevra
 
 namespace tevra {
-// ---- Testing hooks (testing.cpp) -----------------------------------------------------------------
+// ---- Testing hooks (hooks.cpp; set by tevra/testing.cpp, which is not in libtevra) ---------------
 void testing_on_wait();
 void testing_on_console_line(const char *line);
+void testing_set_wait_hook(void (*hook)(void *ctx), void *ctx);
+void testing_set_console_hook(void (*hook)(const char *line, void *ctx), void *ctx);
 } // namespace tevra

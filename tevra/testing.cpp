@@ -1,47 +1,17 @@
-// testing.cpp — hooks for tests and the replay tool (see testing.h).
+// testing.cpp — hooks for tests and the replay tool (see testing.h), the library tevra_testing.
 //
-// Owns the two observer hooks. Promises: with no hook set the library behaves exactly as without
-// this file, and tevra_testing_reset puts every module back to its state at program start.
+// Kept out of libtevra so that a program sees only the public entry points. Promise:
+// tevra_testing_reset puts every module back to its state at program start.
 #include "testing.h"
 
 #include "internal.h"
 
-namespace {
-
-// Everything this file owns.
-struct Hooks {
-  void (*wait)(void *ctx) = nullptr;
-  void *wait_ctx = nullptr;
-  void (*console)(const char *line, void *ctx) = nullptr;
-  void *console_ctx = nullptr;
-};
-
-Hooks hooks;
-
-} // namespace
-
-namespace tevra {
-
-void testing_on_wait() {
-  if (hooks.wait) hooks.wait(hooks.wait_ctx);
-}
-
-void testing_on_console_line(const char *line) {
-  if (hooks.console) hooks.console(line, hooks.console_ctx);
-}
-
-} // namespace tevra
-
 HDC tevra_testing_canvas() { return tevra::canvas(); }
 
-void tevra_testing_set_wait_hook(void (*hook)(void *ctx), void *ctx) {
-  hooks.wait = hook;
-  hooks.wait_ctx = ctx;
-}
+void tevra_testing_set_wait_hook(void (*hook)(void *ctx), void *ctx) { tevra::testing_set_wait_hook(hook, ctx); }
 
 void tevra_testing_set_console_hook(void (*hook)(const char *line, void *ctx), void *ctx) {
-  hooks.console = hook;
-  hooks.console_ctx = ctx;
+  tevra::testing_set_console_hook(hook, ctx);
 }
 
 HMENU tevra_testing_run_popup() { return tevra::menu_run_popup(); }
@@ -61,5 +31,6 @@ void tevra_testing_reset() {
   tevra::menu_reset();
   tevra::window_reset();
   tevra::one_thread_reset();
-  hooks = Hooks{};
+  tevra::testing_set_wait_hook(nullptr, nullptr);
+  tevra::testing_set_console_hook(nullptr, nullptr);
 }

@@ -121,7 +121,7 @@ void window_reset() {
 
 using namespace tevra;
 
-extern "C" int32_t tevra_open(void *instance_arg, void *previous_instance, char *command_line,
+extern "C" int32_t tevra_open(void *instance_arg, void *previous_instance, const char *command_line,
                               int32_t show_command) {
   if (!on_library_thread(__func__)) return 0;
   claim_library_thread();

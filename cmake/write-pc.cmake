@@ -1,0 +1,21 @@
+# Writes tevra.pc at install time, when the prefix is final (`cmake --install --prefix P` chooses it
+# then). A prefix other than /usr gets a run path in Libs, so that a program built with
+# `cc prog.c $(pkg-config --cflags --libs tevra)` also finds libtevra.so when it runs.
+# Called from the install script with TEVRA_VERSION, TEVRA_LIBDIR and TEVRA_INCLUDEDIR set.
+set(prefix "${CMAKE_INSTALL_PREFIX}")
+set(rpath "")
+if(NOT prefix STREQUAL "/usr")
+  set(rpath " -Wl,-rpath,\${libdir}")
+endif()
+file(WRITE "$ENV{DESTDIR}${prefix}/${TEVRA_LIBDIR}/pkgconfig/tevra.pc"
+"prefix=${prefix}
+libdir=\${prefix}/${TEVRA_LIBDIR}
+includedir=\${prefix}/${TEVRA_INCLUDEDIR}
+
+Name: tevra
+Description: TEVRA, a small graphics and event library for interactive programs
+Version: ${TEVRA_VERSION}
+Cflags: -I\${includedir}
+Libs: -L\${libdir}${rpath} -ltevra
+")
+message(STATUS "Installing: $ENV{DESTDIR}${prefix}/${TEVRA_LIBDIR}/pkgconfig/tevra.pc")
