@@ -23,20 +23,26 @@ namespace {
 constexpr int kRingSize = 25;
 constexpr int kLineMax = 1024; // formatting buffer: 1,023 characters and the terminator
 
-HGLOBAL console_lines[kRingSize] = {};
-int32_t console_first = -1;
-int32_t console_next = 0;
-int echo = -1; // -1 until the environment has been read
-// Lines kept while the console was shown and not drawn yet. Drawing waits for the next message-pump
-// step, where all of them cost one scroll: a frame's worth of logged drawing calls stays cheap.
-int undrawn = 0;
+// Everything this file owns.
+struct ConsoleState {
+  HGLOBAL lines[kRingSize] = {};
+  int32_t first = -1; // the oldest kept line's slot, -1 while the ring is empty
+  int32_t next = 0;   // the slot the next line goes into
+  int echo = -1;      // -1 until the environment has been read
+  // Lines kept while the console was shown and not drawn yet. Drawing waits for the next
+  // message-pump step, where all of them cost one scroll: a frame's worth of logged drawing calls
+  // stays cheap.
+  int undrawn = 0;
+};
+
+ConsoleState state;
 
 bool echo_enabled() {
-  if (echo < 0) {
+  if (state.echo < 0) {
     const char *value = std::getenv("TEVRA_ECHO");
-    echo = (value && std::strcmp(value, "1") == 0) ? 1 : 0;
+    state.echo = (value && std::strcmp(value, "1") == 0) ? 1 : 0;
   }
-  return echo == 1;
+  return state.echo == 1;
 }
 
 // Keeps a copy of `text` in the ring, pushing out the oldest line when it is full. A line whose
@@ -52,24 +58,24 @@ bool store_line(const char *text, size_t length) {
   std::memcpy(copy, text, length + 1);
   GlobalUnlock(block);
 
-  if (console_first == console_next) {
-    GlobalFree(console_lines[console_first]);
-    console_lines[console_first] = nullptr;
-    console_first = (console_first + 1) % kRingSize;
+  if (state.first == state.next) {
+    GlobalFree(state.lines[state.first]);
+    state.lines[state.first] = nullptr;
+    state.first = (state.first + 1) % kRingSize;
   }
-  console_lines[console_next] = block;
-  if (console_first < 0) console_first = console_next;
-  console_next = (console_next + 1) % kRingSize;
+  state.lines[state.next] = block;
+  if (state.first < 0) state.first = state.next;
+  state.next = (state.next + 1) % kRingSize;
   return true;
 }
 
-bool console_visible() { return text_window && IsWindowVisible(text_window); }
+bool console_visible() { return text_window() && IsWindowVisible(text_window()); }
 
 // Scrolls the console up by `count` lines and draws the texts, oldest first, in the freed strip at
 // the bottom, each without one trailing newline: the same pixels as drawing them one at a time.
 void scroll_and_draw(const char *const *texts, int count) {
   if (count <= 0 || !console_visible()) return;
-  HDC dc = GetDC(text_window);
+  HDC dc = GetDC(text_window());
   HGDIOBJ old_font = SelectObject(dc, GetStockObject(ANSI_FIXED_FONT));
   TEXTMETRICA metrics;
   GetTextMetricsA(dc, &metrics);
@@ -78,7 +84,7 @@ void scroll_and_draw(const char *const *texts, int count) {
   ScrollDC(dc, 0, -h * count, nullptr, nullptr, nullptr, nullptr);
 
   RECT client;
-  GetClientRect(text_window, &client);
+  GetClientRect(text_window(), &client);
   HBRUSH brush = CreateSolidBrush(GetBkColor(dc));
   HGDIOBJ old_brush = SelectObject(dc, brush);
   HGDIOBJ old_pen = SelectObject(dc, GetStockObject(NULL_PEN));
@@ -96,20 +102,20 @@ void scroll_and_draw(const char *const *texts, int count) {
   }
 
   SelectObject(dc, old_font);
-  ReleaseDC(text_window, dc);
+  ReleaseDC(text_window(), dc);
 }
 
 // Whether the console shows more rows than the ring holds lines. A line pushed out of the ring
 // before it was drawn would then leave a row that drawing each line at once fills.
 bool rows_beyond_ring() {
-  HDC dc = GetDC(text_window);
+  HDC dc = GetDC(text_window());
   HGDIOBJ old_font = SelectObject(dc, GetStockObject(ANSI_FIXED_FONT));
   TEXTMETRICA metrics;
   GetTextMetricsA(dc, &metrics);
   SelectObject(dc, old_font);
-  ReleaseDC(text_window, dc);
+  ReleaseDC(text_window(), dc);
   RECT client;
-  GetClientRect(text_window, &client);
+  GetClientRect(text_window(), &client);
   const int h = metrics.tmHeight + metrics.tmExternalLeading;
   return h > 0 && client.bottom - client.top > h * kRingSize;
 }
@@ -117,17 +123,17 @@ bool rows_beyond_ring() {
 void repaint(HWND window) {
   PAINTSTRUCT paint;
   BeginPaint(window, &paint);
-  undrawn = 0; // the repaint draws every kept line
-  if (console_first >= 0) {
-    int index = console_first;
+  state.undrawn = 0; // the repaint draws every kept line
+  if (state.first >= 0) {
+    int index = state.first;
     do {
-      const char *text = static_cast<const char *>(GlobalLock(console_lines[index]));
+      const char *text = static_cast<const char *>(GlobalLock(state.lines[index]));
       if (text) {
         console_draw_line(text);
-        GlobalUnlock(console_lines[index]);
+        GlobalUnlock(state.lines[index]);
       }
       index = (index + 1) % kRingSize;
-    } while (index != console_next);
+    } while (index != state.next);
   }
   EndPaint(window, &paint);
 }
@@ -138,21 +144,21 @@ void repaint(HWND window) {
 void console_draw_line(const char *text) { scroll_and_draw(&text, 1); }
 
 void console_flush() {
-  if (undrawn == 0) return;
+  if (state.undrawn == 0) return;
   const char *texts[kRingSize];
   int indices[kRingSize];
   int count = 0;
-  // The newest `undrawn` lines, oldest first: walk back from the slot before console_next.
-  for (int i = undrawn; i >= 1; --i) {
-    const int index = ((console_next - i) % kRingSize + kRingSize) % kRingSize;
-    const char *text = console_lines[index] ? static_cast<const char *>(GlobalLock(console_lines[index])) : nullptr;
+  // The newest `undrawn` lines, oldest first: walk back from the slot before `next`.
+  for (int i = state.undrawn; i >= 1; --i) {
+    const int index = ((state.next - i) % kRingSize + kRingSize) % kRingSize;
+    const char *text = state.lines[index] ? static_cast<const char *>(GlobalLock(state.lines[index])) : nullptr;
     if (!text) continue;
     indices[count] = index;
     texts[count++] = text;
   }
   scroll_and_draw(texts, count);
-  for (int i = 0; i < count; ++i) GlobalUnlock(console_lines[indices[i]]);
-  undrawn = 0;
+  for (int i = 0; i < count; ++i) GlobalUnlock(state.lines[indices[i]]);
+  state.undrawn = 0;
 }
 
 LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -161,7 +167,7 @@ LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
   case WM_KEYDOWN:
   case WM_KEYUP:
     // The shortcuts live in the graphics window; while it exists, it gets the keys typed here.
-    if (graphics_window && !graphics_destroyed) PostMessageA(graphics_window, message, wparam, lparam);
+    if (graphics_window_live()) PostMessageA(graphics_window(), message, wparam, lparam);
     return 0;
   case WM_KILLFOCUS:
     menu_on_focus_lost(reinterpret_cast<HWND>(wparam));
@@ -171,27 +177,23 @@ LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
 }
 
 void console_each_line(void (*visit)(const char *line, void *ctx), void *ctx) {
-  if (console_first < 0) return;
-  int index = console_first;
+  if (state.first < 0) return;
+  int index = state.first;
   do {
-    const char *text = static_cast<const char *>(GlobalLock(console_lines[index]));
+    const char *text = static_cast<const char *>(GlobalLock(state.lines[index]));
     if (text) {
       visit(text, ctx);
-      GlobalUnlock(console_lines[index]);
+      GlobalUnlock(state.lines[index]);
     }
     index = (index + 1) % kRingSize;
-  } while (index != console_next);
+  } while (index != state.next);
 }
 
 void console_reset() {
-  for (HGLOBAL &block : console_lines) {
+  for (HGLOBAL block : state.lines) {
     if (block) GlobalFree(block);
-    block = nullptr;
   }
-  console_first = -1;
-  console_next = 0;
-  echo = -1;
-  undrawn = 0;
+  state = ConsoleState{};
 }
 
 } // namespace tevra
@@ -213,7 +215,7 @@ extern "C" int32_t tevra_log(const char *format, ...) {
 
   // The oldest undrawn line is about to leave the ring: on a console taller than the ring, draw
   // what is pending now, so that its row shows what drawing every line at once would have left.
-  if (undrawn == kRingSize && console_visible() && rows_beyond_ring()) console_flush();
+  if (state.undrawn == kRingSize && console_visible() && rows_beyond_ring()) console_flush();
   const bool stored = store_line(buffer, std::strlen(buffer));
   testing_on_console_line(buffer);
   if (echo_enabled()) {
@@ -223,6 +225,6 @@ extern "C" int32_t tevra_log(const char *format, ...) {
   }
   // Drawn by the next pump step, from the ring: a line that could not be kept is not drawn, or the
   // step would draw an older line in its place.
-  if (stored && console_visible() && undrawn < kRingSize) ++undrawn;
+  if (stored && console_visible() && state.undrawn < kRingSize) ++state.undrawn;
   return result;
 }

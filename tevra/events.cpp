@@ -14,19 +14,23 @@
 
 namespace tevra {
 
-PendingEvent pending_event = {-1, 0, 0, 0};
-uint8_t running_flag = 0;
-uint8_t single_step_flag = 0;
-
 namespace {
 
-uint8_t quit_mode = 0;
-int32_t timer_tick = 0;
-// A quit message retrieved in a pass whose scripted event took its place; reported next call.
-bool quit_carried = false;
-// The kind returned by the previous call, before quit mode; drives the calls after the graphics
-// window is gone (see settle_without_window).
-int32_t last_kind = -1;
+// Everything this file owns.
+struct EventState {
+  PendingEvent pending = {-1, 0, 0, 0};
+  bool running = false;
+  bool single_step = false;
+  bool quit_mode = false;
+  bool timer_tick = false;
+  // A quit message retrieved in a pass whose scripted event took its place; reported next call.
+  bool quit_carried = false;
+  // The kind returned by the previous call, before quit mode; drives the calls after the graphics
+  // window is gone (see settle_without_window).
+  int32_t last_kind = -1;
+};
+
+EventState state;
 
 enum class Pump { kEmpty, kDispatched, kQuit };
 
@@ -41,7 +45,7 @@ Pump pump_step() {
     return Pump::kEmpty;
   }
   if (msg.message == WM_QUIT) {
-    pending_event.kind = TEVRA_QUIT;
+    state.pending.kind = TEVRA_QUIT;
     return Pump::kQuit;
   }
   TranslateMessage(&msg);
@@ -51,7 +55,7 @@ Pump pump_step() {
 }
 
 bool settled() {
-  return pending_event.kind != -1 && !(pending_event.kind == TEVRA_PERIODIC && timer_tick == 0);
+  return state.pending.kind != -1 && !(state.pending.kind == TEVRA_PERIODIC && !state.timer_tick);
 }
 
 // Once the graphics window is destroyed and its quit has been reported (or before the library is
@@ -59,38 +63,50 @@ bool settled() {
 // once, alternating TEVRA_PERIODIC and TEVRA_QUIT: a loop that ends on a quit ends, and one that
 // counts periodic frames finishes them.
 void settle_without_window() {
-  pending_event.kind = (last_kind == TEVRA_QUIT) ? TEVRA_PERIODIC : TEVRA_QUIT;
+  state.pending.kind = (state.last_kind == TEVRA_QUIT) ? TEVRA_PERIODIC : TEVRA_QUIT;
 }
 
 } // namespace
 
 void halt_animation() {
-  running_flag = 0;
-  single_step_flag = 0;
+  state.running = false;
+  state.single_step = false;
 }
 
+void set_running(bool running) { state.running = running; }
+
+void request_single_step() { state.single_step = true; }
+
+const PendingEvent &pending_event() { return state.pending; }
+
 void events_on_lbutton(LPARAM position) {
-  pending_event.kind = TEVRA_MOUSE;
-  pending_event.x = static_cast<int32_t>(LOWORD(position)) - origin_x;
-  pending_event.y = origin_y - static_cast<int32_t>(HIWORD(position));
+  state.pending.kind = TEVRA_MOUSE;
+  state.pending.x = static_cast<int32_t>(LOWORD(position)) - origin_x();
+  state.pending.y = origin_y() - static_cast<int32_t>(HIWORD(position));
 }
 
 void events_on_char(WPARAM code) {
-  if (ctrl_flag) return; // the character of a Ctrl shortcut is never an event
-  pending_event.kind = TEVRA_KBD;
-  pending_event.key = static_cast<char>(code & 0xFF);
+  if (ctrl_held()) return; // the character of a Ctrl shortcut is never an event
+  state.pending.kind = TEVRA_KBD;
+  state.pending.key = static_cast<char>(code & 0xFF);
 }
 
-void events_on_timer() { timer_tick = 1; }
+void events_on_timer() { state.timer_tick = true; }
 
-void events_reset() {
-  pending_event = {-1, 0, 0, 0};
-  halt_animation();
-  quit_mode = 0;
-  timer_tick = 0;
-  quit_carried = false;
-  last_kind = -1;
+void events_on_scripted_key(char key) {
+  state.pending.kind = TEVRA_KBD;
+  state.pending.key = key;
 }
+
+void events_on_scripted_mouse(int32_t x, int32_t y) {
+  state.pending.kind = TEVRA_MOUSE;
+  state.pending.x = x;
+  state.pending.y = y;
+}
+
+void events_on_scripted_periodic() { state.pending.kind = TEVRA_PERIODIC; }
+
+void events_reset() { state = EventState{}; }
 
 } // namespace tevra
 
@@ -105,12 +121,12 @@ extern "C" int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_o
   }
   testing_on_wait();
   scripted_run_on_wait();
-  pending_event = {-1, 0, 0, 0};
+  state.pending = {-1, 0, 0, 0};
   bool synthetic = false;
 
-  if (quit_carried) {
-    quit_carried = false;
-    pending_event.kind = TEVRA_QUIT;
+  if (state.quit_carried) {
+    state.quit_carried = false;
+    state.pending.kind = TEVRA_QUIT;
   }
 
   while (!settled()) {
@@ -120,20 +136,20 @@ extern "C" int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_o
 #ifndef _WIN32
       winport::program_input(); // a scripted event is input: an idle limit does not run out during playback
 #endif
-      if (pumped == Pump::kQuit) quit_carried = true;
+      if (pumped == Pump::kQuit) state.quit_carried = true;
       break; // a scripted event ends the wait at once, without waiting for a tick
     }
 
-    if ((single_step_flag || running_flag) && pending_event.kind == -1) {
-      pending_event.kind = TEVRA_PERIODIC;
-      timer_tick = 0;
-      single_step_flag = 0;
+    if ((state.single_step || state.running) && state.pending.kind == -1) {
+      state.pending.kind = TEVRA_PERIODIC;
+      state.timer_tick = false;
+      state.single_step = false;
     }
 
     // The queue was empty and nothing is settled: sleep until the next message (a tick, input,
     // a repaint) instead of polling. The present step has already run in this pass.
     if (!settled() && pumped == Pump::kEmpty && !script_playing()) {
-      if (graphics_destroyed || graphics_window == nullptr) {
+      if (!graphics_window_live()) {
         settle_without_window();
         synthetic = true;
         break;
@@ -144,23 +160,23 @@ extern "C" int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_o
   }
 
   // Events made up after the window is gone are not part of what the user did: never recorded.
-  if (!synthetic) script_record_hook(pending_event.kind, pending_event.x, pending_event.y, pending_event.key);
+  if (!synthetic) script_record_hook(state.pending.kind, state.pending.x, state.pending.y, state.pending.key);
 
-  *x_out = pending_event.x;
-  *y_out = pending_event.y;
-  *key_out = pending_event.key;
-  last_kind = pending_event.kind;
-  return quit_mode ? TEVRA_QUIT : pending_event.kind;
+  *x_out = state.pending.x;
+  *y_out = state.pending.y;
+  *key_out = state.pending.key;
+  state.last_kind = state.pending.kind;
+  return state.quit_mode ? TEVRA_QUIT : state.pending.kind;
 }
 
 extern "C" int32_t tevra_set_animation(int32_t mode) {
   if (!on_library_thread(__func__)) return 0;
-  if (graphics_window == nullptr) return 0;
+  if (graphics_window() == nullptr) return 0;
   switch (mode) {
   case TEVRA_ANIM_HALT: halt_animation(); break;
-  case TEVRA_ANIM_STEP: single_step_flag = 1; break;
-  case TEVRA_ANIM_RUN: running_flag = 1; break;
-  case TEVRA_ANIM_QUIT: quit_mode = 1; break;
+  case TEVRA_ANIM_STEP: request_single_step(); break;
+  case TEVRA_ANIM_RUN: set_running(true); break;
+  case TEVRA_ANIM_QUIT: state.quit_mode = true; break;
   default: break;
   }
   return 1;

@@ -1,7 +1,9 @@
 // tevra/internal.h — the state and routines that TEVRA's modules share with one another.
 //
-// Each module owns its own state; what another module needs to read or set is declared here,
-// grouped by the module that owns it. Nothing in this header is part of the public API.
+// Each module keeps its mutable state in one structure private to its file; what another module
+// needs to read or change goes through the functions declared here, grouped by the module that
+// owns it. A module's reset (for tests) puts a fresh structure in place of its own. Nothing in this
+// header is part of the public API.
 #pragma once
 
 #include <windows.h>
@@ -18,13 +20,13 @@ constexpr int kCanvasHeight = 540;
 constexpr UINT_PTR kTimerId = 2;
 constexpr UINT kTimerPeriodMs = 100;
 
-extern HWND graphics_window;    // non-null once the library is open
-extern HWND text_window;        // the console window
-extern HDC canvas;              // memory DC every drawing renders into
-extern int32_t canvas_dirty;    // 1 when the canvas has changes the window does not show yet
-extern int32_t origin_x;        // client pixel of logical (0, 0)
-extern int32_t origin_y;
-extern bool graphics_destroyed; // the graphics window is gone: no timer, no input can come
+HWND graphics_window();      // non-null once the library is open
+HWND text_window();          // the console window
+bool graphics_window_live(); // open and not destroyed: a timer and input can still come
+HDC canvas();                // memory DC every drawing renders into; null while the library is not open
+int32_t origin_x();          // client pixel of logical (0, 0)
+int32_t origin_y();
+void mark_canvas_dirty();    // the canvas has changes the window does not show yet
 
 void present_step();
 void window_on_destroyed();
@@ -37,14 +39,18 @@ struct PendingEvent {
   int32_t y;
   char key;
 };
-extern PendingEvent pending_event;
-extern uint8_t running_flag;
-extern uint8_t single_step_flag;
+const PendingEvent &pending_event(); // what the current wait has so far
 
-void halt_animation(); // clears the running and the single-step flag
+void halt_animation();          // clears the running and the single-step flag
+void set_running(bool running); // a requested single step still comes
+void request_single_step();
 void events_on_lbutton(LPARAM position);
 void events_on_char(WPARAM code);
 void events_on_timer();
+// A scripted event (script.cpp) becomes the pending event as input from the window does.
+void events_on_scripted_key(char key);
+void events_on_scripted_mouse(int32_t x, int32_t y); // logical coordinates
+void events_on_scripted_periodic();
 void events_reset();
 
 // ---- Run menu and keys (menu.cpp) ----------------------------------------------------------------
@@ -59,8 +65,8 @@ enum Command : UINT {
   kCmdQuit = 8,
   kCmdAbout = 9,
 };
-extern uint8_t logging_flag;
-extern int32_t ctrl_flag; // 1 while Ctrl is held down in a library window
+bool logging();   // the Logging item's state: drawing calls are said on the console
+bool ctrl_held(); // Ctrl is held down in a library window
 
 void menu_on_create(HWND window);
 void menu_on_command(WPARAM id);

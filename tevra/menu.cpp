@@ -8,12 +8,16 @@
 
 namespace tevra {
 
-uint8_t logging_flag = 1;
-int32_t ctrl_flag = 0;
-
 namespace {
 
-HMENU run_popup = nullptr;
+// Everything this file owns.
+struct MenuState {
+  bool logging = true;
+  bool ctrl_held = false;
+  HMENU run_popup = nullptr; // null before the graphics window exists and after it is gone
+};
+
+MenuState state;
 
 struct MenuItem {
   UINT flags;
@@ -53,15 +57,15 @@ constexpr Shortcut kShortcuts[] = {
 
 void run_command(UINT id) {
   switch (id) {
-  case kCmdAnimate: running_flag = 1; break;
-  case kCmdHalt: running_flag = 0; break; // a requested single step still comes
+  case kCmdAnimate: set_running(true); break;
+  case kCmdHalt: set_running(false); break; // a requested single step still comes
   case kCmdAdvance:
-    running_flag = 0;
-    single_step_flag = 1;
+    set_running(false);
+    request_single_step();
     break;
   case kCmdLogging:
-    logging_flag = logging_flag ? 0 : 1;
-    set_menu_check(kCmdLogging, logging_flag != 0);
+    state.logging = !state.logging;
+    set_menu_check(kCmdLogging, state.logging);
     break;
   case kCmdRecord:
     if (script_recording()) script_stop_recording();
@@ -80,14 +84,14 @@ void run_command(UINT id) {
 } // namespace
 
 void set_menu_check(UINT id, bool checked) {
-  if (run_popup) CheckMenuItem(run_popup, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  if (state.run_popup) CheckMenuItem(state.run_popup, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void menu_on_create(HWND window) {
   HMENU bar = CreateMenu();
-  run_popup = CreatePopupMenu();
-  for (const MenuItem &item : kRunItems) AppendMenuA(run_popup, item.flags, item.id, item.text);
-  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(run_popup), "&Run");
+  state.run_popup = CreatePopupMenu();
+  for (const MenuItem &item : kRunItems) AppendMenuA(state.run_popup, item.flags, item.id, item.text);
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(state.run_popup), "&Run");
   SetMenu(window, bar);
   DrawMenuBar(window);
 }
@@ -100,10 +104,10 @@ void menu_on_command(WPARAM id) {
 
 void menu_on_keydown(WPARAM vk) {
   if (vk == VK_CONTROL) {
-    ctrl_flag = 1;
+    state.ctrl_held = true;
     return;
   }
-  if (!ctrl_flag) return;
+  if (!state.ctrl_held) return;
   const WPARAM upper = (vk >= 'a' && vk <= 'z') ? vk - 'a' + 'A' : vk;
   for (const Shortcut &s : kShortcuts) {
     if (upper == static_cast<WPARAM>(s.letter)) {
@@ -114,7 +118,7 @@ void menu_on_keydown(WPARAM vk) {
 }
 
 void menu_on_keyup(WPARAM vk) {
-  if (vk == VK_CONTROL) ctrl_flag = 0;
+  if (vk == VK_CONTROL) state.ctrl_held = false;
 }
 
 // The key-up of Ctrl may go to another window once the focus has left ours; forgetting the key
@@ -122,23 +126,21 @@ void menu_on_keyup(WPARAM vk) {
 // the two library windows the key-up still arrives (the text window passes its keys on), so Ctrl
 // stays held: the character typed next is part of a shortcut.
 void menu_on_focus_lost(HWND gaining) {
-  if (gaining == nullptr || (gaining != graphics_window && gaining != text_window)) ctrl_flag = 0;
+  if (gaining == nullptr || (gaining != graphics_window() && gaining != text_window())) state.ctrl_held = false;
 }
 
 void menu_on_destroy(HWND window) {
   KillTimer(window, kTimerId);
-  run_popup = nullptr; // the menu goes with the window; later check marks have nothing to mark
+  state.run_popup = nullptr; // the menu goes with the window; later check marks have nothing to mark
   window_on_destroyed();
   PostQuitMessage(0);
 }
 
-HMENU menu_run_popup() { return run_popup; }
+HMENU menu_run_popup() { return state.run_popup; }
+bool logging() { return state.logging; }
+bool ctrl_held() { return state.ctrl_held; }
 
-void menu_reset() {
-  logging_flag = 1;
-  ctrl_flag = 0;
-  run_popup = nullptr;
-}
+void menu_reset() { state = MenuState{}; }
 
 } // namespace tevra
 
@@ -146,9 +148,9 @@ using namespace tevra;
 
 extern "C" int32_t tevra_set_logging(int32_t on) {
   if (!on_library_thread(__func__)) return 0;
-  if (graphics_window == nullptr) return 0;
-  logging_flag = on ? 1 : 0;
-  set_menu_check(kCmdLogging, logging_flag != 0);
-  if (logging_flag) tevra_show_text_window(1);
+  if (graphics_window() == nullptr) return 0;
+  state.logging = on != 0;
+  set_menu_check(kCmdLogging, state.logging);
+  if (state.logging) tevra_show_text_window(1);
   return 1;
 }

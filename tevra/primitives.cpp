@@ -84,7 +84,7 @@ extern "C" int32_t tevra_circle(int32_t color, int32_t x, int32_t y, int32_t rad
     tevra_log("Radius of %d not possible, using radius %d\n", radius, fixed);
     radius = fixed;
   }
-  if (logging_flag) tevra_log("%s circle at (%d,%d), radius %d\n", color_names[color], x, y, radius);
+  if (logging()) tevra_log("%s circle at (%d,%d), radius %d\n", color_names[color], x, y, radius);
   // 64-bit sums: a box far off the canvas is still a box, never a wrapped one.
   draw_shape(DRAW_OVAL, color, 0, static_cast<int32_t>(std::max<int64_t>(INT32_MIN, int64_t{x} - radius)),
              static_cast<int32_t>(std::min<int64_t>(INT32_MAX, int64_t{y} + radius)),
@@ -98,7 +98,7 @@ extern "C" int32_t tevra_triangle(int32_t color, int32_t x1, int32_t y1, int32_t
   if (!on_library_thread(__func__)) return 0;
   color = check_color(color);
   width = correct_width(width);
-  if (logging_flag) {
+  if (logging()) {
     tevra_log("%s triangle at (%d,%d), (%d,%d), (%d,%d)\n", color_names[color], x1, y1, x2, y2, x3, y3);
   }
   draw_shape(DRAW_TRIANGLE, color, width, x1, y1, x2, y2, x3, y3);
@@ -110,7 +110,7 @@ extern "C" int32_t tevra_rectangle(int32_t color, int32_t x1, int32_t y1, int32_
   order_corners(x1, y1, x2, y2);
   color = check_color(color);
   width = correct_width(width);
-  if (logging_flag) {
+  if (logging()) {
     if (width == 0) {
       tevra_log("%s rectangle with bounding box (%d,%d) to (%d,%d), filled\n", color_names[color], x1, y1, x2, y2);
     } else {
@@ -127,7 +127,7 @@ extern "C" int32_t tevra_oval(int32_t color, int32_t x1, int32_t y1, int32_t x2,
   order_corners(x1, y1, x2, y2);
   width = correct_width(width);
   color = check_color(color);
-  if (logging_flag) {
+  if (logging()) {
     if (width == 0) {
       tevra_log("%s oval with bounding box (%d,%d) to (%d,%d), filled\n", color_names[color], x1, y1, x2, y2);
     } else {
@@ -143,7 +143,7 @@ extern "C" int32_t tevra_line(int32_t color, int32_t x1, int32_t y1, int32_t x2,
   if (!on_library_thread(__func__)) return 0;
   width = correct_width(width);
   color = check_color(color);
-  if (logging_flag) {
+  if (logging()) {
     tevra_log("%s line from (%d,%d) to (%d,%d), width %d\n", color_names[color], x1, y1, x2, y2, width);
   }
   draw_shape(DRAW_LINE, color, width == 0 ? 1 : width, x1, y1, x2, y2);
@@ -164,7 +164,7 @@ extern "C" int32_t tevra_text(int32_t color, int32_t x, int32_t y, int32_t ptsiz
   }
   color = check_color(color);
   // A description longer than a console line is cut by the console.
-  if (logging_flag) tevra_log("%s text at (%d,%d), \"%s\"\n", color_names[color], x, y, text);
+  if (logging()) tevra_log("%s text at (%d,%d), \"%s\"\n", color_names[color], x, y, text);
 
   const size_t length = std::strlen(text);
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, length + 1);

@@ -18,16 +18,16 @@ int to_canvas(int64_t value) {
   if (value < INT32_MIN) return INT32_MIN;
   return static_cast<int>(value);
 }
-int canvas_x(int64_t x) { return to_canvas(origin_x + x); }
-int canvas_y(int64_t y) { return to_canvas(origin_y - y); }
+int canvas_x(int64_t x) { return to_canvas(origin_x() + x); }
+int canvas_y(int64_t y) { return to_canvas(origin_y() - y); }
 
 // Selects an object into the canvas for one record, then selects the previous one back and
 // deletes the object (a stock object ignores the delete).
 class Selected {
  public:
-  explicit Selected(HGDIOBJ object) : object_(object), previous_(SelectObject(canvas, object)) {}
+  explicit Selected(HGDIOBJ object) : object_(object), previous_(SelectObject(canvas(), object)) {}
   ~Selected() {
-    SelectObject(canvas, previous_);
+    SelectObject(canvas(), previous_);
     DeleteObject(object_);
   }
   Selected(const Selected &) = delete;
@@ -54,7 +54,7 @@ void draw_triangle(const DrawRecord &r) {
       {canvas_x(r.x3), canvas_y(r.y3)},
   };
   const Selected brush(shape_brush(r));
-  Polygon(canvas, points, 3);
+  Polygon(canvas(), points, 3);
 }
 
 void draw_box_shape(const DrawRecord &r) {
@@ -63,28 +63,28 @@ void draw_box_shape(const DrawRecord &r) {
   // The + 1 makes both corners' pixels part of the shape: GDI excludes the right and bottom edge.
   const int left = canvas_x(r.x1);
   const int top = canvas_y(r.y1);
-  const int right = to_canvas(int64_t{origin_x} + r.x2 + 1);
-  const int bottom = to_canvas(int64_t{origin_y} - r.y2 + 1);
+  const int right = to_canvas(int64_t{origin_x()} + r.x2 + 1);
+  const int bottom = to_canvas(int64_t{origin_y()} - r.y2 + 1);
   if (r.kind == DRAW_RECTANGLE) {
-    Rectangle(canvas, left, top, right, bottom);
+    Rectangle(canvas(), left, top, right, bottom);
     if (r.width == 0) scripted_run_on_fill(left, top, right, bottom);
   } else {
-    Ellipse(canvas, left, top, right, bottom);
+    Ellipse(canvas(), left, top, right, bottom);
   }
 }
 
 void draw_line(const DrawRecord &r) {
   const Selected pen(record_pen(r));
-  MoveToEx(canvas, canvas_x(r.x1), canvas_y(r.y1), nullptr);
-  LineTo(canvas, canvas_x(r.x2), canvas_y(r.y2));
+  MoveToEx(canvas(), canvas_x(r.x1), canvas_y(r.y1), nullptr);
+  LineTo(canvas(), canvas_x(r.x2), canvas_y(r.y2));
 }
 
 // Lines of the text go downwards from the anchor. Line number -1 puts the first line's cell above
 // the anchor, so (x, y) is the lower-left corner of the first line.
 void draw_text(const DrawRecord &r) {
-  SetTextColor(canvas, palette[r.color]);
-  const int saved_mode = GetBkMode(canvas);
-  SetBkMode(canvas, TRANSPARENT);
+  SetTextColor(canvas(), palette[r.color]);
+  const int saved_mode = GetBkMode(canvas());
+  SetBkMode(canvas(), TRANSPARENT);
   const Selected font(CreateFontA(-r.x2, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "TEVRA-font"));
 
@@ -92,15 +92,15 @@ void draw_text(const DrawRecord &r) {
   if (text) {
     const int n = static_cast<int>(std::strlen(text));
     SIZE extent = {0, 0};
-    GetTextExtentPointA(canvas, text, n, &extent);
+    GetTextExtentPointA(canvas(), text, n, &extent);
     const int64_t h = extent.cy;
     int offset = 0;
     int64_t line_number = -1;
     for (;;) {
       const char *end = static_cast<const char *>(std::memchr(text + offset, '\n', n - offset));
       const int line_end = end ? static_cast<int>(end - text) : n;
-      const int line_y = to_canvas(int64_t{origin_y} - r.y1 + line_number * h);
-      TextOutA(canvas, canvas_x(r.x1), line_y, text + offset, line_end - offset);
+      const int line_y = to_canvas(int64_t{origin_y()} - r.y1 + line_number * h);
+      TextOutA(canvas(), canvas_x(r.x1), line_y, text + offset, line_end - offset);
       scripted_run_on_text(static_cast<HFONT>(font.object()), canvas_x(r.x1), line_y, text + offset, line_end - offset);
       if (!end) break;
       ++line_number;
@@ -108,13 +108,13 @@ void draw_text(const DrawRecord &r) {
     }
     GlobalUnlock(r.text);
   }
-  SetBkMode(canvas, saved_mode);
+  SetBkMode(canvas(), saved_mode);
 }
 
 } // namespace
 
 void render_draw_record(const DrawRecord &record) {
-  if (canvas) { // before the library is open there is nothing to draw on
+  if (canvas()) { // before the library is open there is nothing to draw on
     switch (record.kind) {
     case DRAW_TRIANGLE: draw_triangle(record); break;
     case DRAW_RECTANGLE:
@@ -124,23 +124,23 @@ void render_draw_record(const DrawRecord &record) {
     default: break; // an unknown kind draws nothing, but still counts as drawing
     }
   }
-  canvas_dirty = 1;
+  mark_canvas_dirty();
 }
 
 void fill_canvas() {
-  if (canvas) {
+  if (canvas()) {
     const Selected brush(CreateSolidBrush(palette[TEVRA_WHITE]));
-    Rectangle(canvas, 0, 0, kCanvasWidth, kCanvasHeight); // with the default pen: a black frame
+    Rectangle(canvas(), 0, 0, kCanvasWidth, kCanvasHeight); // with the default pen: a black frame
   }
   scripted_run_on_fill(0, 0, kCanvasWidth, kCanvasHeight);
-  canvas_dirty = 1;
+  mark_canvas_dirty();
 }
 
 } // namespace tevra
 
 extern "C" int32_t tevra_clear(void) {
   if (!tevra::on_library_thread(__func__)) return 0;
-  if (tevra::logging_flag) tevra_log("Clearing the graphics window\n");
+  if (tevra::logging()) tevra_log("Clearing the graphics window\n");
   tevra::fill_canvas();
   return 1;
 }

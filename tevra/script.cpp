@@ -39,17 +39,27 @@ constexpr char kLineEnd[] = "\r\n"; // the file is written in binary: the line e
 constexpr char kLineEnd[] = "\n";
 #endif
 
-// Read by the signal handler as well, hence lock-free atomics.
-std::atomic<uint8_t> recording{0};
-std::atomic<int32_t> pending_periodic{0};
-std::atomic<int> write_fd{-1}; // the file being recorded into, or -1
-uint8_t playing_back = 0;
-uint8_t play_one = 0;
-FILE *read_file = nullptr;  // the script being played, or null
-long lines_read = 0;        // lines taken from read_file so far, counting each piece of a long line
-long long bytes_written = 0; // whole lines in the file being recorded into
-// The file playback reads: "TEVRA.SCR", or the file named by TEVRA_SCRIPT until that playback ends.
-const char *playback_name = kScriptName;
+// What the signal and exit handlers read as well, hence lock-free atomics. Atomics cannot be
+// assigned as a whole, so script_reset puts these back one by one.
+struct HandlerShared {
+  std::atomic<uint8_t> recording{0};
+  std::atomic<int32_t> pending_periodic{0}; // a periodic run being counted (recording) or played
+  std::atomic<int> write_fd{-1};            // the file being recorded into, or -1
+};
+
+// The rest of what this file owns.
+struct ScriptState {
+  long long bytes_written = 0; // whole lines in the file being recorded into
+  bool playing_back = false;
+  bool play_one = false;
+  FILE *read_file = nullptr; // the script being played, or null
+  long lines_read = 0;       // lines taken from read_file so far, counting each piece of a long line
+  // The file playback reads: "TEVRA.SCR", or the file named by TEVRA_SCRIPT until that playback ends.
+  const char *playback_name = kScriptName;
+};
+
+HandlerShared shared;
+ScriptState state;
 
 // ---- Writing -------------------------------------------------------------------------------------
 // Everything up to the signal handler uses only async-signal-safe calls.
@@ -137,17 +147,17 @@ constexpr int kEndingSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGABRT};
 // Writes the periodic run still being counted, as the recording's last line. Called when the
 // process ends without stopping the recording: from a signal handler or at exit.
 void write_pending_run_now() {
-  const int32_t count = pending_periodic.load();
-  if (!recording.load() || count <= 0) return;
-  int fd = write_fd.load();
+  const int32_t count = shared.pending_periodic.load();
+  if (!shared.recording.load() || count <= 0) return;
+  int fd = shared.write_fd.load();
   if (fd < 0) { // only periodic events so far: the file is created now, as its first line would
     OpenFailure why;
     fd = open_for_writing(&why);
     if (fd < 0) return;
-    write_fd.store(fd);
+    shared.write_fd.store(fd);
   }
   char line[32];
-  if (write_all(fd, line, periodic_line(line, count))) pending_periodic.store(0);
+  if (write_all(fd, line, periodic_line(line, count))) shared.pending_periodic.store(0);
 }
 
 void on_ending_signal(int signal_number) {
@@ -200,17 +210,17 @@ struct SignalsHeld {
 #endif
 
 void close_written_file() {
-  const int fd = write_fd.exchange(-1);
+  const int fd = shared.write_fd.exchange(-1);
   if (fd >= 0) ::close(fd);
-  bytes_written = 0;
+  state.bytes_written = 0;
 }
 
 // A recording that cannot go on: said once, with the reason, and the recording is stopped.
 void give_up_recording(const char *what, const char *reason) {
   tevra_log("Cannot %s script file %s%s: %s; recording stopped\n", what, kScriptName,
             std::strcmp(what, "open") == 0 ? " for writing" : "", reason);
-  recording = 0;
-  pending_periodic = 0;
+  shared.recording = 0;
+  shared.pending_periodic = 0;
   set_menu_check(kCmdRecord, false);
   close_written_file();
 }
@@ -218,16 +228,16 @@ void give_up_recording(const char *what, const char *reason) {
 // Writes one whole line. A line cut short by a full disk is taken back out of the file, so the
 // file holds whole lines only.
 bool write_line(const char *line, size_t n) {
-  const int fd = write_fd.load();
+  const int fd = shared.write_fd.load();
   if (write_all(fd, line, n)) {
-    bytes_written += static_cast<long long>(n);
+    state.bytes_written += static_cast<long long>(n);
     return true;
   }
   const int error = errno;
 #ifdef _WIN32
-  (void)::_chsize_s(fd, bytes_written);
+  (void)::_chsize_s(fd, state.bytes_written);
 #else
-  (void)!::ftruncate(fd, static_cast<off_t>(bytes_written));
+  (void)!::ftruncate(fd, static_cast<off_t>(state.bytes_written));
 #endif
   give_up_recording("write", std::strerror(error));
   return false;
@@ -238,11 +248,11 @@ bool write_line(const char *line, size_t n) {
 // Opens the script for playback without blocking, refusing anything but a regular file.
 FILE *open_for_reading(OpenFailure *why) {
 #ifdef _WIN32
-  FILE *file = std::fopen(playback_name, "rt");
+  FILE *file = std::fopen(state.playback_name, "rt");
   *why = file ? OpenFailure::kNone : OpenFailure::kSystem;
   return file;
 #else
-  const int fd = ::open(playback_name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = ::open(state.playback_name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     *why = OpenFailure::kSystem;
     return nullptr;
@@ -266,10 +276,12 @@ FILE *open_for_reading(OpenFailure *why) {
 int read_line(char *line) {
   int n = 0;
   int c = 0;
-  while (n < kLineBuffer - 1 && (c = std::getc(read_file)) != EOF && c != '\n') line[n++] = static_cast<char>(c);
+  while (n < kLineBuffer - 1 && (c = std::getc(state.read_file)) != EOF && c != '\n') {
+    line[n++] = static_cast<char>(c);
+  }
   line[n] = '\0';
   if (c == EOF && n == 0) return -1;
-  ++lines_read;
+  ++state.lines_read;
   return n;
 }
 
@@ -328,21 +340,18 @@ bool parse_line(const char *line, int n) {
   switch (line[6]) {
   case 'K':
     if (!scan_number(line, n, 6, true, &a)) return false;
-    pending_event.kind = TEVRA_KBD;
-    pending_event.key = static_cast<char>(a & 0xFF); // a negative code is a key of 128..255
+    events_on_scripted_key(static_cast<char>(a & 0xFF)); // a negative code is a key of 128..255
     return true;
   case 'M': {
     int pos = 6;
     if (!scan_coordinate(line, n, &pos, &a) || !scan_coordinate(line, n, &pos, &b)) return false;
-    pending_event.kind = TEVRA_MOUSE;
-    pending_event.x = a;
-    pending_event.y = b;
+    events_on_scripted_mouse(a, b);
     return true;
   }
   case 'P':
     if (!scan_number(line, n, 6, false, &a)) return false;
-    pending_event.kind = TEVRA_PERIODIC;
-    pending_periodic = a > 0 ? a - 1 : 0; // a count of 0 still yields this one event
+    events_on_scripted_periodic();
+    shared.pending_periodic = a > 0 ? a - 1 : 0; // a count of 0 still yields this one event
     return true;
   default: return false;
   }
@@ -365,9 +374,9 @@ void quote_line(const char *line, int n, char *out) {
 }
 
 void close_read_file() {
-  if (read_file) std::fclose(read_file);
-  read_file = nullptr;
-  lines_read = 0;
+  if (state.read_file) std::fclose(state.read_file);
+  state.read_file = nullptr;
+  state.lines_read = 0;
 }
 
 } // namespace
@@ -379,15 +388,15 @@ void script_close() {
 
 bool script_write_event(int32_t kind, int32_t x, int32_t y, char key) {
   close_read_file(); // never write into a stream opened for reading
-  if (write_fd.load() < 0) {
+  if (shared.write_fd.load() < 0) {
     OpenFailure why;
     const int fd = open_for_writing(&why);
     if (fd < 0) {
       give_up_recording("open", why == OpenFailure::kNotRegular ? "not a regular file" : std::strerror(errno));
       return false;
     }
-    write_fd.store(fd);
-    bytes_written = 0;
+    shared.write_fd.store(fd);
+    state.bytes_written = 0;
   }
   char line[64];
   switch (kind) {
@@ -398,8 +407,8 @@ bool script_write_event(int32_t kind, int32_t x, int32_t y, char key) {
                                                               static_cast<int>(static_cast<signed char>(key)), kLineEnd)));
   case TEVRA_PERIODIC: {
     const SignalsHeld held; // the run is written and its count cleared as one step
-    if (!write_line(line, periodic_line(line, pending_periodic))) return false;
-    pending_periodic = 0;
+    if (!write_line(line, periodic_line(line, shared.pending_periodic))) return false;
+    shared.pending_periodic = 0;
     return true;
   }
   default: return true; // a quit is never written; the file has still been opened
@@ -407,30 +416,33 @@ bool script_write_event(int32_t kind, int32_t x, int32_t y, char key) {
 }
 
 void script_end_playback() {
-  playback_name = kScriptName;
-  playing_back = 0;
-  play_one = 0;
-  pending_periodic = 0;
+  state.playback_name = kScriptName;
+  state.playing_back = false;
+  state.play_one = false;
+  shared.pending_periodic = 0;
   set_menu_check(kCmdPlayback, false);
   script_close();
 }
 
 int script_read_event() {
   close_written_file(); // never read from a file being written
-  if (!read_file) {
+  if (!state.read_file) {
     OpenFailure why;
-    read_file = open_for_reading(&why);
-    if (!read_file) {
-      if (why == OpenFailure::kNotRegular) tevra_log("Cannot open script file %s for reading: not a regular file\n", playback_name);
-      else tevra_log("Cannot open script file %s for reading\n", playback_name);
+    state.read_file = open_for_reading(&why);
+    if (!state.read_file) {
+      if (why == OpenFailure::kNotRegular) {
+        tevra_log("Cannot open script file %s for reading: not a regular file\n", state.playback_name);
+      } else {
+        tevra_log("Cannot open script file %s for reading\n", state.playback_name);
+      }
       script_end_playback();
       return 0;
     }
-    lines_read = 0;
+    state.lines_read = 0;
   }
-  if (pending_periodic > 0) {
-    --pending_periodic;
-    pending_event.kind = TEVRA_PERIODIC;
+  if (shared.pending_periodic > 0) {
+    --shared.pending_periodic;
+    events_on_scripted_periodic();
     return 1;
   }
   char line[kLineBuffer];
@@ -438,8 +450,11 @@ int script_read_event() {
   do {
     n = read_line(line);
     if (n < 0) {
-      if (std::ferror(read_file)) tevra_log("Cannot read script file %s: %s\n", playback_name, std::strerror(errno));
-      else tevra_log("EOF encountered in script file %s\n", playback_name);
+      if (std::ferror(state.read_file)) {
+        tevra_log("Cannot read script file %s: %s\n", state.playback_name, std::strerror(errno));
+      } else {
+        tevra_log("EOF encountered in script file %s\n", state.playback_name);
+      }
       script_end_playback();
       return 0;
     }
@@ -447,8 +462,8 @@ int script_read_event() {
   if (!parse_line(line, n)) {
     char shown[48];
     quote_line(line, n, shown);
-    tevra_log("Playback stopped at line %ld of script file %s, which names no event: %s\n", lines_read, playback_name,
-              shown);
+    tevra_log("Playback stopped at line %ld of script file %s, which names no event: %s\n", state.lines_read,
+              state.playback_name, shown);
     script_end_playback();
     return 0;
   }
@@ -458,85 +473,83 @@ int script_read_event() {
 void script_start_recording() {
   // A script being played (or left open by single steps) is given up first, so the file that is
   // about to be written is never also read.
-  if (playing_back || play_one || read_file) script_end_playback();
+  if (state.playing_back || state.play_one || state.read_file) script_end_playback();
   catch_ending_signals();
-  recording = 1;
+  shared.recording = 1;
   set_menu_check(kCmdRecord, true);
 }
 
 void script_stop_recording() {
-  recording = 0;
+  shared.recording = 0;
   set_menu_check(kCmdRecord, false);
-  if (pending_periodic > 0) script_write_event(TEVRA_PERIODIC, 0, 0, 0);
-  pending_periodic = 0;
+  if (shared.pending_periodic > 0) script_write_event(TEVRA_PERIODIC, 0, 0, 0);
+  shared.pending_periodic = 0;
   script_close();
 }
 
 void script_start_playback() {
-  if (recording) script_stop_recording(); // the recording is complete in the file before it is read
+  if (shared.recording) script_stop_recording(); // the recording is complete in the file before it is read
   halt_animation();
-  playing_back = 1;
+  state.playing_back = true;
   set_menu_check(kCmdPlayback, true);
 }
 
 void script_stop_playback() {
-  playback_name = kScriptName;
-  playing_back = 0;
-  pending_periodic = 0; // the rest of a periodic run does not leak into the next playback
+  state.playback_name = kScriptName;
+  state.playing_back = false;
+  shared.pending_periodic = 0; // the rest of a periodic run does not leak into the next playback
   set_menu_check(kCmdPlayback, false);
   script_close();
 }
 
 void script_start_playback_of(const char *path) {
   script_start_playback();
-  playback_name = path;
+  state.playback_name = path;
 }
 
 void script_play_one() {
-  if (recording) script_stop_recording();
-  play_one = 1;
+  if (shared.recording) script_stop_recording();
+  state.play_one = true;
   halt_animation();
 }
 
-bool script_recording() { return recording != 0; }
-bool script_playing_back() { return playing_back != 0; }
-bool script_playing() { return playing_back || play_one; }
+bool script_recording() { return shared.recording != 0; }
+bool script_playing_back() { return state.playing_back; }
+bool script_playing() { return state.playing_back || state.play_one; }
 
 bool script_playback_step() {
-  if (!play_one && !playing_back) return false;
-  play_one = 0;
+  if (!state.play_one && !state.playing_back) return false;
+  state.play_one = false;
   if (script_read_event()) return true;
-  playing_back = 0;
-  play_one = 0;
+  state.playing_back = false;
+  state.play_one = false;
   return false;
 }
 
 void script_record_hook(int32_t kind, int32_t x, int32_t y, char key) {
-  if (!recording) return;
+  if (!shared.recording) return;
   if (kind == TEVRA_PERIODIC) {
     // A run too long for one line continues on the next.
-    if (pending_periodic == INT32_MAX && !script_write_event(TEVRA_PERIODIC, 0, 0, 0)) return;
-    ++pending_periodic;
+    if (shared.pending_periodic == INT32_MAX && !script_write_event(TEVRA_PERIODIC, 0, 0, 0)) return;
+    ++shared.pending_periodic;
     return;
   }
-  if (pending_periodic > 0 && !script_write_event(TEVRA_PERIODIC, x, y, key)) return;
+  if (shared.pending_periodic > 0 && !script_write_event(TEVRA_PERIODIC, x, y, key)) return;
   script_write_event(kind, x, y, key);
 }
 
 void script_close_library() {
   // Closing while recording would otherwise lose the last periodic run.
-  if (recording && pending_periodic > 0) script_write_event(TEVRA_PERIODIC, 0, 0, 0);
-  pending_periodic = 0;
+  if (shared.recording && shared.pending_periodic > 0) script_write_event(TEVRA_PERIODIC, 0, 0, 0);
+  shared.pending_periodic = 0;
   script_close();
 }
 
 void script_reset() {
-  playback_name = kScriptName;
-  script_close();
-  recording = 0;
-  playing_back = 0;
-  play_one = 0;
-  pending_periodic = 0;
+  script_close(); // leaves write_fd at -1
+  state = ScriptState{};
+  shared.recording = 0;
+  shared.pending_periodic = 0;
 }
 
 } // namespace tevra

@@ -38,11 +38,17 @@ struct Box {
   int left, top, right, bottom; // right and bottom excluded
 };
 
-std::string script_path; // kept for the life of the playback that reads it
-std::string frames_dir;  // empty: no frames are written
-long frame_number = 0;
-std::vector<Box> text_boxes;
-FILE *boxes_file = nullptr;
+// The frames being written: everything else this file owns. script_path lives apart, since
+// playback reads it for as long as it plays, past the end of writing frames.
+struct Frames {
+  std::string dir; // empty: no frames are written
+  long number = 0;
+  std::vector<Box> text_boxes;
+  FILE *boxes_file = nullptr;
+};
+
+std::string script_path;
+Frames frames;
 
 // The environment variable's value, or null when it is unset or empty.
 const char *setting(const char *name) {
@@ -72,17 +78,17 @@ void start_frames(const char *value) {
                  value);
     return;
   }
-  boxes_file = std::fopen((dir / "text-boxes.txt").string().c_str(), "w");
-  if (!boxes_file) {
+  frames.boxes_file = std::fopen((dir / "text-boxes.txt").string().c_str(), "w");
+  if (!frames.boxes_file) {
     std::fprintf(stderr, "tevra: TEVRA_FRAMES=%s cannot be written to; no frames are written\n", value);
     return;
   }
-  frames_dir = dir.string();
+  frames.dir = dir.string();
 }
 
 void stop_frames(const std::string &path) {
   std::fprintf(stderr, "tevra: cannot write %s; no more frames are written\n", path.c_str());
-  frames_dir.clear();
+  frames.dir.clear();
 }
 
 // The w x h pixels of the bitmap selected into `dc`, as 0x00RRGGBB, top row first. GetDIBits wants
@@ -113,8 +119,8 @@ Box text_box(HFONT font, int x, int y, const char *text, int length, SIZE extent
   const int margin = extent.cy;
   const int w = extent.cx + 2 * margin;
   const int h = extent.cy + 2 * margin;
-  HDC dc = CreateCompatibleDC(canvas);
-  HBITMAP bitmap = CreateCompatibleBitmap(canvas, w, h);
+  HDC dc = CreateCompatibleDC(canvas());
+  HBITMAP bitmap = CreateCompatibleBitmap(canvas(), w, h);
   HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
   const RECT all = {0, 0, w, h};
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
@@ -183,17 +189,19 @@ constexpr const char *kImageSuffix = ".png";
 
 void write_frame() {
   char name[32];
-  std::snprintf(name, sizeof name, "frame-%06ld", frame_number++);
-  const std::string path = (fs::path(frames_dir) / name).string() + kImageSuffix;
+  std::snprintf(name, sizeof name, "frame-%06ld", frames.number++);
+  const std::string path = (fs::path(frames.dir) / name).string() + kImageSuffix;
   std::vector<uint32_t> pixels;
-  if (!canvas || !read_pixels(canvas, kCanvasWidth, kCanvasHeight, pixels) || !write_image(path, pixels)) {
+  if (!canvas() || !read_pixels(canvas(), kCanvasWidth, kCanvasHeight, pixels) || !write_image(path, pixels)) {
     stop_frames(path);
     return;
   }
-  std::fprintf(boxes_file, "%s", name);
-  for (const Box &b : text_boxes) std::fprintf(boxes_file, " %d,%d,%d,%d", b.left, b.top, b.right, b.bottom);
-  std::fputc('\n', boxes_file);
-  std::fflush(boxes_file); // complete up to this frame, however the program ends
+  std::fprintf(frames.boxes_file, "%s", name);
+  for (const Box &b : frames.text_boxes) {
+    std::fprintf(frames.boxes_file, " %d,%d,%d,%d", b.left, b.top, b.right, b.bottom);
+  }
+  std::fputc('\n', frames.boxes_file);
+  std::fflush(frames.boxes_file); // complete up to this frame, however the program ends
 }
 
 } // namespace
@@ -204,7 +212,7 @@ void scripted_run_open() {
 }
 
 void scripted_run_on_wait() {
-  if (!frames_dir.empty()) write_frame();
+  if (!frames.dir.empty()) write_frame();
 }
 
 void scripted_run_close() {
@@ -213,26 +221,23 @@ void scripted_run_close() {
 }
 
 void scripted_run_on_text(HFONT font, int x, int y, const char *text, int length) {
-  if (frames_dir.empty()) return;
+  if (frames.dir.empty()) return;
   SIZE extent = {0, 0};
-  GetTextExtentPointA(canvas, text, length, &extent);
-  if (extent.cx > 0 && extent.cy > 0) text_boxes.push_back(text_box(font, x, y, text, length, extent));
+  GetTextExtentPointA(canvas(), text, length, &extent);
+  if (extent.cx > 0 && extent.cy > 0) frames.text_boxes.push_back(text_box(font, x, y, text, length, extent));
 }
 
 void scripted_run_on_fill(int left, int top, int right, int bottom) {
   if (left > right) std::swap(left, right);
   if (top > bottom) std::swap(top, bottom);
-  std::erase_if(text_boxes, [&](const Box &b) {
+  std::erase_if(frames.text_boxes, [&](const Box &b) {
     return b.left >= left && b.top >= top && b.right <= right && b.bottom <= bottom;
   });
 }
 
 void scripted_run_reset() {
-  frames_dir.clear();
-  if (boxes_file) std::fclose(boxes_file);
-  boxes_file = nullptr;
-  frame_number = 0;
-  text_boxes.clear();
+  if (frames.boxes_file) std::fclose(frames.boxes_file);
+  frames = Frames{};
 }
 
 } // namespace tevra

@@ -6,7 +6,7 @@
 
 #include "internal.h"
 
-HDC tevra_testing_canvas() { return tevra::canvas; }
+HDC tevra_testing_canvas() { return tevra::canvas(); }
 
 void tevra_testing_set_wait_hook(void (*hook)(void *ctx), void *ctx) { tevra::testing_set_wait_hook(hook, ctx); }
 

@@ -9,38 +9,42 @@
 
 namespace tevra {
 
-HWND graphics_window = nullptr;
-HWND text_window = nullptr;
-HDC canvas = nullptr;
-int32_t canvas_dirty = 1;
-int32_t origin_x = 0;
-int32_t origin_y = 0;
-bool graphics_destroyed = false;
-
 namespace {
 
-HDC window_context = nullptr;
-HBITMAP canvas_bitmap = nullptr;
-HBRUSH background_brush = nullptr;
+// Everything this file owns.
+struct WindowState {
+  HWND graphics_window = nullptr;
+  HWND text_window = nullptr;
+  HDC window_context = nullptr; // the graphics window's kept device context
+  HDC canvas = nullptr;
+  HBITMAP canvas_bitmap = nullptr;
+  HBRUSH background_brush = nullptr;
+  bool canvas_dirty = true;
+  bool graphics_destroyed = false; // the graphics window is gone: no timer, no input can come
+  int32_t origin_x = 0;
+  int32_t origin_y = 0;
+};
+
+WindowState state;
 
 void copy_canvas_to_window() {
-  BitBlt(window_context, 0, 0, kCanvasWidth, kCanvasHeight, canvas, 0, 0, SRCCOPY);
+  BitBlt(state.window_context, 0, 0, kCanvasWidth, kCanvasHeight, state.canvas, 0, 0, SRCCOPY);
 }
 
 void on_size(HWND window) {
   RECT client;
   GetClientRect(window, &client);
-  origin_x = client.left + (client.right - client.left) / 2;
-  origin_y = client.top + (client.bottom - client.top) / 2;
+  state.origin_x = client.left + (client.right - client.left) / 2;
+  state.origin_y = client.top + (client.bottom - client.top) / 2;
 }
 
 void on_paint(HWND window) {
   PAINTSTRUCT paint;
   BeginPaint(window, &paint);
   // The kept context, not the paint context: the canvas always lands on the client's top-left.
-  if (window_context) copy_canvas_to_window();
+  if (state.window_context) copy_canvas_to_window();
   EndPaint(window, &paint);
-  canvas_dirty = 0;
+  state.canvas_dirty = false;
 }
 
 // The graphics window's procedure: the canvas messages here, the rest handed to the module that
@@ -65,7 +69,7 @@ LRESULT CALLBACK draw_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
 }
 
 void register_classes(HINSTANCE instance) {
-  background_brush = CreateSolidBrush(palette[TEVRA_WHITE]);
+  state.background_brush = CreateSolidBrush(palette[TEVRA_WHITE]);
   WNDCLASSA cls = {};
   cls.style = CS_HREDRAW | CS_VREDRAW;
   cls.cbClsExtra = 0;
@@ -73,7 +77,7 @@ void register_classes(HINSTANCE instance) {
   cls.hInstance = instance;
   cls.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
   cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  cls.hbrBackground = background_brush;
+  cls.hbrBackground = state.background_brush;
   cls.lpszMenuName = "generic"; // no such menu resource exists, so neither class brings a menu
   cls.lpfnWndProc = draw_window_proc;
   cls.lpszClassName = "DrawWndClass";
@@ -85,31 +89,32 @@ void register_classes(HINSTANCE instance) {
 
 } // namespace
 
+HWND graphics_window() { return state.graphics_window; }
+HWND text_window() { return state.text_window; }
+bool graphics_window_live() { return state.graphics_window && !state.graphics_destroyed; }
+HDC canvas() { return state.canvas; }
+int32_t origin_x() { return state.origin_x; }
+int32_t origin_y() { return state.origin_y; }
+void mark_canvas_dirty() { state.canvas_dirty = true; }
+
 void present_step() {
   // After the graphics window is gone its context is gone with it: there is nothing to show.
-  if (canvas_dirty && !graphics_destroyed && window_context) {
+  if (state.canvas_dirty && !state.graphics_destroyed && state.window_context) {
     copy_canvas_to_window();
-    canvas_dirty = 0;
+    state.canvas_dirty = false;
   }
 }
 
-void window_on_destroyed() { graphics_destroyed = true; }
+void window_on_destroyed() { state.graphics_destroyed = true; }
 
 void window_reset() {
-  if (window_context && !graphics_destroyed && graphics_window) ReleaseDC(graphics_window, window_context);
-  if (canvas) DeleteDC(canvas);
-  if (canvas_bitmap) DeleteObject(canvas_bitmap);
-  if (background_brush) DeleteObject(background_brush);
-  graphics_window = nullptr;
-  text_window = nullptr;
-  canvas = nullptr;
-  canvas_bitmap = nullptr;
-  background_brush = nullptr;
-  window_context = nullptr;
-  canvas_dirty = 1;
-  origin_x = 0;
-  origin_y = 0;
-  graphics_destroyed = false;
+  if (state.window_context && !state.graphics_destroyed && state.graphics_window) {
+    ReleaseDC(state.graphics_window, state.window_context);
+  }
+  if (state.canvas) DeleteDC(state.canvas);
+  if (state.canvas_bitmap) DeleteObject(state.canvas_bitmap);
+  if (state.background_brush) DeleteObject(state.background_brush);
+  state = WindowState{};
 }
 
 } // namespace tevra
@@ -129,25 +134,25 @@ extern "C" int32_t tevra_open(void *instance_arg, void *previous_instance, const
 
   halt_animation();
 
-  graphics_window = CreateWindowExA(0, "DrawWndClass", "TEVRA Graphics", WS_CAPTION | WS_SYSMENU, 0, 0,
-                                    kCanvasWidth, kCanvasHeight, nullptr, nullptr, instance, nullptr);
-  text_window = CreateWindowExA(0, "TextWndClass", "TEVRA Text", WS_OVERLAPPEDWINDOW, 0, (2 * screen_h) / 3 + 1,
-                                screen_w, screen_h / 3, nullptr, nullptr, instance, nullptr);
+  state.graphics_window = CreateWindowExA(0, "DrawWndClass", "TEVRA Graphics", WS_CAPTION | WS_SYSMENU, 0, 0,
+                                          kCanvasWidth, kCanvasHeight, nullptr, nullptr, instance, nullptr);
+  state.text_window = CreateWindowExA(0, "TextWndClass", "TEVRA Text", WS_OVERLAPPEDWINDOW, 0, (2 * screen_h) / 3 + 1,
+                                      screen_w, screen_h / 3, nullptr, nullptr, instance, nullptr);
 
-  window_context = GetDC(graphics_window);
-  canvas_bitmap = CreateCompatibleBitmap(window_context, kCanvasWidth, kCanvasHeight);
-  canvas = CreateCompatibleDC(window_context);
-  SelectObject(canvas, canvas_bitmap);
+  state.window_context = GetDC(state.graphics_window);
+  state.canvas_bitmap = CreateCompatibleBitmap(state.window_context, kCanvasWidth, kCanvasHeight);
+  state.canvas = CreateCompatibleDC(state.window_context);
+  SelectObject(state.canvas, state.canvas_bitmap);
 #ifdef WINPORT_SHOW_BITMAP
   // Where the platform can show the canvas bitmap in the window itself, the present step's copy
   // finds the canvas already in place and moves nothing. Win32 keeps the copy.
-  WinportShowBitmap(graphics_window, canvas_bitmap);
+  WinportShowBitmap(state.graphics_window, state.canvas_bitmap);
 #endif
 
-  ShowWindow(text_window, show_command);
-  ShowWindow(graphics_window, show_command);
+  ShowWindow(state.text_window, show_command);
+  ShowWindow(state.graphics_window, show_command);
 
-  SetTimer(graphics_window, kTimerId, kTimerPeriodMs, nullptr);
+  SetTimer(state.graphics_window, kTimerId, kTimerPeriodMs, nullptr);
   scripted_run_open();
   return 1;
 }
@@ -155,8 +160,8 @@ extern "C" int32_t tevra_open(void *instance_arg, void *previous_instance, const
 extern "C" int32_t tevra_close(void) {
   if (!on_library_thread(__func__)) return 0;
   // A destroyed window took its context with it; releasing it again would touch a dead window.
-  if (window_context && !graphics_destroyed) ReleaseDC(graphics_window, window_context);
-  window_context = nullptr;
+  if (state.window_context && !state.graphics_destroyed) ReleaseDC(state.graphics_window, state.window_context);
+  state.window_context = nullptr;
   scripted_run_close();
   script_close_library();
   return 1;
@@ -164,5 +169,5 @@ extern "C" int32_t tevra_close(void) {
 
 extern "C" int32_t tevra_show_text_window(int32_t show) {
   if (!on_library_thread(__func__)) return 0;
-  return ShowWindow(text_window, show ? SW_SHOW : SW_HIDE);
+  return ShowWindow(state.text_window, show ? SW_SHOW : SW_HIDE);
 }

@@ -1,34 +1,25 @@
-// headless.cpp — the headless display: windows in memory, virtual time, scheduled input.
+// headless.cpp — the headless display: windows in memory, a virtual clock, frames to observers.
 //
 // Nothing is shown. The clock is virtual and starts at 0; it moves only when the program waits:
 // a waiting pump jumps it to the next timer deadline or the next scheduled input, and a pump that
 // must not wait (the program polls) lets one virtual millisecond pass when it has nothing to
 // deliver. Every run is therefore identical, and a long game runs in milliseconds.
 //
-// Input is scheduled by window title and delivered through the input sink, exactly as a real
-// screen delivers it: at its virtual time, or (kNextWait) one item each time the program looks for
-// input and finds nothing else. Every presented frame goes to the frame observers, and to PNG files
-// when WINPORT_FRAMES names a directory.
-//
-// Nothing hangs: when no scheduled input remains and the clock has run for the idle limit since the
-// last input, the program is stopped with a message (or the stuck handler runs instead). Input the
-// program makes itself (winport::program_input) counts as input and costs no time.
+// Every presented frame goes to the frame observers, and to PNG files when WINPORT_FRAMES names a
+// directory. The input that tests and tools script is scripted_input.cpp's: the pump asks it what
+// is due, and when a program waits with no input left, it is told the program is stuck.
 #include <winport/headless.h>
-#include <winport/program_input.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <deque>
 #include <string>
 #include <vector>
 
 #include "display/display.h"
-#include "display/input.h"
+#include "display/scripted_input.h"
 #include "gdi/png.h"
-#include "user/control.h"
 
 namespace winport::display {
 namespace {
@@ -40,27 +31,9 @@ struct HeadlessWindow {
   int frames = 0;  // presented so far, numbering the saved PNG files
 };
 
-enum class Kind { Click, Key, KeyDown, KeyUp, AltKey, MenuCommand, Close };
-
-struct Input {
-  Kind kind;
-  uint64_t at;
-  std::string title;
-  int x = 0, y = 0, vk = 0;
-  unsigned char ch = 0;
-  bool ctrl = false;
-  UINT id = 0;
-};
-
 struct Headless {
   uint64_t clock = 0;
-  uint64_t last_input = 0;  // when input was last delivered (or the run began)
-  uint64_t idle_limit = 60000;
-  bool program_input = false;  // the program fed itself an event since the last look at the queue
-  std::function<void()> stuck_handler;
   int screen_width = 1024, screen_height = 768;
-  std::vector<Input> timed;      // in order of time, then of scheduling
-  std::deque<Input> next_wait;   // delivered one per wait
   std::vector<headless::FrameObserver> observers;
   std::vector<HeadlessWindow *> windows;
   std::vector<uint32_t> composed;  // a frame made one image, for those who look at it
@@ -145,135 +118,29 @@ void present(NativeWindow *window, const Frame &frame) {
 
 uint64_t now_ms() { return hl().clock; }
 
-// Whether a US keyboard needs Shift held to type ch: a key-down that a window passes on is typed
-// again from its key and the keyboard state, so the state must show the Shift the user held.
-bool needs_shift(unsigned char ch) {
-  return (ch >= 'A' && ch <= 'Z') || (ch != 0 && std::strchr("~!@#$%^&*()_+{}|:\"<>?", ch) != nullptr);
-}
-
-void key_event(HWND hwnd, int vk, bool down, unsigned char ch, bool ctrl, bool alt = false) {
-  input::key(hwnd, vk, down, down ? ch : 0, ctrl, down && needs_shift(ch), alt);
-}
-
-void deliver(const Input &in) {
-  Headless &h = hl();
-  h.last_input = h.clock;
-  HWND hwnd = user::window_by_title(in.title);
-  if (hwnd == nullptr) {
-    std::fprintf(stderr, "winport headless: no window titled \"%s\" for scheduled input; dropped\n",
-                 in.title.c_str());
-    return;
-  }
-  switch (in.kind) {
-    case Kind::Click: {
-      int top = user::client_top(hwnd);
-      input::mouse_button(hwnd, 1, true, in.x, in.y + top);
-      input::mouse_button(hwnd, 1, false, in.x, in.y + top);
-      break;
-    }
-    case Kind::Key:
-    case Kind::KeyDown:
-    case Kind::KeyUp: {
-      // The keyboard is at this window from now on, as if the user had clicked it first.
-      if (GetFocus() != hwnd) input::focus(hwnd, true);
-      if (in.kind != Kind::KeyUp) {
-        if (in.ctrl) key_event(hwnd, VK_CONTROL, true, 0, true);
-        key_event(hwnd, in.vk, true, in.ch, in.ctrl);
-      }
-      if (in.kind != Kind::KeyDown) {
-        key_event(hwnd, in.vk, false, 0, in.ctrl);
-        if (in.ctrl) key_event(hwnd, VK_CONTROL, false, 0, false);
-      }
-      break;
-    }
-    case Kind::AltKey:
-      if (GetFocus() != hwnd) input::focus(hwnd, true);
-      key_event(hwnd, VK_MENU, true, 0, false, true);
-      key_event(hwnd, in.vk, true, in.ch, false, true);
-      key_event(hwnd, in.vk, false, 0, false, true);
-      key_event(hwnd, VK_MENU, false, 0, false, false);
-      break;
-    case Kind::MenuCommand:
-      if (!user::click_menu_command(hwnd, in.id))
-        std::fprintf(stderr, "winport headless: \"%s\" has no menu item %u; nothing clicked\n", in.title.c_str(),
-                     in.id);
-      break;
-    case Kind::Close: input::close(hwnd); break;
-  }
-}
-
-// Deliver timed input that is due; true when something was delivered.
-bool deliver_due() {
-  Headless &h = hl();
-  bool any = false;
-  while (!h.timed.empty() && h.timed.front().at <= h.clock) {
-    Input in = h.timed.front();
-    h.timed.erase(h.timed.begin());
-    deliver(in);
-    any = true;
-  }
-  return any;
-}
-
-bool deliver_next_wait() {
-  Headless &h = hl();
-  if (h.next_wait.empty()) return false;
-  Input in = h.next_wait.front();
-  h.next_wait.pop_front();
-  deliver(in);
-  return true;
-}
-
-void stuck() {
-  Headless &h = hl();
-  h.last_input = h.clock;  // a handler that returns gets another full idle period
-  if (h.stuck_handler) {
-    h.stuck_handler();
-    return;
-  }
-  std::fprintf(stderr,
-               "winport headless: the program is waiting for input that will never come "
-               "(no scheduled input left, idle for %llu virtual ms); stopping\n",
-               static_cast<unsigned long long>(h.idle_limit));
-  std::fflush(stderr);
-  std::exit(headless::kStuckExitStatus);
-}
-
 void pump(bool wait, uint64_t deadline_ms) {
   Headless &h = hl();
-  if (deliver_due() || deliver_next_wait()) return;
-  bool input_left = !h.timed.empty();
-  uint64_t stop = h.last_input + h.idle_limit;  // when an idle program is declared stuck
+  if (scripted_input::deliver_due() || scripted_input::deliver_next_wait()) return;
+  const uint64_t next_input = scripted_input::next_due();
+  const bool input_left = next_input != UINT64_MAX;
+  const uint64_t stop = scripted_input::stuck_at();  // when an idle program is declared stuck
   if (!wait) {
     // A poll that finds nothing: time moves on a little, as it would for a real program, unless the
     // program has been busy with an event of its own since its last look.
-    const bool busy = h.program_input;
-    h.program_input = false;
+    const bool busy = scripted_input::take_program_input();
     if (h.clock < deadline_ms && !busy) ++h.clock;
-    if (!input_left && h.clock >= stop) stuck();
-    deliver_due();
+    if (!input_left && h.clock >= stop) scripted_input::stuck();
+    scripted_input::deliver_due();
     return;
   }
-  uint64_t next = deadline_ms;
-  if (input_left) next = std::min(next, h.timed.front().at);
+  const uint64_t next = std::min(deadline_ms, next_input);
   if (!input_left && next >= stop) {
     h.clock = std::max(h.clock, stop);
-    stuck();
+    scripted_input::stuck();
     return;
   }
   h.clock = std::max(h.clock, next);
-  deliver_due();
-}
-
-void schedule(Input in) {
-  Headless &h = hl();
-  if (in.at == headless::kNextWait) {
-    h.next_wait.push_back(std::move(in));
-    return;
-  }
-  auto pos = std::upper_bound(h.timed.begin(), h.timed.end(), in.at,
-                              [](uint64_t at, const Input &other) { return at < other.at; });
-  h.timed.insert(pos, std::move(in));
+  scripted_input::deliver_due();
 }
 
 }  // namespace
@@ -285,67 +152,23 @@ const Display &headless_display() {
 
 }  // namespace winport::display
 
-namespace winport {
-
-void program_input() {
-  if (&display::current() != &display::headless_display()) return;
-  display::Headless &h = display::hl();
-  h.last_input = h.clock;
-  h.program_input = true;
-}
-
-}  // namespace winport
-
 namespace winport::headless {
-
-using display::Input;
-using display::Kind;
 
 void use() { display::select(display::headless_display()); }
 
 void reset() {
-  user::reset();  // destroys the native windows through the display
+  display::scripted_input::reset();  // first: USER32's windows go, destroying the native ones here
   auto &h = display::hl();
   h.clock = 0;
-  h.last_input = 0;
-  h.program_input = false;
-  h.timed.clear();
-  h.next_wait.clear();
   h.observers.clear();
 }
 
 uint64_t now_ms() { return display::hl().clock; }
-void set_idle_limit_ms(uint64_t ms) { display::hl().idle_limit = ms; }
-void set_stuck_handler(std::function<void()> handler) { display::hl().stuck_handler = std::move(handler); }
 void set_screen_size(int width, int height) {
   display::hl().screen_width = width;
   display::hl().screen_height = height;
 }
 
-void click(const std::string &title, int x, int y, uint64_t at_ms) {
-  display::schedule(Input{Kind::Click, at_ms, title, x, y});
-}
-void key(const std::string &title, int vk, unsigned char ch, bool ctrl, uint64_t at_ms) {
-  display::schedule(Input{Kind::Key, at_ms, title, 0, 0, vk, ch, ctrl});
-}
-void key_down(const std::string &title, int vk, unsigned char ch, bool ctrl, uint64_t at_ms) {
-  display::schedule(Input{Kind::KeyDown, at_ms, title, 0, 0, vk, ch, ctrl});
-}
-void key_up(const std::string &title, int vk, bool ctrl, uint64_t at_ms) {
-  display::schedule(Input{Kind::KeyUp, at_ms, title, 0, 0, vk, 0, ctrl});
-}
-void alt_key(const std::string &title, int vk, unsigned char ch, uint64_t at_ms) {
-  display::schedule(Input{Kind::AltKey, at_ms, title, 0, 0, vk, ch});
-}
-void menu_command(const std::string &title, UINT id, uint64_t at_ms) {
-  display::schedule(Input{Kind::MenuCommand, at_ms, title, 0, 0, 0, 0, false, id});
-}
-void close(const std::string &title, uint64_t at_ms) { display::schedule(Input{Kind::Close, at_ms, title}); }
-
-size_t pending_input() { return display::hl().timed.size() + display::hl().next_wait.size(); }
-
 void on_frame(FrameObserver observer) { display::hl().observers.push_back(std::move(observer)); }
-
-HWND find_window(const std::string &title) { return user::window_by_title(title); }
 
 }  // namespace winport::headless
