@@ -85,7 +85,9 @@ struct SizeChoice {
   int cell = 0;
 };
 
-// A face at one pixel size, drawn by FreeType.
+// A face at one pixel size, drawn by FreeType. Each character is loaded (hinted, which is what
+// costs) once, on first use: that load gives its advance and, at sizes whose glyphs are kept, its
+// rendered glyph too.
 class FtFaceSize : public FaceSize {
  public:
   FtFaceSize(std::shared_ptr<Library> library, const FaceInfo &info, SizeChoice size)
@@ -97,21 +99,24 @@ class FtFaceSize : public FaceSize {
         face_ = nullptr;
     }
     if (face_ && FT_Set_Pixel_Sizes(face_, 0, em) != 0) close();
-    measure(info, size);
+    describe(info, size);
   }
   ~FtFaceSize() override { close(); }
 
   const Glyph *glyph(unsigned char c) override {
     if (!face_) return nullptr;
     if (cache_glyphs_) {
-      if (!rendered_[c]) {
-        rendered_[c] = true;
-        Glyph g;
-        if (render(c, g)) glyphs_[c] = std::make_unique<Glyph>(std::move(g));
-      }
+      if (advances_[c] < 0) load(c);
       return glyphs_[c].get();
     }
-    return render(c, scratch_) ? &scratch_ : nullptr;
+    return load_glyph(c, FT_LOAD_RENDER) && copy_bitmap(scratch_) ? &scratch_ : nullptr;
+  }
+
+ protected:
+  int measure(unsigned char c) override {
+    auto guard = lock();
+    if (advances_[c] < 0) load(c);
+    return advances_[c];
   }
 
  private:
@@ -122,7 +127,7 @@ class FtFaceSize : public FaceSize {
     face_ = nullptr;
   }
 
-  void measure(const FaceInfo &info, SizeChoice size) {
+  void describe(const FaceInfo &info, SizeChoice size) {
     Metrics &m = metrics_;
     const int64_t upem = info.units_per_em, em = size.em;
     m.em = size.em;
@@ -130,29 +135,47 @@ class FtFaceSize : public FaceSize {
     m.descent = static_cast<int>(ceil_div(em * info.descent, upem));
     if (size.cell > m.ascent + m.descent) m.ascent = size.cell - m.descent;
     m.external_leading = static_cast<int>((em * info.line_gap + upem / 2) / upem);
-    if (!face_) return;
+    if (!face_) {
+      std::fill(std::begin(advances_), std::end(advances_), 0);
+      return;
+    }
     m.fixed_pitch = FT_IS_FIXED_WIDTH(face_);
     m.italic = (face_->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
     auto *os2 = static_cast<TT_OS2 *>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
     m.weight = os2 && os2->version != 0xFFFF && os2->usWeightClass ? os2->usWeightClass
                : (face_->style_flags & FT_STYLE_FLAG_BOLD)       ? 700
                                                                  : 400;
-    for (int c = 0; c < 256; ++c) {
-      // Unmapped characters show the face's missing-glyph shape (index 0), as GDI shows them.
-      glyph_index_[c] = FT_Get_Char_Index(face_, static_cast<FT_ULong>(c));
-      if (FT_Load_Glyph(face_, glyph_index_[c], kLoadFlags) != 0) continue;
-      advances_[c] = std::max(0, static_cast<int>((face_->glyph->advance.x + 32) >> 6));
-    }
-    for (int c = 32; c < 256; ++c) m.max_char_width = std::max(m.max_char_width, advances_[c]);
     // A fixed-pitch face's average is its one advance; otherwise the face's own average, if it
     // states one, as GDI reports it.
     m.ave_char_width = !m.fixed_pitch && info.avg_char_width > 0
                            ? static_cast<int>((em * info.avg_char_width + upem / 2) / upem)
-                           : advances_[static_cast<unsigned char>('x')];
+                           : advance('x');
+    // The widest character, as GDI takes it from the face's bounding box rather than by measuring
+    // every character of every size.
+    const int64_t box = int64_t{face_->bbox.xMax} - face_->bbox.xMin;
+    m.max_char_width = std::max(static_cast<int>(ceil_div(em * std::max<int64_t>(box, 0), upem)), m.ave_char_width);
   }
 
-  bool render(unsigned char c, Glyph &out) {
-    if (FT_Load_Glyph(face_, glyph_index_[c], kLoadFlags | FT_LOAD_RENDER) != 0) return false;
+  // Loads c's hinted outline, with `extra` load flags, into the face's glyph slot.
+  bool load_glyph(unsigned char c, FT_Int32 extra) {
+    return FT_Load_Glyph(face_, FT_Get_Char_Index(face_, static_cast<FT_ULong>(c)), kLoadFlags | extra) == 0;
+  }
+
+  // Measures c and, where glyphs are kept, renders it in the same load. Unmapped characters show
+  // the face's missing-glyph shape (index 0), as GDI shows them.
+  void load(unsigned char c) {
+    bool rendered = cache_glyphs_ && load_glyph(c, FT_LOAD_RENDER);
+    if (!rendered && !load_glyph(c, 0)) {
+      advances_[c] = 0;
+      return;
+    }
+    advances_[c] = std::max(0, static_cast<int>((face_->glyph->advance.x + 32) >> 6));
+    Glyph g;
+    if (rendered && copy_bitmap(g)) glyphs_[c] = std::make_unique<Glyph>(std::move(g));
+  }
+
+  // The coverage of the glyph slot's rendered bitmap; false when it has no ink.
+  bool copy_bitmap(Glyph &out) {
     const FT_GlyphSlot slot = face_->glyph;
     const FT_Bitmap &bm = slot->bitmap;
     if (bm.width == 0 || bm.rows == 0 || !bm.buffer) return false;
@@ -182,9 +205,7 @@ class FtFaceSize : public FaceSize {
 
   std::shared_ptr<Library> library_;
   FT_Face face_ = nullptr;
-  FT_UInt glyph_index_[256] = {};
   bool cache_glyphs_;
-  bool rendered_[256] = {};
   std::unique_ptr<Glyph> glyphs_[256];
   Glyph scratch_;
 };
@@ -197,7 +218,7 @@ class EmptyFaceSize : public FaceSize {
     metrics_.ascent = (em * 4 + 4) / 5;
     metrics_.descent = (em + 4) / 5;
     metrics_.ave_char_width = metrics_.max_char_width = (em + 1) / 2;
-    for (int &a : advances_) a = metrics_.ave_char_width;
+    std::fill(std::begin(advances_), std::end(advances_), metrics_.ave_char_width);
   }
   const Glyph *glyph(unsigned char) override { return nullptr; }
 };

@@ -10,7 +10,9 @@
 // Characters are bytes of Latin-1: byte b shows Unicode code point b.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -53,20 +55,29 @@ struct Metrics {
 
 class FaceSize {
  public:
+  FaceSize() { std::fill(std::begin(advances_), std::end(advances_), -1); }
   virtual ~FaceSize() = default;
   const Metrics &metrics() const { return metrics_; }
   int cell_height() const { return metrics_.ascent + metrics_.descent; }
-  int advance(unsigned char c) const { return advances_[c]; }
+  // Characters are measured when first asked for: a size that only ever shows a few words loads
+  // only their glyphs.
+  int advance(unsigned char c) {
+    const int a = advances_[c];
+    return a >= 0 ? a : measure(c);
+  }
 
   // The rendered glyph of c, or nullptr when it has no ink. Call with lock() held; the pointer stays
   // valid while the lock is held (large sizes keep only the most recent glyph).
   virtual const Glyph *glyph(unsigned char c) = 0;
-  std::unique_lock<std::mutex> lock() { return std::unique_lock<std::mutex>(mutex_); }
+  std::unique_lock<std::recursive_mutex> lock() { return std::unique_lock<std::recursive_mutex>(mutex_); }
 
  protected:
+  // Fills advances_[c] (with 0 when c cannot be loaded) and returns it.
+  virtual int measure(unsigned char c) { return advances_[c] = 0; }
+
   Metrics metrics_;
-  int advances_[256] = {};
-  std::mutex mutex_;
+  int advances_[256];  // -1: not measured yet
+  std::recursive_mutex mutex_;
 };
 
 // The face and size for a logical font. Never null: when no font at all can be loaded, a face

@@ -9,15 +9,61 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <vector>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace winport {
+
+// Pixel memory. A window-sized surface is megabytes of fresh memory whose pages the first fill
+// faults in one by one; on many systems that costs more than drawing the whole first frame.
+// Surfaces of a megabyte or more therefore ask for huge pages where the system grants them on
+// request (Linux), so that a handful of faults map the whole surface.
+template <typename T>
+struct SurfaceAllocator {
+  using value_type = T;
+  static constexpr size_t kLarge = size_t{1} << 20;
+  static constexpr size_t kHugePage = size_t{2} << 20;
+
+  SurfaceAllocator() = default;
+  template <typename U>
+  SurfaceAllocator(const SurfaceAllocator<U> &) {}
+
+  T *allocate(size_t n) {
+    const size_t bytes = n * sizeof(T);
+#if defined(__linux__)
+    if (bytes >= kLarge) {
+      void *p = nullptr;
+      const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+      if (posix_memalign(&p, kHugePage, rounded) != 0) throw std::bad_alloc();
+      madvise(p, rounded, MADV_HUGEPAGE);  // a hint: without it the pages are merely small
+      return static_cast<T *>(p);
+    }
+#endif
+    return static_cast<T *>(::operator new(bytes));
+  }
+  void deallocate(T *p, size_t n) {
+#if defined(__linux__)
+    if (n * sizeof(T) >= kLarge) {
+      std::free(p);
+      return;
+    }
+#endif
+    ::operator delete(p);
+  }
+  template <typename U>
+  bool operator==(const SurfaceAllocator<U> &) const { return true; }
+};
 
 struct Surface {
   int width = 0;
   int height = 0;
-  std::vector<uint32_t> pixels;  // width * height, row-major, top row first
+  std::vector<uint32_t, SurfaceAllocator<uint32_t>> pixels;  // width * height, row-major, top row first
   // Set by every write; the windowing layer clears it when it presents the surface.
   bool dirty = false;
 

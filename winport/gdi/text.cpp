@@ -32,7 +32,7 @@ Font &font_of(DC &dc) {
   return *static_cast<Font *>(GetStockObject(SYSTEM_FONT));
 }
 
-int64_t extent_of(const font::FaceSize &face, const char *s, int n) {
+int64_t extent_of(font::FaceSize &face, const char *s, int n) {
   int64_t cx = 0;
   for (int i = 0; i < n; ++i) cx += face.advance(static_cast<unsigned char>(s[i]));
   return cx;

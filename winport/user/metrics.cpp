@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "user/state.h"
 
@@ -37,6 +38,35 @@ SIZE client_size(const Window &w) {
   return {std::max(width, 0), std::max(height, 0)};
 }
 
+namespace {
+
+// Resizes `surface` to w x h, keeping the top-left pixels that still fit and filling the rest. A
+// surface that gets no wider keeps its memory (a menu bar attached after creation only takes rows
+// away), so no fresh pages have to be touched.
+void resize_keeping(Surface &surface, int w, int h, uint32_t fill) {
+  const size_t old_count = surface.pixels.size(), count = static_cast<size_t>(w) * static_cast<size_t>(h);
+  const int kept_rows = std::min(surface.height, h);
+  if (w <= surface.width && count <= surface.pixels.capacity()) {
+    uint32_t *pixels = surface.pixels.data();
+    // Each row moves to an offset no later than its old one: moving rows in order is safe.
+    for (int y = 1; y < kept_rows; ++y)
+      std::memmove(pixels + static_cast<size_t>(y) * w, surface.row(y), static_cast<size_t>(w) * sizeof(uint32_t));
+    const size_t kept = static_cast<size_t>(kept_rows) * static_cast<size_t>(w);
+    std::fill(pixels + std::min(kept, old_count), pixels + std::min(count, old_count), fill);
+    surface.pixels.resize(count, fill);
+  } else {
+    Surface resized(w, h, fill);
+    for (int y = 0; y < kept_rows; ++y)
+      std::copy_n(surface.row(y), std::min(surface.width, w), resized.row(y));
+    surface.pixels.swap(resized.pixels);
+  }
+  surface.width = w;
+  surface.height = h;
+  surface.dirty = true;
+}
+
+}  // namespace
+
 void update_client_size(HWND hwnd, bool notify) {
   Window *w = find_window(hwnd);
   if (w == nullptr) return;
@@ -44,13 +74,7 @@ void update_client_size(HWND hwnd, bool notify) {
   Surface &surface = *w->client;
   if (size.cx == surface.width && size.cy == surface.height) return;
   // Keep what still fits at the top-left; new parts start white until painted.
-  Surface resized(size.cx, size.cy, 0xFFFFFF);
-  for (int y = 0; y < std::min(surface.height, resized.height); ++y)
-    std::copy_n(surface.row(y), std::min(surface.width, resized.width), resized.row(y));
-  surface.width = resized.width;
-  surface.height = resized.height;
-  surface.pixels.swap(resized.pixels);
-  surface.dirty = true;
+  resize_keeping(surface, size.cx, size.cy, 0xFFFFFF);
   w->frame_stale = true;
   invalidate_all(*w, true);
   if (notify) SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(size.cx, size.cy));
