@@ -85,5 +85,9 @@ class FaceSize {
 // Caches the result in font.resolved.
 FaceSize &resolve(Font &font);
 
+// Gets ready for the first resolve in the background where that takes long (reading the system's
+// font configuration); called when the first window is made. Cheap after the first call.
+void prepare();
+
 }  // namespace font
 }  // namespace winport::gdi

@@ -1,13 +1,19 @@
 // font_match.cpp — picks an installed face for a logical font with fontconfig.
 //
-// fontconfig is initialised once, on the first question. Its configuration supplies the defaults
+// fontconfig is initialised once, in the background from the first window on (or on the first
+// question, whichever comes first). Its configuration supplies the defaults
 // (default families, substitutions); we add the generic family that GDI's pitch-and-family byte
 // implies, so that an unknown name still falls back to a face of the right kind.
 #include "gdi/font_match.h"
 
 #include <fontconfig/fontconfig.h>
+#include <pthread.h>
 
 #include <windows.h>
+
+#include <future>
+#include <mutex>
+#include <system_error>
 
 namespace winport::gdi::font {
 namespace {
@@ -15,9 +21,22 @@ namespace {
 // How many sorted candidates to open while looking for a usable (and, if asked, fixed-width) face.
 constexpr int kCandidates = 24;
 
-bool fontconfig_ready() {
-  static const bool ready = FcInit() == FcTrue;
+// fontconfig reads the whole system configuration when it starts: milliseconds of XML. It starts
+// on a thread of its own (see start_matching), and the first question waits for it.
+std::shared_future<bool> &startup() {
+  static std::shared_future<bool> ready;
   return ready;
+}
+
+// Runs before every fork: a child must not inherit fontconfig half started, with a thread that no
+// longer exists holding its locks.
+void finish_startup() {
+  if (startup().valid()) startup().wait();
+}
+
+bool fontconfig_ready() {
+  start_matching();
+  return startup().get();
 }
 
 const char *generic_name(const FaceRequest &r) {
@@ -76,6 +95,20 @@ FaceChoice first_usable(FT_Library library, FcFontSet *set, bool want_fixed) {
 }
 
 }  // namespace
+
+void start_matching() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    pthread_atfork(finish_startup, nullptr, nullptr);
+    try {
+      startup() = std::async(std::launch::async, [] { return FcInit() == FcTrue; }).share();
+    } catch (const std::system_error &) {  // no thread to be had: start here and now
+      std::promise<bool> ready;
+      ready.set_value(FcInit() == FcTrue);
+      startup() = ready.get_future().share();
+    }
+  });
+}
 
 FaceChoice match_face(FT_Library library, const FaceRequest &request) {
   FaceChoice choice;

@@ -29,4 +29,8 @@ struct FaceChoice {
 // `library`; the caller serialises use of it.
 FaceChoice match_face(FT_Library library, const FaceRequest &request);
 
+// Starts fontconfig on a thread of its own, so that reading the system's font configuration
+// overlaps whatever the program does before its first text. Later calls do nothing.
+void start_matching();
+
 }  // namespace winport::gdi::font

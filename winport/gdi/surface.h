@@ -22,12 +22,12 @@ namespace winport {
 
 // Pixel memory. A window-sized surface is megabytes of fresh memory whose pages the first fill
 // faults in one by one; on many systems that costs more than drawing the whole first frame.
-// Surfaces of a megabyte or more therefore ask for huge pages where the system grants them on
+// Surfaces of half a megabyte or more therefore ask for huge pages where the system grants them on
 // request (Linux), so that a handful of faults map the whole surface.
 template <typename T>
 struct SurfaceAllocator {
   using value_type = T;
-  static constexpr size_t kLarge = size_t{1} << 20;
+  static constexpr size_t kLarge = size_t{512} << 10;
   static constexpr size_t kHugePage = size_t{2} << 20;
 
   SurfaceAllocator() = default;
