@@ -276,19 +276,38 @@ SizeChoice size_for_height(const FaceInfo *info, int height) {
 class Mapper {
  public:
   std::shared_ptr<FaceSize> resolve(const Font &font) {
-    RequestKey key{face_key(font), font.height};
     std::lock_guard<std::mutex> guard(mutex_);
+    // A program that makes a font for every text call asks the same question call after call.
+    if (last_.size && last_.same_request(font)) return last_.size;
+    RequestKey key{face_key(font), font.height};
     auto it = requests_.find(key);
-    if (it != requests_.end()) return it->second;
-
-    const FaceInfo *info = face_info(key.face);
-    std::shared_ptr<FaceSize> size = sized(info, size_for_height(info, font.height));
-    if (requests_.size() >= kMaxRequests) requests_.clear();
-    requests_.emplace(std::move(key), size);
+    std::shared_ptr<FaceSize> size;
+    if (it != requests_.end()) {
+      size = it->second;
+    } else {
+      const FaceInfo *info = face_info(key.face);
+      size = sized(info, size_for_height(info, font.height));
+      if (requests_.size() >= kMaxRequests) requests_.clear();
+      requests_.emplace(std::move(key), size);
+    }
+    last_ = {font.face, font.height, font.weight, font.italic, font.pitch_and_family, size};
     return size;
   }
 
  private:
+  // The last request as CreateFontA stored it (face name not yet folded to lower case).
+  struct LastRequest {
+    std::string face;
+    int height = 0, weight = 0;
+    bool italic = false;
+    int pitch_and_family = 0;
+    std::shared_ptr<FaceSize> size;
+    bool same_request(const Font &f) const {
+      return f.height == height && f.weight == weight && f.italic == italic &&
+             f.pitch_and_family == pitch_and_family && f.face == face;
+    }
+  };
+
   static FaceKey face_key(const Font &font) {
     FaceKey k;
     k.family = font.face;
@@ -342,6 +361,7 @@ class Mapper {
   }
 
   std::mutex mutex_;
+  LastRequest last_;
   std::shared_ptr<Library> library_ = std::make_shared<Library>();
   std::unordered_map<RequestKey, std::shared_ptr<FaceSize>, RequestKeyHash> requests_;
   std::unordered_map<FaceKey, std::shared_ptr<FaceInfo>, FaceKeyHash> faces_;

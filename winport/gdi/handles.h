@@ -2,7 +2,8 @@
 // it is dereferenced.
 //
 // An open-addressing hash set of pointers: no allocation per entry, and a lookup costs a hash and
-// a probe or two, since drawing code checks several handles on every call.
+// a probe or two (or one comparison for the handle found last), since drawing code checks several
+// handles on every call.
 #pragma once
 
 #include <cstddef>
@@ -14,9 +15,13 @@ namespace winport::gdi {
 class HandleSet {
  public:
   bool contains(const void *p) const {
-    if (!p || slots_.empty()) return false;
+    if (p == last_found_ && p) return true;
+    if (!p || p == tombstone() || slots_.empty()) return false;
     for (size_t i = slot_of(p);; i = (i + 1) & mask()) {
-      if (slots_[i] == p) return true;
+      if (slots_[i] == p) {
+        last_found_ = p;
+        return true;
+      }
       if (slots_[i] == nullptr) return false;
     }
   }
@@ -29,11 +34,12 @@ class HandleSet {
     ++live_;
   }
   bool erase(const void *p) {
-    if (!p || slots_.empty()) return false;
+    if (!p || p == tombstone() || slots_.empty()) return false;
     for (size_t i = slot_of(p);; i = (i + 1) & mask()) {
       if (slots_[i] == p) {
         slots_[i] = tombstone();
         --live_;
+        if (p == last_found_) last_found_ = nullptr;
         return true;
       }
       if (slots_[i] == nullptr) return false;
@@ -63,6 +69,9 @@ class HandleSet {
   std::vector<const void *> slots_;
   size_t used_ = 0;  // live entries and tombstones
   size_t live_ = 0;
+  // The handle found last: drawing code checks the same DC (and a pen just made) call after call,
+  // and that check is then one comparison.
+  mutable const void *last_found_ = nullptr;
 };
 
 }  // namespace winport::gdi
