@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
+#include "gdi/handles.h"
 #include "gdi/objects.h"
 
 using winport::gdi::dc_from_handle;
@@ -82,6 +85,21 @@ TEST(GdiObjects, SelectedObjectsCannotBeDeletedAndStaleHandlesAreRefused) {
   SelectObject(dc, brush);
   DeleteDC(dc);
   EXPECT_TRUE(DeleteObject(brush));
+}
+
+TEST(HandleTable, TheValueOneIsNoHandleEvenWhereDeletedHandlesWere) {
+  // Deleted handles leave marks in the table; a made-up handle must not match one. One of these
+  // addresses lands where the table looks for 1 (they are never dereferenced).
+  winport::gdi::HandleSet set;
+  std::vector<const void *> handles;
+  for (uintptr_t i = 1; i <= 31; ++i) handles.push_back(reinterpret_cast<const void *>(i * 0x100));
+  for (const void *h : handles) set.insert(h);
+  for (const void *h : handles) EXPECT_TRUE(set.erase(h));
+  const auto *one = reinterpret_cast<const void *>(uintptr_t{1});
+  EXPECT_FALSE(set.contains(one));
+  EXPECT_FALSE(set.erase(one));
+  EXPECT_FALSE(set.contains(handles[0]));  // gone, though it was the last one found
+  EXPECT_FALSE(DeleteObject(const_cast<void *>(one)));
 }
 
 TEST(GdiObjects, BitmapsGoIntoOneMemoryDcAtATime) {

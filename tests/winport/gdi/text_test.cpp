@@ -2,11 +2,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "canvas.h"
+#include "gdi/font.h"
 
 namespace {
 
@@ -177,6 +182,24 @@ TEST(TextOut, ExtentsAreTheSumOfTheAdvancesThatDrawingUses) {
   EXPECT_EQ(c.all_pixels(), whole);
 }
 
+TEST(TextOut, ASizeDrawnBeforeItIsMeasuredPlacesItsCharactersAsMeasured) {
+  // Characters are loaded on first use, by drawing or by measuring (the test above measures first);
+  // at large sizes the glyphs are not kept. Either way round, drawing and measuring must agree.
+  for (int em : {23, 160}) {
+    Canvas c(700, 220);
+    c.use_em(em);
+    SetBkMode(c.dc(), TRANSPARENT);
+    text_out(c.dc(), 2, 2, "AWi");  // nothing of this size has been measured yet
+    const std::vector<COLORREF> whole = c.all_pixels();
+    c.clear();
+    text_out(c.dc(), 2, 2, "A");
+    text_out(c.dc(), 2 + c.extent("A").cx, 2, "W");
+    text_out(c.dc(), 2 + c.extent("AW").cx, 2, "i");
+    EXPECT_EQ(c.all_pixels(), whole) << em;
+    EXPECT_EQ(c.extent("AWi").cx, c.extent("A").cx + c.extent("W").cx + c.extent("i").cx) << em;
+  }
+}
+
 TEST(TextOut, Latin1BytesDrawTheirOwnGlyphs) {
   Canvas c(40, 40);
   c.use_em(20);
@@ -295,4 +318,32 @@ TEST(FontLifetime, AFontKeepsItsFaceWhileManyOtherSizesComeAndGo) {
   EXPECT_EQ(c.all_pixels(), before);
   c.use_font(nullptr);
   DeleteObject(kept);
+}
+
+namespace {
+
+// In a fresh process: fonts start getting ready in the background, and the process forks at once.
+// The child must still be able to measure text (it must not wait for a start that no thread of its
+// own is making). Exits 0 when the child did.
+[[noreturn]] void fork_while_fonts_start() {
+  winport::gdi::font::prepare();
+  const pid_t child = fork();
+  if (child == 0) {
+    alarm(30);  // a hang fails the test instead of stalling the suite
+    HDC dc = CreateCompatibleDC(nullptr);
+    SIZE size = {0, 0};
+    _exit(GetTextExtentPoint32A(dc, "Scoop", 5, &size) && size.cx > 0 ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  std::exit(WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1);
+}
+
+}  // namespace
+
+TEST(FontLifetime, AChildForkedWhileFontsStartCanMeasureText) {
+  // "threadsafe" runs the body in a newly started copy of this program, where no font has been
+  // asked for yet.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(fork_while_fonts_start(), ::testing::ExitedWithCode(0), "");
 }

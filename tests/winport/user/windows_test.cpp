@@ -90,6 +90,28 @@ TEST_F(Creation, AFailedWmCreateDestroysTheWindow) {
   EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "x", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
 }
 
+TEST_F(Creation, TheClientAreaKeepsItsPixelsWhenAMenuBarComesAndGoes) {
+  HWND hwnd = make_window();
+  HDC dc = GetDC(hwnd);
+  // A mark on the first and last rows, and one in the middle of a row further down.
+  SetPixel(dc, 0, 0, RGB(1, 2, 3));
+  SetPixel(dc, 594, 0, RGB(4, 5, 6));
+  SetPixel(dc, 7, 300, RGB(7, 8, 9));
+  SetPixel(dc, 7, 514, RGB(10, 11, 12));
+  HMENU bar = CreateMenu();
+  AppendMenuA(bar, MF_STRING, 5, "&File");
+  SetMenu(hwnd, bar);  // 19 rows fewer: the last one is gone, the others stay where they were
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(1, 2, 3));
+  EXPECT_EQ(GetPixel(dc, 594, 0), RGB(4, 5, 6));
+  EXPECT_EQ(GetPixel(dc, 7, 300), RGB(7, 8, 9));
+  EXPECT_EQ(GetPixel(dc, 7, 495), RGB(255, 255, 255));
+  SetMenu(hwnd, nullptr);  // the rows come back white
+  EXPECT_EQ(GetPixel(dc, 7, 300), RGB(7, 8, 9));
+  EXPECT_EQ(GetPixel(dc, 7, 514), RGB(255, 255, 255));
+  EXPECT_EQ(GetPixel(dc, 594, 0), RGB(4, 5, 6));
+  ReleaseDC(hwnd, dc);
+}
+
 class Closing : public UserTest {};
 
 TEST_F(Closing, TheCloseBoxSendsWmCloseWhoseDefaultDestroysTheWindow) {
