@@ -54,7 +54,7 @@ u128 isqrt(u128 v);
 // Store n copies of a pixel. Most spans of a scene are short (the sides of ellipses and slanted
 // edges, a few pixels each), where calling the C library's vectorised fill costs more than the
 // stores: those are written here, four pixels at a time, the last four overlapping the ones before.
-constexpr size_t kInlineFill = 64;
+constexpr size_t kInlineFill = 16;
 inline void fill_pixels(uint32_t *p, size_t n, uint32_t pixel) {
   if (n > kInlineFill) {
     static_assert(sizeof(wchar_t) == sizeof(uint32_t), "wmemset fills 32-bit units here");
