@@ -129,7 +129,8 @@ bench: build
 	done; \
 	if [ -e build/bench-debug-library ]; then \
 	  echo "Note: Debian's libbenchmark is a debug build, hence its warning 'Library was built as DEBUG' (left out above); the benchmarks themselves are built as Release."; \
-	fi; true
+	fi; \
+	bash bench/startup.sh; true
 
 clean:
 	rm -rf build
