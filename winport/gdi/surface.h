@@ -36,26 +36,33 @@ struct SurfaceAllocator {
 
   T *allocate(size_t n) {
     const size_t bytes = n * sizeof(T);
-#if defined(__linux__)
-    if (bytes >= kLarge) {
-      void *p = nullptr;
-      const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-      if (posix_memalign(&p, kHugePage, rounded) != 0) throw std::bad_alloc();
-      madvise(p, rounded, MADV_HUGEPAGE);  // a hint: without it the pages are merely small
-      return static_cast<T *>(p);
-    }
-#endif
+    if (kHugePages && bytes >= kLarge) return static_cast<T *>(huge(bytes));
     return static_cast<T *>(::operator new(bytes));
   }
   void deallocate(T *p, size_t n) {
-#if defined(__linux__)
-    if (n * sizeof(T) >= kLarge) {
+    if (kHugePages && n * sizeof(T) >= kLarge) {
       std::free(p);
-      return;
+    } else {
+      ::operator delete(p);
     }
-#endif
-    ::operator delete(p);
   }
+
+ private:
+#if defined(__linux__)
+  static constexpr bool kHugePages = true;
+  static void *huge(size_t bytes) {
+    void *p = nullptr;
+    const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    if (posix_memalign(&p, kHugePage, rounded) != 0) throw std::bad_alloc();
+    madvise(p, rounded, MADV_HUGEPAGE);  // a hint: without it the pages are merely small
+    return p;
+  }
+#else
+  static constexpr bool kHugePages = false;
+  static void *huge(size_t) { return nullptr; }
+#endif
+
+ public:
   template <typename U>
   bool operator==(const SurfaceAllocator<U> &) const { return true; }
 };
