@@ -102,6 +102,23 @@ inline RowRange visible_rows(const Surface &s, i64 top, i64 bottom) {
   return {top < 0 ? 0 : top, bottom >= s.height ? s.height - 1 : bottom};
 }
 
+// Store the box [left, right) x [top, bottom), clipped to the surface once rather than per row.
+inline void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint32_t pixel) {
+  const RowRange rows = visible_rows(s, top, bottom - 1);
+  left = left < 0 ? 0 : left;
+  right = right > s.width ? s.width : right;
+  if (rows.first > rows.last || left >= right) return;
+  if (span_recording.recorder) [[unlikely]] {
+    for (i64 y = rows.first; y <= rows.last; ++y) fill_span(s, y, left, right, pixel);
+    return;
+  }
+  // Row by row even where whole rows lie end to end: one fill of megabytes would bypass the cache
+  // (the C library streams large fills to memory), and the next shape would read it back.
+  const size_t n = static_cast<size_t>(right - left);
+  for (i64 y = rows.first; y <= rows.last; ++y) fill_pixels(s.row(static_cast<int>(y)) + left, n, pixel);
+  s.dirty = true;
+}
+
 // The spans of one shape on one row, in two layers: the outline in the pen's colour, and the
 // interior in the brush's colour where the outline does not cover it. Shapes add a row's spans
 // in any order and then write the row; overlapping spans are merged, so no pixel is written twice.

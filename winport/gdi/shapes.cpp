@@ -48,22 +48,6 @@ bool begin(HDC hdc, Paint &p) {
   return true;
 }
 
-void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint32_t pixel) {
-  const RowRange rows = visible_rows(s, top, bottom - 1);
-  left = std::max<i64>(left, 0);
-  right = std::min<i64>(right, s.width);
-  if (rows.first > rows.last || left >= right) return;
-  if (span_recording.recorder) [[unlikely]] {
-    for (i64 y = rows.first; y <= rows.last; ++y) fill_span(s, y, left, right, pixel);
-    return;
-  }
-  // Row by row even where whole rows lie end to end: one fill of megabytes would bypass the cache
-  // (the C library streams large fills to memory), and the next shape would read it back.
-  const size_t n = static_cast<size_t>(right - left);
-  for (i64 y = rows.first; y <= rows.last; ++y) fill_pixels(s.row(static_cast<int>(y)) + left, n, pixel);
-  s.dirty = true;
-}
-
 // Wide-pen outline of the inclusive box [l, r] x [t, b], and the brush inside the box's
 // columns l .. r - 1 and rows t .. b - 1 wherever the pen does not cover it.
 void wide_box(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
