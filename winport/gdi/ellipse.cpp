@@ -14,6 +14,7 @@
 // stay integral, and products that can reach 2^130 for boxes of 2^32 pixels are compared in 256
 // bits. EllipseRows remembers the rows of the upper half for the lower one.
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "gdi/raster.h"
@@ -185,6 +186,24 @@ bool traced_ellipse_insets(i64 w, i64 h, std::vector<i64> &inset) {
   // The upper half mirrors the lower one.
   for (i64 k = 0; k < h / 2; ++k) inset[static_cast<size_t>(k)] = inset[static_cast<size_t>(h - 1 - k)];
   return within;
+}
+
+const TracedRows &traced_rows(i64 w, i64 h) {
+  // Up to kRemembered sizes, replaced in turn; only boxes of modest height, so that what is kept
+  // stays small (tall boxes cost far more in pixels than in tracing anyway).
+  constexpr size_t kRemembered = 32;
+  constexpr i64 kRememberedHeight = 512;
+  thread_local std::array<TracedRows, kRemembered> remembered;
+  thread_local size_t next = 0;
+  thread_local TracedRows scratch;
+  for (TracedRows &r : remembered) {
+    if (r.w == w && r.h == h) return r;
+  }
+  TracedRows &r = h <= kRememberedHeight ? remembered[next++ % kRemembered] : scratch;
+  r.w = w;
+  r.h = h;
+  r.within = traced_ellipse_insets(w, h, r.inset);
+  return r;
 }
 
 void traced_ellipse_path(i64 l, i64 t, i64 w, i64 h, std::vector<P64> &pts) {

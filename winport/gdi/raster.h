@@ -187,6 +187,15 @@ constexpr i64 kTracedLimit = i64{1} << 12;
 // past the box's last row (it never does for sizes seen so far).
 bool traced_ellipse_insets(i64 w, i64 h, std::vector<i64> &inset);
 
+// traced_ellipse_insets remembered for the sizes traced last (a scene draws the same ellipses on
+// every redraw). The answer holds until the next call on the same thread.
+struct TracedRows {
+  i64 w = 0, h = 0;
+  bool within = false;
+  std::vector<i64> inset;
+};
+const TracedRows &traced_rows(i64 w, i64 h);
+
 // The traced outline of the w x h box at (l, t): a closed path of pixel points, anticlockwise
 // from the middle of the right side.
 void traced_ellipse_path(i64 l, i64 t, i64 w, i64 h, std::vector<P64> &pts);

@@ -83,12 +83,25 @@ struct TracedEllipse {
   }
 };
 
-// The rows alone, in one colour.
+// The rows alone, in one colour. An ellipse within the surface's columns needs no clipping on
+// each row.
 void fill_traced_rows(Surface &s, const TracedEllipse &e, uint32_t pixel) {
   const RowRange rows = visible_rows(s, e.t, e.t + e.h - 1);
-  for (i64 y = rows.first; y <= rows.last; ++y) {
-    const i64 k = (*e.inset)[static_cast<size_t>(y - e.t)];
-    fill_span(s, y, e.l + k, e.l + e.w - k, pixel);
+  const std::vector<i64> &inset = *e.inset;
+  if (e.l < 0 || e.l + e.w > s.width || span_recording.recorder) {
+    for (i64 y = rows.first; y <= rows.last; ++y) {
+      const i64 k = inset[static_cast<size_t>(y - e.t)];
+      fill_span(s, y, e.l + k, e.l + e.w - k, pixel);
+    }
+    return;
+  }
+  if (rows.first > rows.last) return;
+  uint32_t *row = s.row(static_cast<int>(rows.first)) + e.l;
+  for (i64 y = rows.first; y <= rows.last; ++y, row += s.width) {
+    const i64 k = inset[static_cast<size_t>(y - e.t)];
+    if (e.w - 2 * k <= 0) continue;  // a row the walk never reached
+    fill_pixels(row + k, static_cast<size_t>(e.w - 2 * k), pixel);
+    s.dirty = true;
   }
 }
 
@@ -151,10 +164,10 @@ void stroke_traced_cosmetic(const Paint &p, const TracedEllipse &e, const std::v
 // An ellipse as GDI traces it (see ellipse.cpp): the brush fills the traced rows, the pen strokes
 // the traced outline path, and the brush does not paint under the pen.
 void traced_ellipse(const Paint &p, i64 l, i64 t, i64 w, i64 h) {
-  thread_local std::vector<i64> inset;
   thread_local std::vector<P64> path;
-  const bool within = p.fills && traced_ellipse_insets(w, h, inset);
-  TracedEllipse e{l, t, w, h, p.fills ? &inset : nullptr, t, t + h - 1};
+  const TracedRows *rows = p.fills ? &traced_rows(w, h) : nullptr;
+  const bool within = rows && rows->within;
+  TracedEllipse e{l, t, w, h, rows ? &rows->inset : nullptr, t, t + h - 1};
   // The walk that gives the rows also gives the outline: on each row the path's outermost
   // pixels are the ends of the row and its other pixels lie between them. So a cosmetic pen in
   // the brush's colour adds nothing to the filled rows.
