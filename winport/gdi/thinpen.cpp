@@ -7,7 +7,6 @@
 // spans at once. Pieces overlap a little, all in the pen's colour, so the union is the same.
 #include <algorithm>
 #include <array>
-#include <cassert>
 
 #include "gdi/raster.h"
 
@@ -41,45 +40,53 @@ struct BodyEdge {
   }
 };
 
-// The rows first .. last between two edges that both cross every one of them: write(y, x0, x1)
-// gets each row's run, from the crossing further left up to the other one.
-template <typename Write>
-void walk_between(const BodyEdge &e0, const BodyEdge &e1, i64 first, i64 last, Write write) {
-  Stepper a = e0.from(first), b = e1.from(first);
-  for (i64 y = first; y <= last; ++y) {
-    const i64 xa = e0.x_top - a.value, xb = e1.x_top - b.value;
-    write(y, std::min(xa, xb), std::max(xa, xb));
-    a.forward();
-    b.forward();
+// One side of a slanted segment's body, from its top corner down to its bottom corner through
+// one of the other two: the edge that crosses a row, walked down from where it was started.
+struct BodySide {
+  BodyEdge upper, lower;
+  const BodyEdge *edge = nullptr;
+  Stepper step;
+
+  BodySide(const P64 &top, const P64 &middle, const P64 &bottom)
+      : upper{top.x, top.y, middle.y, middle.x - top.x}, lower{middle.x, middle.y, bottom.y, bottom.x - middle.x} {}
+  // The rows from y down to the last before the side turns (or last, if it turns no sooner).
+  i64 until(i64 y, i64 last) {
+    const BodyEdge *e = y < upper.y_bottom ? &upper : &lower;
+    if (e != edge) {
+      edge = e;
+      step = e->from(y);
+    }
+    return e == &upper ? std::min(last, upper.y_bottom - 1) : last;
   }
-}
+};
 
 // The body of a slanted segment is a parallelogram whose sides are neither level nor parallel to
-// each other (slanted_body moves both ends by the same two offsets, across the segment), so each
-// row it covers crosses exactly two edges, the same two between one corner's row and the next:
-// each such band of rows walks its pair of edges down, and the row's run lies between them.
+// each other (slanted_body moves both ends by the same two offsets, across the segment): every
+// row it covers crosses one edge on each side of the path from its top corner to the opposite
+// one, and the row's run lies between the two. write(y, x0, x1) gets the runs of rows first ..
+// last.
 template <typename Write>
-void walk_body(const P64 c[4], i64 first_row, i64 last_row, Write write) {
-  BodyEdge edges[4];
-  int n = 0;
-  for (int i = 0; i < 4; ++i) {
-    const P64 &a = c[i], &b = c[(i + 1) % 4];
-    if (a.y == b.y) continue;
-    const P64 &upper = b.y > a.y ? a : b, &lower = b.y > a.y ? b : a;
-    edges[n++] = {upper.x, upper.y, lower.y, lower.x - upper.x};
+void walk_body(const P64 c[4], i64 first, i64 last, Write write) {
+  int t = 0;
+  for (int i = 1; i < 4; ++i) {
+    if (c[i].y < c[t].y) t = i;
   }
-  i64 ys[4] = {c[0].y, c[1].y, c[2].y, c[3].y};
-  std::sort(ys, ys + 4);
-  for (int band = 0; band < 3; ++band) {
-    const i64 first = std::max(ys[band], first_row), last = std::min(ys[band + 1] - 1, last_row);
-    if (first > last) continue;
-    const BodyEdge *pair[2];
-    int found = 0;
-    for (int i = 0; i < n; ++i) {
-      if (edges[i].y_top <= ys[band] && ys[band + 1] <= edges[i].y_bottom) pair[found++] = &edges[i];
+  const P64 &bottom = c[(t + 2) % 4];
+  BodySide one(c[t], c[(t + 1) % 4], bottom), other(c[t], c[(t + 3) % 4], bottom);
+  last = std::min(last, bottom.y - 1);  // no edge reaches below its lower end
+  for (i64 y = std::max(first, c[t].y); y <= last;) {
+    const i64 band_last = other.until(y, one.until(y, last));
+    // Stepped as locals, which stay in registers.
+    Stepper a = one.step, b = other.step;
+    const i64 a_top = one.edge->x_top, b_top = other.edge->x_top;
+    for (; y <= band_last; ++y) {
+      const i64 xa = a_top - a.value, xb = b_top - b.value;
+      write(y, std::min(xa, xb), std::max(xa, xb));
+      a.forward();
+      b.forward();
     }
-    assert(found == 2);
-    walk_between(*pair[0], *pair[1], first, last, write);
+    one.step = a;
+    other.step = b;
   }
 }
 
@@ -87,14 +94,16 @@ void slanted_segment(Surface &s, const P64 &p, const P64 &q, i64 w, uint32_t pix
   P64 c[4];
   i64 lo, hi;
   slanted_body(p, q, w, c, lo, hi);
-  const RowRange rows = visible_rows(s, lo, hi - 1);  // no edge reaches below its lower end
+  const RowRange rows = visible_rows(s, lo, hi);
   if (rows.first > rows.last) return;
   // Every run lies between the leftmost and the rightmost corner: a body within the surface's
   // columns needs no clipping on each row.
   const auto [left, right] = std::minmax({c[0].x, c[1].x, c[2].x, c[3].x});
   if (left >= 0 && right <= s.width && !span_recording.recorder) {
-    walk_body(c, rows.first, rows.last, [&s, pixel](i64 y, i64 x0, i64 x1) {
-      fill_pixels(s.row(static_cast<int>(y)) + x0, static_cast<size_t>(x1 - x0), pixel);
+    uint32_t *const pixels = s.row(0);
+    const size_t stride = static_cast<size_t>(s.width);
+    walk_body(c, rows.first, rows.last, [pixels, stride, pixel](i64 y, i64 x0, i64 x1) {
+      fill_pixels(pixels + static_cast<size_t>(y) * stride + x0, static_cast<size_t>(x1 - x0), pixel);
     });
     s.dirty = true;
   } else {
