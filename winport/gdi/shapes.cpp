@@ -96,13 +96,17 @@ void fill_traced_rows(Surface &s, const TracedEllipse &e, uint32_t pixel) {
     return;
   }
   if (rows.first > rows.last) return;
+  // Held in locals: the surface's fields could alias the pixels as far as the compiler knows.
+  const i64 w = e.w, stride = s.width;
   uint32_t *row = s.row(static_cast<int>(rows.first)) + e.l;
-  for (i64 y = rows.first; y <= rows.last; ++y, row += s.width) {
-    const i64 k = inset[static_cast<size_t>(y - e.t)];
-    if (e.w - 2 * k <= 0) continue;  // a row the walk never reached
-    fill_pixels(row + k, static_cast<size_t>(e.w - 2 * k), pixel);
-    s.dirty = true;
+  const i64 *k = inset.data() + (rows.first - e.t);
+  bool wrote = false;
+  for (i64 y = rows.first; y <= rows.last; ++y, ++k, row += stride) {
+    if (w - 2 * *k <= 0) continue;  // a row the walk never reached
+    fill_pixels(row + *k, static_cast<size_t>(w - 2 * *k), pixel);
+    wrote = true;
   }
+  if (wrote) s.dirty = true;
 }
 
 // A wide pen along the path, the brush's rows where the pen leaves them.
