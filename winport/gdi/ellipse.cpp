@@ -5,7 +5,8 @@
 // outwards (a midpoint tracer in the form A. Zingl gives). The same walk yields two things: the
 // rows of the filled ellipse (each row's inset from the box's sides), and the ellipse's outline
 // as a closed path of pixel points, which the pen then strokes like any polygon. Tracing costs
-// one step per row and column of the box, so it is used for boxes up to kTracedLimit pixels.
+// one step per row and column of the box, so it is used for boxes up to kTracedLimit pixels, and
+// the rows of the sizes traced last are remembered.
 //
 // Larger boxes use a closed form that answers each row in constant time, so that the cost stays
 // bounded by the rows on the surface: a pixel belongs to the filled ellipse when the curve

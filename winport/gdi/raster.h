@@ -113,9 +113,8 @@ inline void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint3
     return;
   }
   // Row by row even where whole rows lie end to end: one fill of megabytes would bypass the cache
-  // (the C library streams large fills to memory), and the next shape would read it back.
-  // The stride is held in a local: the surface's fields could alias the pixels as far as the
-  // compiler knows.
+  // (the C library streams large fills to memory), and the next shape would read it back. The
+  // stride is a local because, as far as the compiler knows, the pixels could alias the surface.
   const size_t n = static_cast<size_t>(right - left), stride = static_cast<size_t>(s.width);
   uint32_t *row = s.row(static_cast<int>(rows.first)) + left;
   for (i64 y = rows.first; y <= rows.last; ++y, row += stride) fill_pixels(row, n, pixel);

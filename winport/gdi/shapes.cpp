@@ -96,7 +96,7 @@ void fill_traced_rows(Surface &s, const TracedEllipse &e, uint32_t pixel) {
     return;
   }
   if (rows.first > rows.last) return;
-  // Held in locals: the surface's fields could alias the pixels as far as the compiler knows.
+  // Locals, because as far as the compiler knows the pixels could alias the surface's fields.
   const i64 w = e.w, stride = s.width;
   uint32_t *row = s.row(static_cast<int>(rows.first)) + e.l;
   const i64 *k = inset.data() + (rows.first - e.t);
