@@ -5,7 +5,8 @@
 // outwards (a midpoint tracer in the form A. Zingl gives). The same walk yields two things: the
 // rows of the filled ellipse (each row's inset from the box's sides), and the ellipse's outline
 // as a closed path of pixel points, which the pen then strokes like any polygon. Tracing costs
-// one step per row and column of the box, so it is used for boxes up to kTracedLimit pixels.
+// one step per row and column of the box, so it is used for boxes up to kTracedLimit pixels, and
+// the rows of the sizes traced last are remembered.
 //
 // Larger boxes use a closed form that answers each row in constant time, so that the cost stays
 // bounded by the rows on the surface: a pixel belongs to the filled ellipse when the curve
@@ -14,6 +15,7 @@
 // stay integral, and products that can reach 2^130 for boxes of 2^32 pixels are compared in 256
 // bits. EllipseRows remembers the rows of the upper half for the lower one.
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "gdi/raster.h"
@@ -185,6 +187,24 @@ bool traced_ellipse_insets(i64 w, i64 h, std::vector<i64> &inset) {
   // The upper half mirrors the lower one.
   for (i64 k = 0; k < h / 2; ++k) inset[static_cast<size_t>(k)] = inset[static_cast<size_t>(h - 1 - k)];
   return within;
+}
+
+const TracedRows &traced_rows(i64 w, i64 h) {
+  // Up to kRemembered sizes, replaced in turn; only boxes of modest height, so that what is kept
+  // stays small (tall boxes cost far more in pixels than in tracing anyway).
+  constexpr size_t kRemembered = 32;
+  constexpr i64 kRememberedHeight = 512;
+  thread_local std::array<TracedRows, kRemembered> remembered;
+  thread_local size_t next = 0;
+  thread_local TracedRows scratch;
+  for (TracedRows &r : remembered) {
+    if (r.w == w && r.h == h) return r;
+  }
+  TracedRows &r = h <= kRememberedHeight ? remembered[next++ % kRemembered] : scratch;
+  r.w = w;
+  r.h = h;
+  r.within = traced_ellipse_insets(w, h, r.inset);
+  return r;
 }
 
 void traced_ellipse_path(i64 l, i64 t, i64 w, i64 h, std::vector<P64> &pts) {

@@ -102,6 +102,25 @@ inline RowRange visible_rows(const Surface &s, i64 top, i64 bottom) {
   return {top < 0 ? 0 : top, bottom >= s.height ? s.height - 1 : bottom};
 }
 
+// Store the box [left, right) x [top, bottom), clipped to the surface once rather than per row.
+inline void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint32_t pixel) {
+  const RowRange rows = visible_rows(s, top, bottom - 1);
+  left = left < 0 ? 0 : left;
+  right = right > s.width ? s.width : right;
+  if (rows.first > rows.last || left >= right) return;
+  if (span_recording.recorder) [[unlikely]] {
+    for (i64 y = rows.first; y <= rows.last; ++y) fill_span(s, y, left, right, pixel);
+    return;
+  }
+  // Row by row even where whole rows lie end to end: one fill of megabytes would bypass the cache
+  // (the C library streams large fills to memory), and the next shape would read it back. The
+  // stride is a local because, as far as the compiler knows, the pixels could alias the surface.
+  const size_t n = static_cast<size_t>(right - left), stride = static_cast<size_t>(s.width);
+  uint32_t *row = s.row(static_cast<int>(rows.first)) + left;
+  for (i64 y = rows.first; y <= rows.last; ++y, row += stride) fill_pixels(row, n, pixel);
+  s.dirty = true;
+}
+
 // The spans of one shape on one row, in two layers: the outline in the pen's colour, and the
 // interior in the brush's colour where the outline does not cover it. Shapes add a row's spans
 // in any order and then write the row; overlapping spans are merged, so no pixel is written twice.
@@ -169,6 +188,15 @@ constexpr i64 kTracedLimit = i64{1} << 12;
 // w: a row the walk never reached). False if the walk ran
 // past the box's last row (it never does for sizes seen so far).
 bool traced_ellipse_insets(i64 w, i64 h, std::vector<i64> &inset);
+
+// traced_ellipse_insets remembered for the sizes traced last (a scene draws the same ellipses on
+// every redraw). The answer holds until the next call on the same thread.
+struct TracedRows {
+  i64 w = 0, h = 0;
+  bool within = false;
+  std::vector<i64> inset;
+};
+const TracedRows &traced_rows(i64 w, i64 h);
 
 // The traced outline of the w x h box at (l, t): a closed path of pixel points, anticlockwise
 // from the middle of the right side.

@@ -48,22 +48,6 @@ bool begin(HDC hdc, Paint &p) {
   return true;
 }
 
-void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint32_t pixel) {
-  const RowRange rows = visible_rows(s, top, bottom - 1);
-  left = std::max<i64>(left, 0);
-  right = std::min<i64>(right, s.width);
-  if (rows.first > rows.last || left >= right) return;
-  if (span_recording.recorder) [[unlikely]] {
-    for (i64 y = rows.first; y <= rows.last; ++y) fill_span(s, y, left, right, pixel);
-    return;
-  }
-  // Row by row even where whole rows lie end to end: one fill of megabytes would bypass the cache
-  // (the C library streams large fills to memory), and the next shape would read it back.
-  const size_t n = static_cast<size_t>(right - left);
-  for (i64 y = rows.first; y <= rows.last; ++y) fill_pixels(s.row(static_cast<int>(y)) + left, n, pixel);
-  s.dirty = true;
-}
-
 // Wide-pen outline of the inclusive box [l, r] x [t, b], and the brush inside the box's
 // columns l .. r - 1 and rows t .. b - 1 wherever the pen does not cover it.
 void wide_box(const Paint &p, i64 l, i64 t, i64 r, i64 b) {
@@ -99,13 +83,30 @@ struct TracedEllipse {
   }
 };
 
-// The rows alone, in one colour.
+// The rows alone, in one colour. An ellipse within the surface's columns needs no clipping on
+// each row.
 void fill_traced_rows(Surface &s, const TracedEllipse &e, uint32_t pixel) {
   const RowRange rows = visible_rows(s, e.t, e.t + e.h - 1);
-  for (i64 y = rows.first; y <= rows.last; ++y) {
-    const i64 k = (*e.inset)[static_cast<size_t>(y - e.t)];
-    fill_span(s, y, e.l + k, e.l + e.w - k, pixel);
+  const std::vector<i64> &inset = *e.inset;
+  if (e.l < 0 || e.l + e.w > s.width || span_recording.recorder) {
+    for (i64 y = rows.first; y <= rows.last; ++y) {
+      const i64 k = inset[static_cast<size_t>(y - e.t)];
+      fill_span(s, y, e.l + k, e.l + e.w - k, pixel);
+    }
+    return;
   }
+  if (rows.first > rows.last) return;
+  // Locals, because as far as the compiler knows the pixels could alias the surface's fields.
+  const i64 w = e.w, stride = s.width;
+  uint32_t *row = s.row(static_cast<int>(rows.first)) + e.l;
+  const i64 *k = inset.data() + (rows.first - e.t);
+  bool wrote = false;
+  for (i64 y = rows.first; y <= rows.last; ++y, ++k, row += stride) {
+    if (w - 2 * *k <= 0) continue;  // a row the walk never reached
+    fill_pixels(row + *k, static_cast<size_t>(w - 2 * *k), pixel);
+    wrote = true;
+  }
+  if (wrote) s.dirty = true;
 }
 
 // A wide pen along the path, the brush's rows where the pen leaves them.
@@ -167,10 +168,10 @@ void stroke_traced_cosmetic(const Paint &p, const TracedEllipse &e, const std::v
 // An ellipse as GDI traces it (see ellipse.cpp): the brush fills the traced rows, the pen strokes
 // the traced outline path, and the brush does not paint under the pen.
 void traced_ellipse(const Paint &p, i64 l, i64 t, i64 w, i64 h) {
-  thread_local std::vector<i64> inset;
   thread_local std::vector<P64> path;
-  const bool within = p.fills && traced_ellipse_insets(w, h, inset);
-  TracedEllipse e{l, t, w, h, p.fills ? &inset : nullptr, t, t + h - 1};
+  const TracedRows *rows = p.fills ? &traced_rows(w, h) : nullptr;
+  const bool within = rows && rows->within;
+  TracedEllipse e{l, t, w, h, rows ? &rows->inset : nullptr, t, t + h - 1};
   // The walk that gives the rows also gives the outline: on each row the path's outermost
   // pixels are the ends of the row and its other pixels lie between them. So a cosmetic pen in
   // the brush's colour adds nothing to the filled rows.

@@ -6,88 +6,128 @@
 // row's spans and merging them costs more than the pixels do: here every piece writes its own
 // spans at once. Pieces overlap a little, all in the pen's colour, so the union is the same.
 #include <algorithm>
+#include <array>
 
 #include "gdi/raster.h"
 
 namespace winport::gdi {
 namespace {
 
-// Up to four edges of a piece's quadrilateral, answering its inside runs row by row from the top
-// (ALTERNATE, as the wide stroke fills its quadrilaterals).
-class Quad {
- public:
-  explicit Quad(const P64 c[4]) {
-    for (int i = 0; i < 4; ++i) {
-      const P64 &a = c[i], &b = c[(i + 1) % 4];
-      if (a.y == b.y) continue;
-      const bool down = b.y > a.y;
-      const P64 &upper = down ? a : b, &lower = down ? b : a;
-      edges_[n_++] = {upper.x, upper.y, lower.y, lower.x - upper.x, false, {}};
+// The dot of a pen w wide: the traced w x w ellipse, its row k covering columns inset[k] ..
+// w - inset[k] - 1. Traced once for each thin width.
+const i64 *dot_insets(i64 w) {
+  static const auto table = [] {
+    std::array<std::array<i64, kThinPenLimit>, kThinPenLimit + 1> t{};
+    std::vector<i64> inset;
+    for (i64 width = 2; width <= kThinPenLimit; ++width) {
+      traced_ellipse_insets(width, width, inset);
+      std::copy_n(inset.begin(), width, t[static_cast<size_t>(width)].begin());
     }
-  }
-  // The runs of row y, rows asked for in increasing order.
-  void fill_row(Surface &s, i64 y, uint32_t pixel) {
-    i64 xs[4];
-    int count = 0;
-    for (int i = 0; i < n_; ++i) {
-      Edge &e = edges_[i];
-      if (y < e.y_top || y >= e.y_bottom) continue;
-      if (!e.started) {
-        e.step.start(-static_cast<i128>(y - e.y_top) * e.dx, e.y_bottom - e.y_top, -e.dx);
-        e.started = true;
-      }
-      xs[count++] = e.x_top - e.step.value;
-      e.step.forward();
-    }
-    for (int i = 1; i < count; ++i) {  // at most four: insertion sort
-      const i64 x = xs[i];
-      int j = i;
-      for (; j > 0 && xs[j - 1] > x; --j) xs[j] = xs[j - 1];
-      xs[j] = x;
-    }
-    for (int i = 0; i + 1 < count; i += 2) fill_span(s, y, xs[i], xs[i + 1], pixel);
-  }
+    return t;
+  }();
+  return table[static_cast<size_t>(w)].data();
+}
 
- private:
-  struct Edge {
-    i64 x_top, y_top, y_bottom, dx;
-    bool started;
-    Stepper step;  // floor(-(y - y_top) * dx / (y_bottom - y_top))
-  };
-  Edge edges_[4];
-  int n_ = 0;
+// An edge of a slanted segment's body, crossing row y (y_top <= y < y_bottom) at the first
+// column at or right of it: x_top + ceil((y - y_top) * dx / (y_bottom - y_top)).
+struct BodyEdge {
+  i64 x_top, y_top, y_bottom, dx;
+  // Steps down the rows from y: floor(-(y - y_top) * dx / (y_bottom - y_top)), so x_top - value.
+  Stepper from(i64 y) const {
+    Stepper step;
+    step.start(-static_cast<i128>(y - y_top) * dx, y_bottom - y_top, -dx);
+    return step;
+  }
 };
+
+// One side of a slanted segment's body, from its top corner down to its bottom corner through
+// one of the other two: the edge that crosses a row, walked down from where it was started.
+struct BodySide {
+  BodyEdge upper, lower;
+  const BodyEdge *edge = nullptr;
+  Stepper step;
+
+  BodySide(const P64 &top, const P64 &middle, const P64 &bottom)
+      : upper{top.x, top.y, middle.y, middle.x - top.x}, lower{middle.x, middle.y, bottom.y, bottom.x - middle.x} {}
+  // The rows from y down to the last before the side turns (or last, if it turns no sooner).
+  i64 until(i64 y, i64 last) {
+    const BodyEdge *e = y < upper.y_bottom ? &upper : &lower;
+    if (e != edge) {
+      edge = e;
+      step = e->from(y);
+    }
+    return e == &upper ? std::min(last, upper.y_bottom - 1) : last;
+  }
+};
+
+// The body of a slanted segment is a parallelogram whose sides are neither level nor parallel to
+// each other (slanted_body moves both ends by the same two offsets, across the segment): every
+// row it covers crosses one edge on each side of the path from its top corner to the opposite
+// one, and the row's run lies between the two. write(y, x0, x1) gets the runs of rows first ..
+// last.
+template <typename Write>
+void walk_body(const P64 c[4], i64 first, i64 last, Write write) {
+  int t = 0;
+  for (int i = 1; i < 4; ++i) {
+    if (c[i].y < c[t].y) t = i;
+  }
+  const P64 &bottom = c[(t + 2) % 4];
+  BodySide one(c[t], c[(t + 1) % 4], bottom), other(c[t], c[(t + 3) % 4], bottom);
+  last = std::min(last, bottom.y - 1);  // no edge reaches below its lower end
+  for (i64 y = std::max(first, c[t].y); y <= last;) {
+    const i64 band_last = other.until(y, one.until(y, last));
+    // Stepped as locals, which stay in registers.
+    Stepper a = one.step, b = other.step;
+    const i64 a_top = one.edge->x_top, b_top = other.edge->x_top;
+    for (; y <= band_last; ++y) {
+      const i64 xa = a_top - a.value, xb = b_top - b.value;
+      write(y, std::min(xa, xb), std::max(xa, xb));
+      a.forward();
+      b.forward();
+    }
+    one.step = a;
+    other.step = b;
+  }
+}
+
+void slanted_segment(Surface &s, const P64 &p, const P64 &q, i64 w, uint32_t pixel) {
+  P64 c[4];
+  i64 lo, hi;
+  slanted_body(p, q, w, c, lo, hi);
+  const RowRange rows = visible_rows(s, lo, hi);
+  if (rows.first > rows.last) return;
+  // Every run lies between the leftmost and the rightmost corner: a body within the surface's
+  // columns needs no clipping on each row.
+  const auto [left, right] = std::minmax({c[0].x, c[1].x, c[2].x, c[3].x});
+  if (left >= 0 && right <= s.width && !span_recording.recorder) {
+    uint32_t *const pixels = s.row(0);
+    const size_t stride = static_cast<size_t>(s.width);
+    walk_body(c, rows.first, rows.last, [pixels, stride, pixel](i64 y, i64 x0, i64 x1) {
+      fill_pixels(pixels + static_cast<size_t>(y) * stride + x0, static_cast<size_t>(x1 - x0), pixel);
+    });
+    s.dirty = true;
+  } else {
+    walk_body(c, rows.first, rows.last, [&s, pixel](i64 y, i64 x0, i64 x1) { fill_span(s, y, x0, x1, pixel); });
+  }
+}
 
 void segment_body(Surface &s, const P64 &p, const P64 &q, i64 w, uint32_t pixel) {
   const i64 before = w / 2;
   if (p.y == q.y) {
-    const RowRange rows = visible_rows(s, p.y - before, p.y - before + w - 1);
-    for (i64 y = rows.first; y <= rows.last; ++y) fill_span(s, y, std::min(p.x, q.x), std::max(p.x, q.x), pixel);
-    return;
-  }
-  if (p.x == q.x) {
+    fill_box(s, std::min(p.x, q.x), p.y - before, std::max(p.x, q.x), p.y - before + w, pixel);
+  } else if (p.x == q.x) {
     // Rows from the upper end up to the lower one, exclusive; the dots cover the ends.
-    const RowRange rows = visible_rows(s, std::min(p.y, q.y), std::max(p.y, q.y) - 1);
-    for (i64 y = rows.first; y <= rows.last; ++y) fill_span(s, y, p.x - before, p.x - before + w, pixel);
-    return;
+    fill_box(s, p.x - before, std::min(p.y, q.y), p.x - before + w, std::max(p.y, q.y), pixel);
+  } else {
+    slanted_segment(s, p, q, w, pixel);
   }
-  P64 corners[4];
-  i64 lo, hi;
-  slanted_body(p, q, w, corners, lo, hi);
-  Quad quad(corners);
-  const RowRange rows = visible_rows(s, lo, hi);
-  for (i64 y = rows.first; y <= rows.last; ++y) quad.fill_row(s, y, pixel);
 }
 
 }  // namespace
 
 void thin_stroke(Surface &s, const P64 *pts, int n, bool closed, i64 w, uint32_t pixel) {
   if (n <= 0) return;
-  // The dot: the traced w x w ellipse, its row k covering columns inset[k] .. w - inset[k] - 1.
-  i64 inset[kThinPenLimit];
-  thread_local std::vector<i64> traced;
-  traced_ellipse_insets(w, w, traced);
-  std::copy_n(traced.begin(), w, inset);
+  const i64 *inset = dot_insets(w);
   const i64 before = w / 2;
   for (int i = 0; i < n; ++i) {
     const P64 &p = pts[i];

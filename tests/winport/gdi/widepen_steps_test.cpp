@@ -1,6 +1,7 @@
 // A wide pen along a path of one-pixel steps (a traced ellipse) is stroked from runs of dots and
 // per-direction step bodies; the pixels must be those of every step stroked on its own. And rows
-// holding many runs must merge to exactly the union of the runs.
+// holding many runs must merge to exactly the union of the runs. Traced rows remembered for a
+// repeated size must be those traced afresh.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -112,5 +113,21 @@ TEST(WidePenSteps, ManyRunsOnARowMergeToTheirUnion) {
     for (int x = 0; x < width; ++x)
       ASSERT_EQ(s.pixels[static_cast<size_t>(x)] == kInk, expected[static_cast<size_t>(x)])
           << "trial " << trial << " column " << x;
+  }
+}
+
+// More sizes than are remembered, asked for over and over in changing order, and boxes too tall
+// to be remembered: every answer is the size's own.
+TEST(TracedRows, RepeatedSizesAnswerAsTracedAfresh) {
+  std::mt19937 random(3);
+  std::uniform_int_distribution<int> size(0, 47);
+  std::vector<i64> want;
+  for (int trial = 0; trial < 400; ++trial) {
+    const int k = size(random);
+    const i64 w = 3 + k, h = k < 44 ? 3 + 2 * k : 600 + k;
+    const bool within = traced_ellipse_insets(w, h, want);
+    const TracedRows &got = traced_rows(w, h);
+    ASSERT_EQ(got.inset, want) << w << " x " << h;
+    ASSERT_EQ(got.within, within);
   }
 }
