@@ -11,6 +11,7 @@
 // both found in closed form, so a line two billion pixels long costs what its visible part costs.
 #include <algorithm>
 #include <functional>
+#include <type_traits>
 
 #include "gdi/raster.h"
 
@@ -212,8 +213,16 @@ void CosmeticEdge::start(i64 y) {
 
 namespace {
 
-// Widens one row's [lo, hi) to take in the run [x0, x1).
-inline void widen(i64 *lo, i64 *hi, i64 x0, i64 x1) {
+// Widens one row's [lo, hi) to take in the run [x0, x1), or with set, makes it that run (an empty
+// run being [INT64_MAX, INT64_MIN), which any later run replaces).
+template <bool set>
+inline void merge(i64 *lo, i64 *hi, i64 x0, i64 x1) {
+  if (set) {
+    const bool empty = x0 >= x1;
+    *lo = empty ? INT64_MAX : x0;
+    *hi = empty ? INT64_MIN : x1;
+    return;
+  }
   if (x0 < *lo) *lo = x0;
   if (x1 > *hi) *hi = x1;
 }
@@ -224,22 +233,23 @@ inline void widen(i64 *lo, i64 *hi, i64 x0, i64 x1) {
 // An x-major line: row i's run lies between the boundary columns origin - su * value before and
 // after b steps once, cut to the line's columns [cmin, cmax). The boundaries rise along the rows
 // when rising, else fall.
-template <bool rising>
-void widen_by_runs(Stepper b, i64 origin, i64 su, i64 cmin, i64 cmax, i64 rows, i64 *lo, i64 *hi) {
+template <bool rising, bool set>
+void merge_runs(Stepper b, i64 origin, i64 su, i64 cmin, i64 cmax, i64 rows, i64 *lo, i64 *hi) {
   i64 before = origin - su * b.value;
   for (i64 i = 0; i < rows; ++i) {
     b.forward();
     const i64 after = origin - su * b.value;
     const i64 x0 = std::max(rising ? before : after, cmin), x1 = std::min(rising ? after : before, cmax);
     before = after;
-    if (x0 < x1) widen(lo + i, hi + i, x0, x1);
+    if (set || x0 < x1) merge<set>(lo + i, hi + i, x0, x1);
   }
 }
 
 // A y-major line: one pixel a row, its column moving by dx whenever the error reaches wrap.
-void widen_by_pixels(i64 x, i64 dx, i64 error, i64 step, i64 wrap, i64 rows, i64 *lo, i64 *hi) {
+template <bool set>
+void merge_pixels(i64 x, i64 dx, i64 error, i64 step, i64 wrap, i64 rows, i64 *lo, i64 *hi) {
   for (i64 i = 0; i < rows; ++i) {
-    widen(lo + i, hi + i, x, x + 1);
+    merge<set>(lo + i, hi + i, x, x + 1);
     error += step;
     if (error >= wrap) {
       error -= wrap;
@@ -252,52 +262,68 @@ void widen_by_pixels(i64 x, i64 dx, i64 error, i64 step, i64 wrap, i64 rows, i64
 
 // The rows first .. last are walked once, each row stepping from the one above: the steppers run
 // in the direction the rows go, so the loops need not care which way the line was drawn.
-void CosmeticEdge::widen_rows(i64 first, i64 last, i64 *lo, i64 *hi) {
-  if (empty_ || first > last) return;
-  if (x_major_ && nv_ == 0) {
-    if (av_ >= first && av_ <= last) {
-      const i64 end = au_ + su_ * (n_ - 1);
-      widen(lo + (av_ - first), hi + (av_ - first), std::min(au_, end), std::max(au_, end) + 1);
-    }
-    return;
+void CosmeticEdge::widen_rows(i64 first, i64 last, i64 *lo, i64 *hi, bool set) {
+  if (first > last) return;
+  // The rows the line reaches, among these.
+  i64 y0 = std::max(first, row_lo_), y1 = std::min(last, row_hi_);
+  if (empty_ || y0 > y1) {
+    y0 = last + 1;
+    y1 = last;
   }
-  // Only the rows the line reaches.
-  const i64 y0 = std::max(first, row_lo_), y1 = std::min(last, row_hi_);
+  if (set) {
+    // The rows it does not reach are made empty.
+    std::fill(lo, lo + (y0 - first), INT64_MAX);
+    std::fill(hi, hi + (y0 - first), INT64_MIN);
+    std::fill(lo + (y1 + 1 - first), lo + (last + 1 - first), INT64_MAX);
+    std::fill(hi + (y1 + 1 - first), hi + (last + 1 - first), INT64_MIN);
+  }
   if (y0 > y1) return;
   lo += y0 - first;
   hi += y0 - first;
   const i64 rows = y1 - y0 + 1;
-  if (x_major_) {
-    // Row T's run is steps first(T) .. first(T + 1) - 1 (see start). Walking the rows meets
-    // first(T) for T = T0, T0 + 1, ... when the minor coordinate grows down the surface, and
-    // for T = T0 + 1, T0, ... when it shrinks: either way a row's run lies between the boundary
-    // reached before it and the one after. Stepper b holds -first(T) of the next boundary.
-    const i64 t0 = (y0 - av_) * sv_ + (sv_ < 0 ? 1 : 0);
-    Stepper b;
-    b.start(-(2 * static_cast<i128>(n_) * t0) + n_ - bias_, 2 * nv_, -2 * n_ * sv_);
-    // A boundary step g is column au + su g, or the column after it when the line goes left,
-    // so a run is the columns between two boundaries, cut to the line's own columns.
-    const i64 origin = au_ + (su_ < 0 ? 1 : 0);
-    const i64 cmin = std::min(origin, origin + su_ * n_), cmax = std::max(origin, origin + su_ * n_);
-    if (su_ == sv_) {
-      widen_by_runs<true>(b, origin, su_, cmin, cmax, rows, lo, hi);
+  auto walk = [&](auto set_tag) {
+    constexpr bool kSet = decltype(set_tag)::value;
+    if (x_major_ && nv_ == 0) {
+      const i64 end = au_ + su_ * (n_ - 1);
+      merge<kSet>(lo, hi, std::min(au_, end), std::max(au_, end) + 1);
+    } else if (x_major_) {
+      // Row T's run is steps first(T) .. first(T + 1) - 1 (see start). Walking the rows meets
+      // first(T) for T = T0, T0 + 1, ... when the minor coordinate grows down the surface, and
+      // for T = T0 + 1, T0, ... when it shrinks: either way a row's run lies between the
+      // boundary reached before it and the one after. Stepper b holds -first(T) of the next
+      // boundary.
+      const i64 t0 = (y0 - av_) * sv_ + (sv_ < 0 ? 1 : 0);
+      Stepper b;
+      b.start(-(2 * static_cast<i128>(n_) * t0) + n_ - bias_, 2 * nv_, -2 * n_ * sv_);
+      // A boundary step g is column au + su g, or the column after it when the line goes left,
+      // so a run is the columns between two boundaries, cut to the line's own columns.
+      const i64 origin = au_ + (su_ < 0 ? 1 : 0);
+      const i64 cmin = std::min(origin, origin + su_ * n_), cmax = std::max(origin, origin + su_ * n_);
+      if (su_ == sv_) {
+        merge_runs<true, kSet>(b, origin, su_, cmin, cmax, rows, lo, hi);
+      } else {
+        merge_runs<false, kSet>(b, origin, su_, cmin, cmax, rows, lo, hi);
+      }
     } else {
-      widen_by_runs<false>(b, origin, su_, cmin, cmax, rows, lo, hi);
+      // One pixel a row, its column moving by one whenever the error wraps.
+      const i64 k = (y0 - au_) * su_;
+      const i128 num = 2 * static_cast<i128>(k) * nv_ + n_ - bias_;
+      const i64 wrap = 2 * n_, step = 2 * nv_;
+      const i64 m = static_cast<i64>(floor_div(num, i128{wrap}));
+      i64 error = static_cast<i64>(num - static_cast<i128>(m) * wrap);
+      i64 dx = sv_;
+      if (su_ < 0) {
+        // Walking the steps backwards: count the error down from the other end.
+        error = wrap - 1 - error;
+        dx = -sv_;
+      }
+      merge_pixels<kSet>(av_ + sv_ * m, dx, error, step, wrap, rows, lo, hi);
     }
+  };
+  if (set) {
+    walk(std::true_type());
   } else {
-    // One pixel a row, its column moving by one whenever the error wraps.
-    const i64 k = (y0 - au_) * su_;
-    const i128 num = 2 * static_cast<i128>(k) * nv_ + n_ - bias_;
-    const i64 wrap = 2 * n_, step = 2 * nv_;
-    const i64 m = static_cast<i64>(floor_div(num, i128{wrap}));
-    i64 error = static_cast<i64>(num - static_cast<i128>(m) * wrap);
-    i64 x = av_ + sv_ * m, dx = sv_;
-    if (su_ < 0) {
-      // Walking the steps backwards: count the error down from the other end.
-      error = wrap - 1 - error;
-      dx = -sv_;
-    }
-    widen_by_pixels(x, dx, error, step, wrap, rows, lo, hi);
+    walk(std::false_type());
   }
 }
 

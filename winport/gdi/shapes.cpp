@@ -301,11 +301,20 @@ void outlined_triangle(const Paint &p, const POINT *apt, i64 top, i64 bottom) {
   if (rows.first > rows.last) return;
   thread_local std::vector<i64> lo, hi;
   const size_t count = static_cast<size_t>(rows.last - rows.first + 1);
-  lo.assign(count, INT64_MAX);
-  hi.assign(count, INT64_MIN);
-  for (int i = 0; i < 3; ++i) {
+  if (lo.size() < count) {
+    lo.resize(count);
+    hi.resize(count);
+  }
+  // The edge spanning the most rows sets them, so only the few it misses start empty; the other
+  // two widen them.
+  int tallest = 0;
+  for (int i = 1; i < 3; ++i) {
+    if (std::llabs(i64{apt[(i + 1) % 3].y} - apt[i].y) > std::llabs(i64{apt[(tallest + 1) % 3].y} - apt[tallest].y)) tallest = i;
+  }
+  for (int k = 0; k < 3; ++k) {
+    const int i = (tallest + k) % 3;
     const POINT &a = apt[i], &b = apt[(i + 1) % 3];
-    CosmeticEdge(a.x, a.y, b.x, b.y).widen_rows(rows.first, rows.last, lo.data(), hi.data());
+    CosmeticEdge(a.x, a.y, b.x, b.y).widen_rows(rows.first, rows.last, lo.data(), hi.data(), k == 0);
   }
   if (span_recording.recorder) [[unlikely]] {
     for (size_t i = 0; i < count; ++i) fill_span(s, rows.first + static_cast<i64>(i), lo[i], hi[i], p.pen_pixel);
