@@ -135,6 +135,11 @@ void plot_column(Surface &s, const LineWalk &w, uint32_t pixel) {
   const i64 width = s.width;
   uint32_t *p = s.row(static_cast<int>(w.au + w.su * w.k0)) + (w.av + w.sv * w.m);
   const i64 down = w.su * width;
+  if (w.step == 0) {
+    // A vertical line: the column never moves.
+    for (i64 k = w.k0; k <= w.k1; ++k, p += down) *p = pixel;
+    return;
+  }
   i64 rem = w.rem;
   for (i64 k = w.k0; k <= w.k1; ++k) {
     *p = pixel;
