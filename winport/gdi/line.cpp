@@ -235,19 +235,37 @@ inline void merge(i64 *lo, i64 *hi, i64 x0, i64 x1) {
 // The row loops take everything by value, so that nothing they read can change under the stores
 // into lo and hi and all of it stays in registers.
 
-// An x-major line: row i's run lies between the boundary columns origin - su * value before and
-// after b steps once, cut to the line's columns [cmin, cmax). The boundaries rise along the rows
-// when rising, else fall.
+// An x-major line: row i's run lies between the boundary columns before and after b steps once (a
+// boundary being origin - su * b.value), cut to the line's columns [cmin, cmax). Only the line's
+// first and last rows need cutting, as the runs between lie inside those columns, and only they
+// can be empty. The boundaries rise along the rows when rising, else fall.
 template <bool rising, bool set>
 void merge_runs(Stepper b, i64 origin, i64 su, i64 cmin, i64 cmax, i64 rows, i64 *lo, i64 *hi) {
-  i64 before = origin - su * b.value;
-  for (i64 i = 0; i < rows; ++i) {
-    b.forward();
-    const i64 after = origin - su * b.value;
+  // The boundary moves by -su * dq a row, and by -su more when the remainder wraps.
+  const i64 move = -su * b.dq;
+  i64 before = origin - su * b.value, rem = b.rem;
+  auto next = [&] {
+    i64 after = before + move;
+    rem += b.dr;
+    if (rem >= b.den) {
+      rem -= b.den;
+      after -= su;
+    }
+    return after;
+  };
+  auto cut_row = [&](i64 i) {
+    const i64 after = next();
     const i64 x0 = std::max(rising ? before : after, cmin), x1 = std::min(rising ? after : before, cmax);
     before = after;
     if (set || x0 < x1) merge<set>(lo + i, hi + i, x0, x1);
+  };
+  cut_row(0);
+  for (i64 i = 1; i < rows - 1; ++i) {
+    const i64 after = next();
+    merge<set>(lo + i, hi + i, rising ? before : after, rising ? after : before);
+    before = after;
   }
+  if (rows > 1) cut_row(rows - 1);
 }
 
 // A y-major line: one pixel a row, its column moving by dx whenever the error reaches wrap.
