@@ -10,6 +10,7 @@
 // brush, wide-pen outlines) hand each row's spans to a RowWriter.
 #include <algorithm>
 #include <cstdlib>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -320,11 +321,24 @@ void outlined_triangle(const Paint &p, const POINT *apt, i64 top, i64 bottom) {
     for (size_t i = 0; i < count; ++i) fill_span(s, rows.first + static_cast<i64>(i), lo[i], hi[i], p.pen_pixel);
     return;
   }
-  // The rows are on the surface; only the columns need cutting.
-  uint32_t *row = s.row(static_cast<int>(rows.first));
-  for (size_t i = 0; i < count; ++i, row += s.width) {
-    const i64 x0 = std::max<i64>(lo[i], 0), x1 = std::min<i64>(hi[i], s.width);
-    if (x0 < x1) fill_pixels(row + x0, static_cast<size_t>(x1 - x0), p.pen_pixel);
+  // The rows are on the surface; only the columns may need cutting, and not when the corners lie
+  // within its width, since a line's pixels lie between its ends' columns.
+  auto fill_rows = [&](auto cut_tag) {
+    uint32_t *row = s.row(static_cast<int>(rows.first));
+    const i64 *l = lo.data(), *h = hi.data();
+    for (size_t i = 0; i < count; ++i, row += s.width) {
+      i64 x0 = l[i], x1 = h[i];
+      if (decltype(cut_tag)::value) {
+        x0 = std::max<i64>(x0, 0);
+        x1 = std::min<i64>(x1, s.width);
+      }
+      if (x0 < x1) fill_pixels(row + x0, static_cast<size_t>(x1 - x0), p.pen_pixel);
+    }
+  };
+  if (std::all_of(apt, apt + 3, [&](const POINT &q) { return q.x >= 0 && q.x < s.width; })) {
+    fill_rows(std::false_type());
+  } else {
+    fill_rows(std::true_type());
   }
   s.dirty = true;
 }
