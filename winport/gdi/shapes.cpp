@@ -291,7 +291,6 @@ void thin_polygon(const Paint &p, const POINT *apt, int cpt, i64 top, i64 bottom
   thin_stroke(s, points.data(), cpt, true, p.pen_width, p.pen_pixel);
 }
 
-
 // A filled triangle outlined in its own colour covers one run per row, from its leftmost to its
 // rightmost outline pixel: every row it spans has outline pixels on both sides, at or beyond the
 // interior's ends. So its interior need not be computed at all (the tests check this against the
@@ -308,9 +307,10 @@ void outlined_triangle(const Paint &p, const POINT *apt, i64 top, i64 bottom) {
   }
   // The edge spanning the most rows sets them, so only the few it misses start empty; the other
   // two widen them.
+  auto height = [&](int i) { return std::llabs(i64{apt[(i + 1) % 3].y} - apt[i].y); };
   int tallest = 0;
   for (int i = 1; i < 3; ++i) {
-    if (std::llabs(i64{apt[(i + 1) % 3].y} - apt[i].y) > std::llabs(i64{apt[(tallest + 1) % 3].y} - apt[tallest].y)) tallest = i;
+    if (height(i) > height(tallest)) tallest = i;
   }
   for (int k = 0; k < 3; ++k) {
     const int i = (tallest + k) % 3;
@@ -318,7 +318,9 @@ void outlined_triangle(const Paint &p, const POINT *apt, i64 top, i64 bottom) {
     CosmeticEdge(a.x, a.y, b.x, b.y).widen_rows(rows.first, rows.last, lo.data(), hi.data(), k == 0);
   }
   if (span_recording.recorder) [[unlikely]] {
-    for (size_t i = 0; i < count; ++i) fill_span(s, rows.first + static_cast<i64>(i), lo[i], hi[i], p.pen_pixel);
+    for (size_t i = 0; i < count; ++i) {
+      fill_span(s, rows.first + static_cast<i64>(i), lo[i], hi[i], p.pen_pixel);
+    }
     return;
   }
   // The rows are on the surface; only the columns may need cutting, and not when the corners lie
@@ -342,6 +344,7 @@ void outlined_triangle(const Paint &p, const POINT *apt, i64 top, i64 bottom) {
   }
   s.dirty = true;
 }
+
 }  // namespace
 
 extern "C" {
