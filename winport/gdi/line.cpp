@@ -11,6 +11,7 @@
 // both found in closed form, so a line two billion pixels long costs what its visible part costs.
 #include <algorithm>
 #include <functional>
+#include <type_traits>
 
 #include "gdi/raster.h"
 
@@ -42,6 +43,16 @@ bool start_walk(i64 ax, i64 ay, i64 bx, i64 by, i64 width, i64 height, LineWalk 
   // Step k moves the minor coordinate by m(k) = round(k * nv / n) towards the end, ties going to
   // the smaller surface coordinate: m(k) = floor((2 k nv + n - bias) / 2n).
   const i64 bias = w.sv > 0 ? 1 : 0;
+  w.step = 2 * nv;
+  w.wrap = 2 * n;
+  if (ax >= 0 && ax < width && bx >= 0 && bx < width && ay >= 0 && ay < height && by >= 0 && by < height) {
+    // Both ends on the surface, and so every step between them: the walk is the whole line.
+    w.k0 = 0;
+    w.k1 = n - 1;
+    w.m = 0;
+    w.rem = n - bias;
+    return true;
+  }
   const i128 two_n = 2 * static_cast<i128>(n), two_nv = 2 * static_cast<i128>(nv);
 
   // Steps 0 .. n-1, limited to those whose major coordinate is on the surface...
@@ -70,8 +81,6 @@ bool start_walk(i64 ax, i64 ay, i64 bx, i64 by, i64 width, i64 height, LineWalk 
   const i128 num = static_cast<i128>(k0) * two_nv + n - bias;
   w.m = static_cast<i64>(floor_div(num, two_n));
   w.rem = static_cast<i64>(num - static_cast<i128>(w.m) * two_n);  // 0 <= rem < 2n
-  w.step = 2 * nv;
-  w.wrap = 2 * n;
   return true;
 }
 
@@ -121,11 +130,47 @@ void walk_line(i64 ax, i64 ay, i64 bx, i64 by, i64 width, i64 height, Emit emit)
   }
 }
 
+// A y-major walk's pixels stored straight into the surface, one row apart.
+void plot_column(Surface &s, const LineWalk &w, uint32_t pixel) {
+  const i64 width = s.width;
+  uint32_t *p = s.row(static_cast<int>(w.au + w.su * w.k0)) + (w.av + w.sv * w.m);
+  const i64 down = w.su * width;
+  if (w.step == 0) {
+    // A vertical line: the column never moves.
+    for (i64 k = w.k0; k <= w.k1; ++k, p += down) *p = pixel;
+    return;
+  }
+  i64 rem = w.rem;
+  for (i64 k = w.k0; k <= w.k1; ++k) {
+    *p = pixel;
+    p += down;
+    rem += w.step;
+    if (rem >= w.wrap) {
+      rem -= w.wrap;
+      p += w.sv;
+    }
+  }
+}
+
 }  // namespace
 
 void cosmetic_line(Surface &s, i64 ax, i64 ay, i64 bx, i64 by, uint32_t pixel) {
-  walk_line(ax, ay, bx, by, s.width, s.height,
-            [&](i64 y, i64 x0, i64 x1) { fill_span(s, y, x0, x1, pixel); });
+  if (span_recording.recorder) [[unlikely]] {
+    walk_line(ax, ay, bx, by, s.width, s.height,
+              [&](i64 y, i64 x0, i64 x1) { fill_span(s, y, x0, x1, pixel); });
+    return;
+  }
+  // Every pixel of the walk lies on the surface: no span needs cutting.
+  LineWalk w;
+  if (!start_walk(ax, ay, bx, by, s.width, s.height, w)) return;
+  if (w.x_major) {
+    walk_runs(w, [&](i64 y, i64 x0, i64 x1) {
+      fill_pixels(s.row(static_cast<int>(y)) + x0, static_cast<size_t>(x1 - x0), pixel);
+    });
+  } else {
+    plot_column(s, w, pixel);
+  }
+  s.dirty = true;
 }
 
 void cosmetic_line_runs(i64 ax, i64 ay, i64 bx, i64 by, const Surface &s,
@@ -172,51 +217,138 @@ void CosmeticEdge::start(i64 y) {
   }
 }
 
-void CosmeticEdge::widen_rows(i64 first, i64 last, i64 *lo, i64 *hi) {
-  if (empty_ || first > last) return;
-  auto widen = [&](i64 y, i64 x0, i64 x1) {
-    i64 &l = lo[y - first], &h = hi[y - first];
-    if (x0 < l) l = x0;
-    if (x1 > h) h = x1;
-  };
-  if (x_major_ && nv_ == 0) {
-    if (av_ >= first && av_ <= last) {
-      const i64 end = au_ + su_ * (n_ - 1);
-      widen(av_, std::min(au_, end), std::max(au_, end) + 1);
-    }
+namespace {
+
+// Widens one row's [lo, hi) to take in the run [x0, x1), or with set, makes it that run (an empty
+// run being [INT64_MAX, INT64_MIN), which any later run replaces).
+template <bool set>
+inline void merge(i64 *lo, i64 *hi, i64 x0, i64 x1) {
+  if (set) {
+    const bool empty = x0 >= x1;
+    *lo = empty ? INT64_MAX : x0;
+    *hi = empty ? INT64_MIN : x1;
     return;
   }
-  // Only the rows the line reaches.
-  const i64 y0 = std::max(first, row_lo_), y1 = std::min(last, row_hi_);
-  if (y0 > y1) return;
-  start(y0);
-  Stepper step = step_, next = next_;  // kept in registers for the loop
-  if (x_major_) {
-    for (i64 y = y0; y <= y1; ++y) {
-      const i64 k0 = std::max<i64>(0, -step.value), k1 = std::min(n_ - 1, -next.value - 1);
-      if (sv_ > 0) {
-        step.forward();
-        next.forward();
-      } else {
-        step.backward();
-        next.backward();
-      }
-      if (k0 > k1) continue;
-      const i64 u0 = au_ + su_ * k0, u1 = au_ + su_ * k1;
-      widen(y, std::min(u0, u1), std::max(u0, u1) + 1);
+  if (x0 < *lo) *lo = x0;
+  if (x1 > *hi) *hi = x1;
+}
+
+// The row loops take everything by value, so that nothing they read can change under the stores
+// into lo and hi and all of it stays in registers.
+
+// An x-major line: row i's run lies between the boundary columns before and after b steps once (a
+// boundary being origin - su * b.value), cut to the line's columns [cmin, cmax). Only the line's
+// first and last rows need cutting, as the runs between lie inside those columns, and only they
+// can be empty. The boundaries rise along the rows when rising, else fall.
+template <bool rising, bool set>
+void merge_runs(Stepper b, i64 origin, i64 su, i64 cmin, i64 cmax, i64 rows, i64 *lo, i64 *hi) {
+  // The boundary moves by -su * dq a row, and by -su more when the remainder wraps.
+  const i64 move = -su * b.dq;
+  i64 before = origin - su * b.value, rem = b.rem;
+  auto next = [&] {
+    i64 after = before + move;
+    rem += b.dr;
+    if (rem >= b.den) {
+      rem -= b.den;
+      after -= su;
     }
-  } else {
-    for (i64 y = y0; y <= y1; ++y) {
-      const i64 x = av_ + sv_ * step.value;
-      if (su_ > 0) {
-        step.forward();
-      } else {
-        step.backward();
-      }
-      widen(y, x, x + 1);
+    return after;
+  };
+  auto cut_row = [&](i64 i) {
+    const i64 after = next();
+    const i64 x0 = std::max(rising ? before : after, cmin), x1 = std::min(rising ? after : before, cmax);
+    before = after;
+    if (set || x0 < x1) merge<set>(lo + i, hi + i, x0, x1);
+  };
+  cut_row(0);
+  for (i64 i = 1; i < rows - 1; ++i) {
+    const i64 after = next();
+    merge<set>(lo + i, hi + i, rising ? before : after, rising ? after : before);
+    before = after;
+  }
+  if (rows > 1) cut_row(rows - 1);
+}
+
+// A y-major line: one pixel a row, its column moving by dx whenever the error reaches wrap.
+template <bool set>
+void merge_pixels(i64 x, i64 dx, i64 error, i64 step, i64 wrap, i64 rows, i64 *lo, i64 *hi) {
+  for (i64 i = 0; i < rows; ++i) {
+    merge<set>(lo + i, hi + i, x, x + 1);
+    error += step;
+    if (error >= wrap) {
+      error -= wrap;
+      x += dx;
     }
   }
-  started_ = false;
+}
+
+}  // namespace
+
+// The rows first .. last are walked once, each row stepping from the one above: the steppers run
+// in the direction the rows go, so the loops need not care which way the line was drawn.
+void CosmeticEdge::widen_rows(i64 first, i64 last, i64 *lo, i64 *hi, bool set) {
+  if (first > last) return;
+  // The rows the line reaches, among these.
+  i64 y0 = std::max(first, row_lo_), y1 = std::min(last, row_hi_);
+  if (empty_ || y0 > y1) {
+    y0 = last + 1;
+    y1 = last;
+  }
+  if (set) {
+    // The rows it does not reach are made empty.
+    std::fill(lo, lo + (y0 - first), INT64_MAX);
+    std::fill(hi, hi + (y0 - first), INT64_MIN);
+    std::fill(lo + (y1 + 1 - first), lo + (last + 1 - first), INT64_MAX);
+    std::fill(hi + (y1 + 1 - first), hi + (last + 1 - first), INT64_MIN);
+  }
+  if (y0 > y1) return;
+  lo += y0 - first;
+  hi += y0 - first;
+  const i64 rows = y1 - y0 + 1;
+  auto walk = [&](auto set_tag) {
+    constexpr bool kSet = decltype(set_tag)::value;
+    if (x_major_ && nv_ == 0) {
+      const i64 end = au_ + su_ * (n_ - 1);
+      merge<kSet>(lo, hi, std::min(au_, end), std::max(au_, end) + 1);
+    } else if (x_major_) {
+      // Row T's run is steps first(T) .. first(T + 1) - 1 (see start). Walking the rows meets
+      // first(T) for T = T0, T0 + 1, ... when the minor coordinate grows down the surface, and
+      // for T = T0 + 1, T0, ... when it shrinks: either way a row's run lies between the
+      // boundary reached before it and the one after. Stepper b holds -first(T) of the next
+      // boundary.
+      const i64 t0 = (y0 - av_) * sv_ + (sv_ < 0 ? 1 : 0);
+      Stepper b;
+      b.start(-(2 * static_cast<i128>(n_) * t0) + n_ - bias_, 2 * nv_, -2 * n_ * sv_);
+      // A boundary step g is column au + su g, or the column after it when the line goes left,
+      // so a run is the columns between two boundaries, cut to the line's own columns.
+      const i64 origin = au_ + (su_ < 0 ? 1 : 0);
+      const i64 cmin = std::min(origin, origin + su_ * n_), cmax = std::max(origin, origin + su_ * n_);
+      if (su_ == sv_) {
+        merge_runs<true, kSet>(b, origin, su_, cmin, cmax, rows, lo, hi);
+      } else {
+        merge_runs<false, kSet>(b, origin, su_, cmin, cmax, rows, lo, hi);
+      }
+    } else {
+      // One pixel a row, its column moving by one whenever the error wraps.
+      const i64 k = (y0 - au_) * su_;
+      const i128 num = 2 * static_cast<i128>(k) * nv_ + n_ - bias_;
+      const i64 wrap = 2 * n_, step = 2 * nv_;
+      const i64 m = static_cast<i64>(floor_div(num, i128{wrap}));
+      i64 error = static_cast<i64>(num - static_cast<i128>(m) * wrap);
+      i64 dx = sv_;
+      if (su_ < 0) {
+        // Walking the steps backwards: count the error down from the other end.
+        error = wrap - 1 - error;
+        dx = -sv_;
+      }
+      merge_pixels<kSet>(av_ + sv_ * m, dx, error, step, wrap, rows, lo, hi);
+    }
+  };
+  if (set) {
+    walk(std::true_type());
+  } else {
+    walk(std::false_type());
+  }
 }
 
 void CosmeticEdge::add_row(i64 y, RowWriter &w) {

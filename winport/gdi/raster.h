@@ -251,8 +251,9 @@ class CosmeticEdge {
   CosmeticEdge(i64 ax, i64 ay, i64 bx, i64 by);
   // Adds the line's pixels on row y (at most one run) to the outline layer.
   void add_row(i64 y, RowWriter &w);
-  // For rows first..last, widens [lo[i], hi[i]) to take in the line's run on row first + i.
-  void widen_rows(i64 first, i64 last, i64 *lo, i64 *hi);
+  // For rows first..last, widens [lo[i], hi[i]) to take in the line's run on row first + i; with
+  // set, makes it that run instead ([INT64_MAX, INT64_MIN) where the row has none).
+  void widen_rows(i64 first, i64 last, i64 *lo, i64 *hi, bool set = false);
 
  private:
   void start(i64 y);

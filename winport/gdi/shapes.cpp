@@ -10,6 +10,7 @@
 // brush, wide-pen outlines) hand each row's spans to a RowWriter.
 #include <algorithm>
 #include <cstdlib>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -291,6 +292,60 @@ void thin_polygon(const Paint &p, const POINT *apt, int cpt, i64 top, i64 bottom
   thin_stroke(s, points.data(), cpt, true, p.pen_width, p.pen_pixel);
 }
 
+// A filled triangle outlined in its own colour covers one run per row, from its leftmost to its
+// rightmost outline pixel: every row it spans has outline pixels on both sides, at or beyond the
+// interior's ends. So its interior need not be computed at all (the tests check this against the
+// interior and the outline drawn apart), and each edge is walked once.
+void outlined_triangle(const Paint &p, const POINT *apt, i64 top, i64 bottom) {
+  Surface &s = *p.surface;
+  const RowRange rows = visible_rows(s, top, bottom);
+  if (rows.first > rows.last) return;
+  thread_local std::vector<i64> lo, hi;
+  const size_t count = static_cast<size_t>(rows.last - rows.first + 1);
+  if (lo.size() < count) {
+    lo.resize(count);
+    hi.resize(count);
+  }
+  // The edge spanning the most rows sets them, so only the few it misses start empty; the other
+  // two widen them.
+  auto height = [&](int i) { return std::llabs(i64{apt[(i + 1) % 3].y} - apt[i].y); };
+  int tallest = 0;
+  for (int i = 1; i < 3; ++i) {
+    if (height(i) > height(tallest)) tallest = i;
+  }
+  for (int k = 0; k < 3; ++k) {
+    const int i = (tallest + k) % 3;
+    const POINT &a = apt[i], &b = apt[(i + 1) % 3];
+    CosmeticEdge(a.x, a.y, b.x, b.y).widen_rows(rows.first, rows.last, lo.data(), hi.data(), k == 0);
+  }
+  if (span_recording.recorder) [[unlikely]] {
+    for (size_t i = 0; i < count; ++i) {
+      fill_span(s, rows.first + static_cast<i64>(i), lo[i], hi[i], p.pen_pixel);
+    }
+    return;
+  }
+  // The rows are on the surface; only the columns may need cutting, and not when the corners lie
+  // within its width, since a line's pixels lie between its ends' columns.
+  auto fill_rows = [&](auto cut_tag) {
+    uint32_t *row = s.row(static_cast<int>(rows.first));
+    const i64 *l = lo.data(), *h = hi.data();
+    for (size_t i = 0; i < count; ++i, row += s.width) {
+      i64 x0 = l[i], x1 = h[i];
+      if (decltype(cut_tag)::value) {
+        x0 = std::max<i64>(x0, 0);
+        x1 = std::min<i64>(x1, s.width);
+      }
+      if (x0 < x1) fill_pixels(row + x0, static_cast<size_t>(x1 - x0), p.pen_pixel);
+    }
+  };
+  if (std::all_of(apt, apt + 3, [&](const POINT &q) { return q.x >= 0 && q.x < s.width; })) {
+    fill_rows(std::false_type());
+  } else {
+    fill_rows(std::true_type());
+  }
+  s.dirty = true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -362,8 +417,12 @@ BOOL WINAPI Polygon(HDC hdc, const POINT *apt, int cpt) {
     thin_polygon(p, apt, cpt, top, bottom);
     return TRUE;
   }
+  if (cpt == 3 && p.pen_width == 1 && p.one_colour()) {
+    outlined_triangle(p, apt, top, bottom);
+    return TRUE;
+  }
   // The outline: closed, each edge from its point up to the next one.
-  thread_local std::vector<CosmeticEdge> edges;  // kept between calls: no allocation per triangle
+  thread_local std::vector<CosmeticEdge> edges;  // kept between calls: no allocation per polygon
   edges.clear();
   if (p.pen_width == 1) {
     for (int i = 0; i < cpt; ++i) {
@@ -377,22 +436,6 @@ BOOL WINAPI Polygon(HDC hdc, const POINT *apt, int cpt) {
     bottom = stroke.bottom();
   }
   const RowRange rows = visible_rows(s, top, bottom);
-  if (cpt == 3 && p.pen_width == 1 && p.one_colour()) {
-    // A filled triangle outlined in its own colour covers one run per row, from its leftmost to
-    // its rightmost outline pixel: every row it spans has outline pixels on both sides, at or
-    // beyond the interior's ends. So its interior need not be computed at all (the tests check
-    // this against the interior and the outline drawn apart), and each edge is walked once.
-    if (rows.first > rows.last) return TRUE;
-    thread_local std::vector<i64> lo, hi;
-    const size_t count = static_cast<size_t>(rows.last - rows.first + 1);
-    lo.assign(count, INT64_MAX);
-    hi.assign(count, INT64_MIN);
-    for (CosmeticEdge &e : edges) e.widen_rows(rows.first, rows.last, lo.data(), hi.data());
-    for (size_t i = 0; i < count; ++i) {
-      if (lo[i] < hi[i]) fill_span(s, rows.first + static_cast<i64>(i), lo[i], hi[i], p.pen_pixel);
-    }
-    return TRUE;
-  }
   PolygonEdges interior(apt, p.fills ? cpt : 0);
   RowWriter row(s, p.pen(), p.brush());
   for (i64 y = rows.first; y <= rows.last; ++y) {

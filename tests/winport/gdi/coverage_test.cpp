@@ -243,3 +243,24 @@ TEST(Polygon, FilledIsExactlyTheInteriorAndTheOutlineLines) {
     ASSERT_EQ(filled, c.painted()) << "polygon " << i;
   }
 }
+
+TEST(Polygon, ATriangleCutByTheSurfaceEdgesIsStillTheInteriorAndTheOutlineLines) {
+  // A triangle outlined in its own colour walks its edges only over the rows and columns on the
+  // surface; corners off every side make it start and end edges part way.
+  Canvas c(48, 48);
+  srand(12);
+  for (int i = 0; i < 300; ++i) {
+    POINT pts[3];
+    for (POINT &q : pts) q = {-40 + rand() % 128, -40 + rand() % 128};
+    c.use(1, kRed, true, kRed);
+    c.clear();
+    Polygon(c.dc(), pts, 3);
+    Pixels filled = c.painted();
+    c.use(-1, kRed, true, kRed);
+    c.clear();
+    Polygon(c.dc(), pts, 3);
+    c.use(1, kRed);
+    for (int k = 0; k < 3; ++k) c.line(pts[k].x, pts[k].y, pts[(k + 1) % 3].x, pts[(k + 1) % 3].y);
+    ASSERT_EQ(filled, c.painted()) << "triangle " << i;
+  }
+}
