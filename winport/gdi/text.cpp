@@ -64,36 +64,67 @@ inline uint32_t blend(uint32_t dst, uint32_t ink, uint8_t coverage) {
   return rb | g;
 }
 
+// The text colour, with what the blenders need of it worked out once per call.
+struct Ink {
+  uint32_t pixel;
 #if defined(__SSE2__)
-// Four pixels at a time in 16-bit lanes; the sums stay below 2^16, so the arithmetic is exact.
-// Returns how many pixels it did (a multiple of four, at most `limit`).
-int blend_row_simd(uint32_t *row, const uint8_t *cov, int limit, uint32_t ink) {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i ink16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(ink)), zero);
-  const __m128i full = _mm_set1_epi16(256);
-  int i = 0;
-  for (; i + 4 <= limit; i += 4) {
-    uint32_t quad;
-    std::memcpy(&quad, cov + i, 4);
-    if (quad == 0) continue;  // common between and around strokes
-    __m128i w = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(quad)), zero);
-    w = _mm_add_epi16(w, _mm_srli_epi16(w, 7));
-    w = _mm_unpacklo_epi16(w, w);                 // w0 w0 w1 w1 w2 w2 w3 w3
-    const __m128i w_lo = _mm_unpacklo_epi32(w, w);  // w0 x4, w1 x4: one weight per channel
-    const __m128i w_hi = _mm_unpackhi_epi32(w, w);  // w2 x4, w3 x4
-    auto *p = reinterpret_cast<__m128i *>(row + i);
-    const __m128i d = _mm_loadu_si128(p);
-    __m128i lo = _mm_unpacklo_epi8(d, zero), hi = _mm_unpackhi_epi8(d, zero);
-    lo = _mm_add_epi16(_mm_mullo_epi16(ink16, w_lo), _mm_mullo_epi16(lo, _mm_sub_epi16(full, w_lo)));
-    hi = _mm_add_epi16(_mm_mullo_epi16(ink16, w_hi), _mm_mullo_epi16(hi, _mm_sub_epi16(full, w_hi)));
-    _mm_storeu_si128(p, _mm_packus_epi16(_mm_srli_epi16(lo, 8), _mm_srli_epi16(hi, 8)));
+  __m128i four;      // the pixel four times: a solid group
+  __m128i channels;  // two pixels' channels in 16-bit lanes, each times 128
+#endif
+  explicit Ink(uint32_t p) : pixel(p) {
+#if defined(__SSE2__)
+    four = _mm_set1_epi32(static_cast<int>(p));
+    channels = _mm_slli_epi16(_mm_unpacklo_epi8(four, _mm_setzero_si128()), 7);
+#endif
   }
-  return i;
+};
+
+static_assert(font::kGlyphRowAlign == 4, "the blenders work in groups of four pixels");
+
+#if defined(__SSE2__)
+// Blends four pixels in 16-bit lanes, with the same result as blend() for each. Per channel,
+// (ink * w + dst * (256 - w)) >> 8 is dst + floor((ink - dst) * w / 256), and that floor is the
+// high half of the signed product ((ink - dst) * 128) * (2 * w): both factors fit 16 bits.
+inline void blend_group(uint32_t *p, const uint8_t *cov, const Ink &ink) {
+  const __m128i zero = _mm_setzero_si128();
+  uint32_t quad;
+  std::memcpy(&quad, cov, 4);
+  __m128i w = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(quad)), zero);
+  w = _mm_add_epi16(w, _mm_srli_epi16(w, 7));
+  w = _mm_add_epi16(w, w);
+  w = _mm_unpacklo_epi16(w, w);                   // w0 w0 w1 w1 w2 w2 w3 w3
+  const __m128i w_lo = _mm_unpacklo_epi32(w, w);  // w0 x4, w1 x4: one weight per channel
+  const __m128i w_hi = _mm_unpackhi_epi32(w, w);  // w2 x4, w3 x4
+  auto *q = reinterpret_cast<__m128i *>(p);
+  const __m128i d = _mm_loadu_si128(q);
+  __m128i lo = _mm_unpacklo_epi8(d, zero), hi = _mm_unpackhi_epi8(d, zero);
+  lo = _mm_add_epi16(lo, _mm_mulhi_epi16(_mm_sub_epi16(ink.channels, _mm_slli_epi16(lo, 7)), w_lo));
+  hi = _mm_add_epi16(hi, _mm_mulhi_epi16(_mm_sub_epi16(ink.channels, _mm_slli_epi16(hi, 7)), w_hi));
+  _mm_storeu_si128(q, _mm_packus_epi16(lo, hi));
 }
 #endif
 
-// Blends one glyph whose bitmap's top-left corner is at (gx, gy), clipped to the surface.
-void draw_glyph(Surface &surface, const font::Glyph &g, int64_t gx, int64_t gy, uint32_t ink) {
+// Blends n pixels, n a multiple of kGlyphRowAlign.
+inline void blend_groups(uint32_t *row, const uint8_t *cov, int n, const Ink &ink) {
+#if defined(__SSE2__)
+  for (int i = 0; i < n; i += 4) blend_group(row + i, cov + i, ink);
+#else
+  for (int i = 0; i < n; ++i)
+    if (cov[i] != 0) row[i] = blend(row[i], ink.pixel, cov[i]);
+#endif
+}
+
+inline void fill_groups(uint32_t *row, int n, const Ink &ink) {
+#if defined(__SSE2__)
+  for (int i = 0; i < n; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i *>(row + i), ink.four);
+#else
+  std::fill_n(row, n, ink.pixel);
+#endif
+}
+
+// A glyph that the surface's edges cut: blends the visible part of each row, pixel by pixel where
+// whole groups would leave the surface.
+void draw_glyph_clipped(Surface &surface, const font::Glyph &g, int64_t gx, int64_t gy, const Ink &ink) {
   const int64_t x0 = std::max<int64_t>(gx, 0), x1 = std::min<int64_t>(gx + g.width, surface.width);
   const int64_t y0 = std::max<int64_t>(gy, 0), y1 = std::min<int64_t>(gy + g.height, surface.height);
   if (x0 >= x1) return;
@@ -101,19 +132,36 @@ void draw_glyph(Surface &surface, const font::Glyph &g, int64_t gx, int64_t gy, 
   // Whole groups may run over the padding of the glyph's rows (zero coverage, which rewrites the
   // pixel unchanged) as long as they stay on the surface's row.
   const int64_t padded_end = std::min<int64_t>(gx + g.stride, surface.width);
-  const int group_limit = static_cast<int>(std::max<int64_t>(padded_end - x0, 0));
+  const int group_limit = static_cast<int>(std::max<int64_t>(padded_end - x0, 0)) / 4 * 4;
   for (int64_t y = y0; y < y1; ++y) {
     const uint8_t *cov =
         g.coverage.data() + static_cast<size_t>(y - gy) * static_cast<size_t>(g.stride) + (x0 - gx);
     uint32_t *row = surface.row(static_cast<int>(y)) + x0;
-    int i = 0;
-#if defined(__SSE2__)
-    i = blend_row_simd(row, cov, group_limit, ink);
-#else
-    (void)group_limit;
-#endif
-    for (; i < n; ++i)
-      if (cov[i] != 0) row[i] = blend(row[i], ink, cov[i]);
+    blend_groups(row, cov, group_limit, ink);
+    for (int i = group_limit; i < n; ++i)
+      if (cov[i] != 0) row[i] = blend(row[i], ink.pixel, cov[i]);
+  }
+}
+
+// Blends one glyph whose bitmap's top-left corner is at (gx, gy), clipped to the surface. Where
+// its rows lie wholly on the surface (nearly always), only the groups that hold ink are touched.
+void draw_glyph(Surface &surface, const font::Glyph &g, int64_t gx, int64_t gy, const Ink &ink) {
+  if (gx < 0 || gx + g.stride > surface.width) {
+    draw_glyph_clipped(surface, g, gx, gy, ink);
+    return;
+  }
+  const int64_t first = std::max<int64_t>(-gy, 0);
+  const int64_t last = std::min<int64_t>(g.height, surface.height - gy);
+  for (const font::InkRun &run : g.ink) {
+    if (run.row < first) continue;
+    if (run.row >= last) break;
+    uint32_t *row = surface.row(static_cast<int>(gy + run.row)) + gx + run.x;
+    const int n = run.groups * font::kGlyphRowAlign;
+    if (run.solid)
+      fill_groups(row, n, ink);
+    else
+      blend_groups(row, g.coverage.data() + static_cast<size_t>(run.row) * static_cast<size_t>(g.stride) + run.x, n,
+                   ink);
   }
 }
 
@@ -141,7 +189,7 @@ void draw_text(DC &dc, Surface &surface, int x, int y, const char *s, int n) {
   const int64_t margin = 2 * int64_t{m.em} + 2;
   if (bottom + margin <= 0 || top - margin >= surface.height || glyphs_off()) return;
 
-  const uint32_t ink = pixel_from_colorref(dc.text_color);
+  const Ink ink(pixel_from_colorref(dc.text_color));
   const int64_t baseline = int64_t{y} + m.ascent;
   auto lock = face.lock();
   int64_t pen = x;
