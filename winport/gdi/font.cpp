@@ -379,41 +379,6 @@ Mapper &mapper() {
 
 void prepare() { start_matching(); }
 
-namespace {
-
-enum class GroupInk { kNone, kPartial, kSolid };
-
-GroupInk group_ink(const uint8_t *group) {
-  bool any = false, all = true;
-  for (int i = 0; i < kGlyphRowAlign; ++i) {
-    any = any || group[i] != 0;
-    all = all && group[i] == 255;
-  }
-  return all ? GroupInk::kSolid : any ? GroupInk::kPartial : GroupInk::kNone;
-}
-
-}  // namespace
-
-void find_ink(Glyph &g) {
-  g.ink.clear();
-  const int groups = g.stride / kGlyphRowAlign;
-  for (int y = 0; y < g.height; ++y) {
-    const uint8_t *row = g.coverage.data() + static_cast<size_t>(y) * static_cast<size_t>(g.stride);
-    GroupInk previous = GroupInk::kNone;
-    for (int i = 0; i < groups; ++i) {
-      const GroupInk kind = group_ink(row + i * kGlyphRowAlign);
-      if (kind == GroupInk::kNone) {
-        // nothing to draw
-      } else if (kind == previous) {
-        ++g.ink.back().groups;
-      } else {
-        g.ink.push_back({y, i * kGlyphRowAlign, 1, kind == GroupInk::kSolid});
-      }
-      previous = kind;
-    }
-  }
-}
-
 FaceSize &resolve(Font &font) {
   if (!font.resolved) font.resolved = mapper().resolve(font);
   return *static_cast<FaceSize *>(font.resolved.get());

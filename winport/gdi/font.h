@@ -17,6 +17,8 @@
 #include <mutex>
 #include <vector>
 
+#include "gdi/glyph.h"
+
 namespace winport::gdi {
 
 struct Font;
@@ -27,35 +29,6 @@ namespace font {
 constexpr int kMaxEm = 1000;
 // Height 0 asks for the mapper's default: a cell of about this many pixels.
 constexpr int kDefaultCellHeight = 16;
-
-// One character rendered at one size: an 8-bit coverage bitmap placed relative to the pen position
-// on the baseline (left: columns right of the pen; top: rows above the baseline). Rows are padded
-// with zero coverage to a multiple of kGlyphRowAlign bytes, so a blender may read whole groups.
-constexpr int kGlyphRowAlign = 4;
-
-// Where a glyph's ink lies, found once when it is rendered, so that drawing neither reads nor
-// rewrites the empty parts: consecutive groups (kGlyphRowAlign pixels, counted from the row's
-// start) of one row that hold ink. A solid run's pixels are all fully covered: it is drawn as a
-// plain fill in the ink.
-struct InkRun {
-  int row = 0;
-  int x = 0;  // first pixel, a multiple of kGlyphRowAlign
-  int groups = 0;
-  bool solid = false;
-};
-
-struct Glyph {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
-  int stride = 0;  // bytes from one row to the next: width rounded up to kGlyphRowAlign
-  std::vector<uint8_t> coverage;  // stride * height, row-major
-  std::vector<InkRun> ink;        // top row first, left to right within a row
-};
-
-// Fills g.ink from g.coverage.
-void find_ink(Glyph &g);
 
 struct Metrics {
   int em = 0;  // pixel size asked of FreeType

@@ -168,6 +168,7 @@ class WebFaceSize : public FaceSize {
     g->stride = (g->width + kGlyphRowAlign - 1) / kGlyphRowAlign * kGlyphRowAlign;
     g->coverage.assign(static_cast<size_t>(g->stride) * static_cast<size_t>(g->height), 0);
     js_copy_glyph(g->coverage.data(), g->stride);
+    find_ink(*g);
     glyphs_[c] = std::move(g);
     return glyphs_[c].get();
   }
