@@ -18,38 +18,21 @@
 #endif
 
 namespace winport::gdi::font {
-namespace {
-
-enum class GroupInk { kNone, kPartial, kSolid };
-
-GroupInk group_ink(const uint8_t *group) {
-  bool any = false, all = true;
-  for (int i = 0; i < kGlyphRowAlign; ++i) {
-    any = any || group[i] != 0;
-    all = all && group[i] == 255;
-  }
-  return all ? GroupInk::kSolid : any ? GroupInk::kPartial : GroupInk::kNone;
-}
-
-}  // namespace
 
 void find_ink(Glyph &g) {
-  g.ink.clear();
-  const int groups = g.stride / kGlyphRowAlign;
-  for (int y = 0; y < g.height; ++y) {
-    const uint8_t *row = g.coverage.data() + static_cast<size_t>(y) * static_cast<size_t>(g.stride);
-    GroupInk previous = GroupInk::kNone;
-    for (int i = 0; i < groups; ++i) {
-      const GroupInk kind = group_ink(row + i * kGlyphRowAlign);
-      if (kind == GroupInk::kNone) {
-        // nothing to draw
-      } else if (kind == previous) {
-        ++g.ink.back().groups;
-      } else {
-        const int x = i * kGlyphRowAlign;
-        g.ink.push_back({y, x, y * g.stride + x, 1, kind == GroupInk::kSolid});
-      }
-      previous = kind;
+  g.tiles.clear();
+  g.tile_coverage.clear();
+  constexpr int kTileBytes = kTileWidth * kTileRows;
+  for (int row = 0; row < g.height; row += kTileRows) {
+    for (int x = 0; x < g.stride; x += kTileWidth) {
+      uint8_t tile[kTileBytes] = {};  // rows below the bitmap stay empty
+      for (int r = 0; r < kTileRows && row + r < g.height; ++r)
+        std::memcpy(tile + r * kTileWidth, g.coverage.data() + static_cast<size_t>(row + r) * g.stride + x, kTileWidth);
+      const bool empty = std::all_of(tile, tile + kTileBytes, [](uint8_t c) { return c == 0; });
+      if (empty) continue;
+      const bool solid = std::all_of(tile, tile + kTileBytes, [](uint8_t c) { return c == 255; });
+      g.tiles.push_back({row, x, solid});
+      g.tile_coverage.insert(g.tile_coverage.end(), tile, tile + kTileBytes);
     }
   }
 }
@@ -124,42 +107,42 @@ inline void fill_groups(uint32_t *row, int n, const Ink &ink) {
 #endif
 }
 
-// A glyph placed with its padded rows wholly inside the surface's columns: where its ink runs land,
-// for the rows that are on the surface. Copied out of the surface so that the compiler need not
-// fetch them again after every pixel written.
+// A glyph placed with its tiles wholly on the surface: where each tile lands. Copied out of the
+// surface and glyph so that the compiler need not fetch them again after every pixel written.
 struct Placed {
-  const InkRun *begin, *end;
-  const uint8_t *coverage;
-  uint32_t *pixels;   // the surface's
-  size_t width;       // the surface's
-  int64_t x, y;       // the bitmap's top-left corner
-  int first_row, end_row;  // the glyph's rows that are on the surface
+  const InkTile *begin, *end;
+  const uint8_t *coverage;  // the first tile's
+  uint32_t *origin;         // the surface pixel under the bitmap's top-left corner
+  size_t width;             // the surface's
 
   Placed(Surface &s, const Glyph &g, int64_t gx, int64_t gy)
-      : begin(g.ink.data()), end(g.ink.data() + g.ink.size()), coverage(g.coverage.data()),
-        pixels(s.pixels.data()), width(static_cast<size_t>(s.width)), x(gx), y(gy),
-        first_row(static_cast<int>(std::clamp<int64_t>(-gy, 0, g.height))),
-        end_row(static_cast<int>(std::clamp<int64_t>(s.height - gy, 0, g.height))) {}
-  uint32_t *at(const InkRun &run) const {
-    return pixels + static_cast<size_t>(y + run.row) * width + static_cast<size_t>(x + run.x);
+      : begin(g.tiles.data()), end(g.tiles.data() + g.tiles.size()), coverage(g.tile_coverage.data()),
+        origin(s.row(static_cast<int>(gy)) + gx), width(static_cast<size_t>(s.width)) {}
+  uint32_t *at(const InkTile &tile) const {
+    return origin + static_cast<size_t>(tile.row) * width + static_cast<size_t>(tile.x);
   }
 };
 
-void draw_runs(const Placed &placed, const Ink &ink) {
-  for (const InkRun *run = placed.begin; run != placed.end; ++run) {
-    if (run->row < placed.first_row) continue;
-    if (run->row >= placed.end_row) break;
-    const int n = run->groups * kGlyphRowAlign;
-    if (run->solid)
-      fill_groups(placed.at(*run), n, ink);
-    else
-      blend_groups(placed.at(*run), placed.coverage + run->start, n, ink);
+void draw_tiles(const Placed &placed, const Ink &ink) {
+  static_assert(kTileRows == 2, "a tile is two groups, one above the other");
+  const uint8_t *cov = placed.coverage;
+  for (const InkTile *tile = placed.begin; tile != placed.end; ++tile, cov += kTileWidth * kTileRows) {
+    uint32_t *p = placed.at(*tile);
+    if (tile->solid) {
+      fill_groups(p, kTileWidth, ink);
+      fill_groups(p + placed.width, kTileWidth, ink);
+    } else {
+      blend_groups(p, cov, kTileWidth, ink);
+      blend_groups(p + placed.width, cov + kTileWidth, kTileWidth, ink);
+    }
   }
 }
 
 #if defined(WINPORT_GLYPH_AVX2)
-// Eight pixels at once: as blend_group, in two 128-bit lanes of four pixels each.
-WINPORT_TARGET_AVX2 inline void blend_eight(uint32_t *p, const uint8_t *cov, __m256i channels) {
+// A whole tile at once: as blend_group, with the tile's upper row in the low 128-bit lane and its
+// lower row in the high one.
+WINPORT_TARGET_AVX2 inline void blend_tile(uint32_t *upper, uint32_t *lower, const uint8_t *cov,
+                                           __m256i channels) {
   const __m128i c = _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(cov)));
   __m128i w = _mm_add_epi16(c, _mm_srli_epi16(c, 7));
   w = _mm_add_epi16(w, w);
@@ -169,30 +152,27 @@ WINPORT_TARGET_AVX2 inline void blend_eight(uint32_t *p, const uint8_t *cov, __m
   const __m256i w_lo = _mm256_unpacklo_epi32(pairs, pairs);  // w0 x4, w1 x4 | w4 x4, w5 x4
   const __m256i w_hi = _mm256_unpackhi_epi32(pairs, pairs);  // w2 x4, w3 x4 | w6 x4, w7 x4
   const __m256i zero = _mm256_setzero_si256();
-  auto *q = reinterpret_cast<__m256i *>(p);
-  const __m256i d = _mm256_loadu_si256(q);
+  auto *up = reinterpret_cast<__m128i *>(upper), *down = reinterpret_cast<__m128i *>(lower);
+  const __m256i d = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(up)), _mm_loadu_si128(down), 1);
   __m256i lo = _mm256_unpacklo_epi8(d, zero), hi = _mm256_unpackhi_epi8(d, zero);
   lo = _mm256_add_epi16(lo, _mm256_mulhi_epi16(_mm256_sub_epi16(channels, _mm256_slli_epi16(lo, 7)), w_lo));
   hi = _mm256_add_epi16(hi, _mm256_mulhi_epi16(_mm256_sub_epi16(channels, _mm256_slli_epi16(hi, 7)), w_hi));
-  _mm256_storeu_si256(q, _mm256_packus_epi16(lo, hi));
+  const __m256i out = _mm256_packus_epi16(lo, hi);
+  _mm_storeu_si128(up, _mm256_castsi256_si128(out));
+  _mm_storeu_si128(down, _mm256_extracti128_si256(out, 1));
 }
 
-WINPORT_TARGET_AVX2 void draw_runs_wide(const Placed &placed, const Ink &ink) {
-  const __m256i eight = _mm256_set1_epi32(static_cast<int>(ink.pixel));
-  const __m256i channels = _mm256_slli_epi16(_mm256_unpacklo_epi8(eight, _mm256_setzero_si256()), 7);
-  for (const InkRun *run = placed.begin; run != placed.end; ++run) {
-    if (run->row < placed.first_row) continue;
-    if (run->row >= placed.end_row) break;
-    const int n = run->groups * kGlyphRowAlign;
-    uint32_t *p = placed.at(*run);
-    int i = 0;
-    if (run->solid) {
-      for (; i + 8 <= n; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i *>(p + i), eight);
-      if (i < n) _mm_storeu_si128(reinterpret_cast<__m128i *>(p + i), ink.four);
+WINPORT_TARGET_AVX2 void draw_tiles_wide(const Placed &placed, const Ink &ink) {
+  const __m256i channels =
+      _mm256_slli_epi16(_mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(ink.pixel)), _mm256_setzero_si256()), 7);
+  const uint8_t *cov = placed.coverage;
+  for (const InkTile *tile = placed.begin; tile != placed.end; ++tile, cov += kTileWidth * kTileRows) {
+    uint32_t *p = placed.at(*tile);
+    if (tile->solid) {
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(p), ink.four);
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(p + placed.width), ink.four);
     } else {
-      const uint8_t *cov = placed.coverage + run->start;
-      for (; i + 8 <= n; i += 8) blend_eight(p + i, cov + i, channels);
-      if (i < n) blend_group(p + i, cov + i, ink.channels);
+      blend_tile(p, p + placed.width, cov, channels);
     }
   }
 }
@@ -205,7 +185,7 @@ bool wide_blending() {
 bool wide_blending() { return false; }
 #endif
 
-// A glyph that the surface's left or right edge cuts: blends the visible part of each row, pixel
+// A glyph that the surface's edges cut: blends the visible part of each row, pixel
 // by pixel where whole groups would leave the surface.
 void draw_clipped(Surface &surface, const Glyph &g, int64_t gx, int64_t gy, const Ink &ink) {
   const int64_t x0 = std::max<int64_t>(gx, 0), x1 = std::min<int64_t>(gx + g.width, surface.width);
@@ -233,18 +213,18 @@ GlyphPainter::GlyphPainter(Surface &surface, uint32_t ink, bool allow_wide)
 
 void GlyphPainter::draw(const Glyph &g, int64_t x, int64_t y) const {
   const Ink ink(ink_);
-  if (x < 0 || x + g.stride > surface_.width) {
+  if (x < 0 || x + g.stride > surface_.width || y < 0 || y + g.tiled_height() > surface_.height) {
     draw_clipped(surface_, g, x, y, ink);
     return;
   }
   const Placed placed(surface_, g, x, y);
 #if defined(WINPORT_GLYPH_AVX2)
   if (wide_) {
-    draw_runs_wide(placed, ink);
+    draw_tiles_wide(placed, ink);
     return;
   }
 #endif
-  draw_runs(placed, ink);
+  draw_tiles(placed, ink);
 }
 
 }  // namespace winport::gdi::font

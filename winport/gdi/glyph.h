@@ -1,8 +1,7 @@
 // glyph.h — one character rendered at one size, and drawing it onto a surface.
 //
 // Whichever font engine renders a glyph fills its coverage and then calls find_ink, which records
-// where the ink lies; GlyphPainter draws from that record and touches no pixel the glyph leaves
-// empty.
+// where the ink lies; GlyphPainter draws from that record and skips what the glyph leaves empty.
 #pragma once
 
 #include <cstdint>
@@ -17,14 +16,15 @@ namespace winport::gdi::font {
 // with zero coverage to a multiple of kGlyphRowAlign bytes, so a blender may read whole groups.
 constexpr int kGlyphRowAlign = 4;
 
-// Consecutive groups (kGlyphRowAlign pixels, counted from the row's start) of one row that hold
-// ink. A solid run's pixels are all fully covered: it is drawn as a plain fill in the ink.
-struct InkRun {
-  int row = 0;
-  int x = 0;      // first pixel, a multiple of kGlyphRowAlign
-  int start = 0;  // index of that pixel in the coverage
-  int groups = 0;
-  bool solid = false;
+// A glyph's ink, found once when it is rendered, in tiles of kTileWidth x kTileRows pixels: the
+// tiles of the bitmap (its height padded to whole tiles with empty rows) that hold any ink. A
+// blender draws a tile in one step and never touches the bitmap's empty tiles.
+constexpr int kTileWidth = kGlyphRowAlign;
+constexpr int kTileRows = 2;
+struct InkTile {
+  int row = 0;  // the tile's top-left pixel in the bitmap
+  int x = 0;
+  bool solid = false;  // every pixel fully covered: a plain fill in the ink
 };
 
 struct Glyph {
@@ -34,10 +34,13 @@ struct Glyph {
   int height = 0;
   int stride = 0;  // bytes from one row to the next: width rounded up to kGlyphRowAlign
   std::vector<uint8_t> coverage;  // stride * height, row-major
-  std::vector<InkRun> ink;        // top row first, left to right within a row
+  std::vector<InkTile> tiles;     // top to bottom, left to right
+  // The tiles' coverage, kTileWidth x kTileRows bytes each, row by row, in the order of `tiles`.
+  std::vector<uint8_t> tile_coverage;
+  int tiled_height() const { return (height + kTileRows - 1) / kTileRows * kTileRows; }
 };
 
-// Fills g.ink from g.coverage: call it once the coverage is complete.
+// Fills g.tiles and g.tile_coverage from g.coverage: call it once the coverage is complete.
 void find_ink(Glyph &g);
 
 // Draws glyphs in one colour. Coverage c is blended as out = (ink * w + dst * (256 - w)) >> 8 per
