@@ -21,18 +21,18 @@ namespace winport::gdi::font {
 
 void find_ink(Glyph &g) {
   g.tiles.clear();
-  g.tile_coverage.clear();
-  constexpr int kTileBytes = kTileWidth * kTileRows;
+  g.tile_weights.clear();
+  constexpr int kTilePixels = kTileWidth * kTileRows;
   for (int row = 0; row < g.height; row += kTileRows) {
     for (int x = 0; x < g.stride; x += kTileWidth) {
-      uint8_t tile[kTileBytes] = {};  // rows below the bitmap stay empty
+      uint8_t tile[kTilePixels] = {};  // rows below the bitmap stay empty
       for (int r = 0; r < kTileRows && row + r < g.height; ++r)
         std::memcpy(tile + r * kTileWidth, g.coverage.data() + static_cast<size_t>(row + r) * g.stride + x, kTileWidth);
-      const bool empty = std::all_of(tile, tile + kTileBytes, [](uint8_t c) { return c == 0; });
+      const bool empty = std::all_of(tile, tile + kTilePixels, [](uint8_t c) { return c == 0; });
       if (empty) continue;
-      const bool solid = std::all_of(tile, tile + kTileBytes, [](uint8_t c) { return c == 255; });
+      const bool solid = std::all_of(tile, tile + kTilePixels, [](uint8_t c) { return c == 255; });
       g.tiles.push_back({row, x, solid});
-      g.tile_coverage.insert(g.tile_coverage.end(), tile, tile + kTileBytes);
+      for (uint8_t c : tile) g.tile_weights.push_back(static_cast<uint16_t>(2 * (c + (c >> 7))));
     }
   }
 }
@@ -41,14 +41,16 @@ namespace {
 
 static_assert(kGlyphRowAlign == 4, "the blenders work in groups of four pixels");
 
-inline uint32_t weight_of(uint8_t coverage) { return coverage + (coverage >> 7u); }
-
-inline uint32_t blend(uint32_t dst, uint32_t ink, uint8_t coverage) {
-  const uint32_t w = weight_of(coverage);
+// The blending formula, for coverage c: w = c + (c >> 7), 0..256.
+inline uint32_t blend_weighted(uint32_t dst, uint32_t ink, uint32_t w) {
   // Red and blue share one multiply: each lane stays below 2^16, so neither spills into the other.
   const uint32_t rb = (((ink & 0xFF00FFu) * w + (dst & 0xFF00FFu) * (256u - w)) >> 8u) & 0xFF00FFu;
   const uint32_t g = (((ink & 0x00FF00u) * w + (dst & 0x00FF00u) * (256u - w)) >> 8u) & 0x00FF00u;
   return rb | g;
+}
+
+inline uint32_t blend(uint32_t dst, uint32_t ink, uint8_t coverage) {
+  return blend_weighted(dst, ink, coverage + (coverage >> 7u));
 }
 
 // The ink, with what the group blenders need of it worked out once per glyph.
@@ -67,19 +69,15 @@ struct Ink {
 };
 
 #if defined(__SSE2__)
-// Blends four pixels in 16-bit lanes, with the same result as blend() for each. Per channel,
-// (ink * w + dst * (256 - w)) >> 8 is dst + floor((ink - dst) * w / 256), and that floor is the
-// high half of the signed product ((ink - dst) * 128) * (2 * w): both factors fit 16 bits.
-inline void blend_group(uint32_t *p, const uint8_t *cov, __m128i channels) {
+// Blends four pixels in 16-bit lanes, with the same result as blend() for each; `doubled` holds
+// their weights times two in its low four lanes. Per channel, (ink * w + dst * (256 - w)) >> 8 is
+// dst + floor((ink - dst) * w / 256), and that floor is the high half of the signed product
+// ((ink - dst) * 128) * (2 * w): both factors fit 16 bits.
+inline void blend_group(uint32_t *p, __m128i doubled, __m128i channels) {
   const __m128i zero = _mm_setzero_si128();
-  uint32_t quad;
-  std::memcpy(&quad, cov, 4);
-  __m128i w = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(quad)), zero);
-  w = _mm_add_epi16(w, _mm_srli_epi16(w, 7));
-  w = _mm_add_epi16(w, w);
-  w = _mm_unpacklo_epi16(w, w);                   // w0 w0 w1 w1 w2 w2 w3 w3
-  const __m128i w_lo = _mm_unpacklo_epi32(w, w);  // w0 x4, w1 x4: one weight per channel
-  const __m128i w_hi = _mm_unpackhi_epi32(w, w);  // w2 x4, w3 x4
+  const __m128i w = _mm_unpacklo_epi16(doubled, doubled);  // w0 w0 w1 w1 w2 w2 w3 w3
+  const __m128i w_lo = _mm_unpacklo_epi32(w, w);           // w0 x4, w1 x4: one weight per channel
+  const __m128i w_hi = _mm_unpackhi_epi32(w, w);           // w2 x4, w3 x4
   auto *q = reinterpret_cast<__m128i *>(p);
   const __m128i d = _mm_loadu_si128(q);
   __m128i lo = _mm_unpacklo_epi8(d, zero), hi = _mm_unpackhi_epi8(d, zero);
@@ -87,23 +85,42 @@ inline void blend_group(uint32_t *p, const uint8_t *cov, __m128i channels) {
   hi = _mm_add_epi16(hi, _mm_mulhi_epi16(_mm_sub_epi16(channels, _mm_slli_epi16(hi, 7)), w_hi));
   _mm_storeu_si128(q, _mm_packus_epi16(lo, hi));
 }
+
+// Four coverage bytes' weights, doubled, in the low four lanes.
+inline __m128i doubled_weights(const uint8_t *cov) {
+  uint32_t quad;
+  std::memcpy(&quad, cov, 4);
+  __m128i w = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(quad)), _mm_setzero_si128());
+  w = _mm_add_epi16(w, _mm_srli_epi16(w, 7));
+  return _mm_add_epi16(w, w);
+}
 #endif
 
-// Blends n pixels, n a multiple of four.
+// Blends n pixels by their coverage, n a multiple of four.
 inline void blend_groups(uint32_t *row, const uint8_t *cov, int n, const Ink &ink) {
 #if defined(__SSE2__)
-  for (int i = 0; i < n; i += 4) blend_group(row + i, cov + i, ink.channels);
+  for (int i = 0; i < n; i += 4) blend_group(row + i, doubled_weights(cov + i), ink.channels);
 #else
   for (int i = 0; i < n; ++i)
     if (cov[i] != 0) row[i] = blend(row[i], ink.pixel, cov[i]);
 #endif
 }
 
-inline void fill_groups(uint32_t *row, int n, const Ink &ink) {
+// Blends one group by its doubled weights.
+inline void blend_weighted_group(uint32_t *row, const uint16_t *doubled, const Ink &ink) {
 #if defined(__SSE2__)
-  for (int i = 0; i < n; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i *>(row + i), ink.four);
+  blend_group(row, _mm_loadl_epi64(reinterpret_cast<const __m128i *>(doubled)), ink.channels);
 #else
-  std::fill_n(row, n, ink.pixel);
+  for (int i = 0; i < kTileWidth; ++i)
+    if (doubled[i] != 0) row[i] = blend_weighted(row[i], ink.pixel, doubled[i] >> 1);
+#endif
+}
+
+inline void fill_group(uint32_t *row, const Ink &ink) {
+#if defined(__SSE2__)
+  _mm_storeu_si128(reinterpret_cast<__m128i *>(row), ink.four);
+#else
+  std::fill_n(row, kTileWidth, ink.pixel);
 #endif
 }
 
@@ -111,29 +128,31 @@ inline void fill_groups(uint32_t *row, int n, const Ink &ink) {
 // surface and glyph so that the compiler need not fetch them again after every pixel written.
 struct Placed {
   const InkTile *begin, *end;
-  const uint8_t *coverage;  // the first tile's
+  const uint16_t *weights;  // the first tile's
   uint32_t *origin;         // the surface pixel under the bitmap's top-left corner
   size_t width;             // the surface's
 
   Placed(Surface &s, const Glyph &g, int64_t gx, int64_t gy)
-      : begin(g.tiles.data()), end(g.tiles.data() + g.tiles.size()), coverage(g.tile_coverage.data()),
+      : begin(g.tiles.data()), end(g.tiles.data() + g.tiles.size()), weights(g.tile_weights.data()),
         origin(s.row(static_cast<int>(gy)) + gx), width(static_cast<size_t>(s.width)) {}
   uint32_t *at(const InkTile &tile) const {
     return origin + static_cast<size_t>(tile.row) * width + static_cast<size_t>(tile.x);
   }
 };
 
+constexpr int kTilePixels = kTileWidth * kTileRows;
+
 void draw_tiles(const Placed &placed, const Ink &ink) {
   static_assert(kTileRows == 2, "a tile is two groups, one above the other");
-  const uint8_t *cov = placed.coverage;
-  for (const InkTile *tile = placed.begin; tile != placed.end; ++tile, cov += kTileWidth * kTileRows) {
+  const uint16_t *w = placed.weights;
+  for (const InkTile *tile = placed.begin; tile != placed.end; ++tile, w += kTilePixels) {
     uint32_t *p = placed.at(*tile);
     if (tile->solid) {
-      fill_groups(p, kTileWidth, ink);
-      fill_groups(p + placed.width, kTileWidth, ink);
+      fill_group(p, ink);
+      fill_group(p + placed.width, ink);
     } else {
-      blend_groups(p, cov, kTileWidth, ink);
-      blend_groups(p + placed.width, cov + kTileWidth, kTileWidth, ink);
+      blend_weighted_group(p, w, ink);
+      blend_weighted_group(p + placed.width, w + kTileWidth, ink);
     }
   }
 }
@@ -141,16 +160,16 @@ void draw_tiles(const Placed &placed, const Ink &ink) {
 #if defined(WINPORT_GLYPH_AVX2)
 // A whole tile at once: as blend_group, with the tile's upper row in the low 128-bit lane and its
 // lower row in the high one.
-WINPORT_TARGET_AVX2 inline void blend_tile(uint32_t *upper, uint32_t *lower, const uint8_t *cov,
+WINPORT_TARGET_AVX2 inline void blend_tile(uint32_t *upper, uint32_t *lower, const uint16_t *doubled,
                                            __m256i channels) {
-  const __m128i c = _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(cov)));
-  __m128i w = _mm_add_epi16(c, _mm_srli_epi16(c, 7));
-  w = _mm_add_epi16(w, w);
-  // w0 w0 w1 w1 w2 w2 w3 w3 | w4 w4 w5 w5 w6 w6 w7 w7: then one weight per channel, lane by lane.
-  const __m256i pairs =
-      _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_unpacklo_epi16(w, w)), _mm_unpackhi_epi16(w, w), 1);
-  const __m256i w_lo = _mm256_unpacklo_epi32(pairs, pairs);  // w0 x4, w1 x4 | w4 x4, w5 x4
-  const __m256i w_hi = _mm256_unpackhi_epi32(pairs, pairs);  // w2 x4, w3 x4 | w6 x4, w7 x4
+  // Each lane gets the weights of its row's pixels, four times over: one per channel.
+  const __m256i w = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(doubled)));
+  const __m256i w_lo = _mm256_shuffle_epi8(  // pixels 0 and 1 of each row
+      w, _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 2, 3, 2, 3, 2, 3, 2, 3, 8, 9, 8, 9, 8, 9, 8, 9, 10, 11, 10, 11,
+                          10, 11, 10, 11));
+  const __m256i w_hi = _mm256_shuffle_epi8(  // pixels 2 and 3 of each row
+      w, _mm256_setr_epi8(4, 5, 4, 5, 4, 5, 4, 5, 6, 7, 6, 7, 6, 7, 6, 7, 12, 13, 12, 13, 12, 13, 12, 13, 14, 15,
+                          14, 15, 14, 15, 14, 15));
   const __m256i zero = _mm256_setzero_si256();
   auto *up = reinterpret_cast<__m128i *>(upper), *down = reinterpret_cast<__m128i *>(lower);
   const __m256i d = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(up)), _mm_loadu_si128(down), 1);
@@ -165,14 +184,14 @@ WINPORT_TARGET_AVX2 inline void blend_tile(uint32_t *upper, uint32_t *lower, con
 WINPORT_TARGET_AVX2 void draw_tiles_wide(const Placed &placed, const Ink &ink) {
   const __m256i channels =
       _mm256_slli_epi16(_mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(ink.pixel)), _mm256_setzero_si256()), 7);
-  const uint8_t *cov = placed.coverage;
-  for (const InkTile *tile = placed.begin; tile != placed.end; ++tile, cov += kTileWidth * kTileRows) {
+  const uint16_t *w = placed.weights;
+  for (const InkTile *tile = placed.begin; tile != placed.end; ++tile, w += kTilePixels) {
     uint32_t *p = placed.at(*tile);
     if (tile->solid) {
       _mm_storeu_si128(reinterpret_cast<__m128i *>(p), ink.four);
       _mm_storeu_si128(reinterpret_cast<__m128i *>(p + placed.width), ink.four);
     } else {
-      blend_tile(p, p + placed.width, cov, channels);
+      blend_tile(p, p + placed.width, w, channels);
     }
   }
 }

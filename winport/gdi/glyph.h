@@ -35,12 +35,13 @@ struct Glyph {
   int stride = 0;  // bytes from one row to the next: width rounded up to kGlyphRowAlign
   std::vector<uint8_t> coverage;  // stride * height, row-major
   std::vector<InkTile> tiles;     // top to bottom, left to right
-  // The tiles' coverage, kTileWidth x kTileRows bytes each, row by row, in the order of `tiles`.
-  std::vector<uint8_t> tile_coverage;
+  // The tiles' pixels' weights, kTileWidth x kTileRows each, row by row, in the order of `tiles`:
+  // for coverage c, 2 * (c + (c >> 7)), 0..512, the factor that the blenders multiply by.
+  std::vector<uint16_t> tile_weights;
   int tiled_height() const { return (height + kTileRows - 1) / kTileRows * kTileRows; }
 };
 
-// Fills g.tiles and g.tile_coverage from g.coverage: call it once the coverage is complete.
+// Fills g.tiles and g.tile_weights from g.coverage: call it once the coverage is complete.
 void find_ink(Glyph &g);
 
 // Draws glyphs in one colour. Coverage c is blended as out = (ink * w + dst * (256 - w)) >> 8 per
