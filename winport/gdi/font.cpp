@@ -278,8 +278,9 @@ class Mapper {
  public:
   std::shared_ptr<FaceSize> resolve(const Font &font) {
     std::lock_guard<std::mutex> guard(mutex_);
-    // A program that makes a font for every text call asks the same question call after call.
-    if (last_.size && last_.same_request(font)) return last_.size;
+    // A program that makes a font for every text call asks the same few questions over and over.
+    for (const RecentRequest &recent : recent_)
+      if (recent.size && recent.same_request(font)) return recent.size;
     RequestKey key{face_key(font), font.height};
     auto it = requests_.find(key);
     std::shared_ptr<FaceSize> size;
@@ -291,13 +292,14 @@ class Mapper {
       if (requests_.size() >= kMaxRequests) requests_.clear();
       requests_.emplace(std::move(key), size);
     }
-    last_ = {font.face, font.height, font.weight, font.italic, font.pitch_and_family, size};
+    recent_[next_recent_] = {font.face, font.height, font.weight, font.italic, font.pitch_and_family, size};
+    next_recent_ = (next_recent_ + 1) % kRecentRequests;
     return size;
   }
 
  private:
-  // The last request as CreateFontA stored it (face name not yet folded to lower case).
-  struct LastRequest {
+  // A recent request as CreateFontA stored it (face name not yet folded to lower case).
+  struct RecentRequest {
     std::string face;
     int height = 0, weight = 0;
     bool italic = false;
@@ -362,7 +364,10 @@ class Mapper {
   }
 
   std::mutex mutex_;
-  LastRequest last_;
+  // A screen's worth of text asks for a handful of sizes in turn.
+  static constexpr size_t kRecentRequests = 8;
+  RecentRequest recent_[kRecentRequests];
+  size_t next_recent_ = 0;
   std::shared_ptr<Library> library_ = std::make_shared<Library>();
   std::unordered_map<RequestKey, std::shared_ptr<FaceSize>, RequestKeyHash> requests_;
   std::unordered_map<FaceKey, std::shared_ptr<FaceInfo>, FaceKeyHash> faces_;

@@ -144,15 +144,16 @@ constexpr int kTilePixels = kTileWidth * kTileRows;
 
 void draw_tiles(const Placed &placed, const Ink &ink) {
   static_assert(kTileRows == 2, "a tile is two groups, one above the other");
-  const uint16_t *w = placed.weights;
-  for (const InkTile *tile = placed.begin; tile != placed.end; ++tile, w += kTilePixels) {
-    uint32_t *p = placed.at(*tile);
+  const Placed at = placed;  // a local copy stays in registers across the writes
+  const uint16_t *w = at.weights;
+  for (const InkTile *tile = at.begin; tile != at.end; ++tile, w += kTilePixels) {
+    uint32_t *p = at.at(*tile);
     if (tile->solid) {
       fill_group(p, ink);
-      fill_group(p + placed.width, ink);
+      fill_group(p + at.width, ink);
     } else {
       blend_weighted_group(p, w, ink);
-      blend_weighted_group(p + placed.width, w + kTileWidth, ink);
+      blend_weighted_group(p + at.width, w + kTileWidth, ink);
     }
   }
 }
@@ -184,14 +185,16 @@ WINPORT_TARGET_AVX2 inline void blend_tile(uint32_t *upper, uint32_t *lower, con
 WINPORT_TARGET_AVX2 void draw_tiles_wide(const Placed &placed, const Ink &ink) {
   const __m256i channels =
       _mm256_slli_epi16(_mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(ink.pixel)), _mm256_setzero_si256()), 7);
-  const uint16_t *w = placed.weights;
-  for (const InkTile *tile = placed.begin; tile != placed.end; ++tile, w += kTilePixels) {
-    uint32_t *p = placed.at(*tile);
+  const __m128i four = ink.four;
+  const Placed at = placed;  // a local copy stays in registers across the writes
+  const uint16_t *w = at.weights;
+  for (const InkTile *tile = at.begin; tile != at.end; ++tile, w += kTilePixels) {
+    uint32_t *p = at.at(*tile);
     if (tile->solid) {
-      _mm_storeu_si128(reinterpret_cast<__m128i *>(p), ink.four);
-      _mm_storeu_si128(reinterpret_cast<__m128i *>(p + placed.width), ink.four);
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(p), four);
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(p + at.width), four);
     } else {
-      blend_tile(p, p + placed.width, w, channels);
+      blend_tile(p, p + at.width, w, channels);
     }
   }
 }
