@@ -103,7 +103,7 @@ class FtFaceSize : public FaceSize {
   }
   ~FtFaceSize() override { close(); }
 
-  const Glyph *glyph(unsigned char c) override {
+  const Glyph *render(unsigned char c) override {
     if (!face_) return nullptr;
     if (cache_glyphs_) {
       if (advances_[c] < 0) load(c);
@@ -167,11 +167,12 @@ class FtFaceSize : public FaceSize {
     bool rendered = cache_glyphs_ && load_glyph(c, FT_LOAD_RENDER);
     if (!rendered && !load_glyph(c, 0)) {
       advances_[c] = 0;
-      return;
+    } else {
+      advances_[c] = std::max(0, static_cast<int>((face_->glyph->advance.x + 32) >> 6));
+      Glyph g;
+      if (rendered && copy_bitmap(g)) glyphs_[c] = std::make_unique<Glyph>(std::move(g));
     }
-    advances_[c] = std::max(0, static_cast<int>((face_->glyph->advance.x + 32) >> 6));
-    Glyph g;
-    if (rendered && copy_bitmap(g)) glyphs_[c] = std::make_unique<Glyph>(std::move(g));
+    if (cache_glyphs_) keep(c, glyphs_[c].get());
   }
 
   // The coverage of the glyph slot's rendered bitmap; false when it has no ink.
@@ -221,7 +222,7 @@ class EmptyFaceSize : public FaceSize {
     metrics_.ave_char_width = metrics_.max_char_width = (em + 1) / 2;
     std::fill(std::begin(advances_), std::end(advances_), metrics_.ave_char_width);
   }
-  const Glyph *glyph(unsigned char) override { return nullptr; }
+  const Glyph *render(unsigned char) override { return nullptr; }
 };
 
 struct FaceKey {
