@@ -1,8 +1,8 @@
 // glyph.cpp — where a rendered glyph's ink lies, and blending glyphs onto a surface.
 //
-// Blending works in groups of four pixels (SSE2, part of every x86-64 processor), or eight where the
-// processor has AVX2, chosen when the program runs; elsewhere pixel by pixel. All give the same
-// pixels: the arithmetic is exact.
+// Blending works in groups of four pixels (SSE2, part of every x86-64 processor), a tile at a time
+// where the processor has AVX2 (chosen when the program runs), and elsewhere pixel by pixel. All
+// give the same pixels: the arithmetic is exact.
 #include "gdi/glyph.h"
 
 #include <algorithm>
@@ -19,10 +19,13 @@
 
 namespace winport::gdi::font {
 
+namespace {
+constexpr int kTilePixels = kTileWidth * kTileRows;
+}  // namespace
+
 void find_ink(Glyph &g) {
   g.tiles.clear();
   g.tile_weights.clear();
-  constexpr int kTilePixels = kTileWidth * kTileRows;
   for (int row = 0; row < g.height; row += kTileRows) {
     for (int x = 0; x < g.stride; x += kTileWidth) {
       uint8_t tile[kTilePixels] = {};  // rows below the bitmap stay empty
@@ -140,8 +143,6 @@ struct Placed {
   }
 };
 
-constexpr int kTilePixels = kTileWidth * kTileRows;
-
 void draw_tiles(const Placed &placed, const Ink &ink) {
   static_assert(kTileRows == 2, "a tile is two groups, one above the other");
   const Placed at = placed;  // a local copy stays in registers across the writes
@@ -207,8 +208,8 @@ bool wide_blending() {
 bool wide_blending() { return false; }
 #endif
 
-// A glyph that the surface's edges cut: blends the visible part of each row, pixel
-// by pixel where whole groups would leave the surface.
+// A glyph whose tiles the surface's edges cut: blends the visible part of each row, pixel by pixel
+// where whole groups would leave the surface.
 void draw_clipped(Surface &surface, const Glyph &g, int64_t gx, int64_t gy, const Ink &ink) {
   const int64_t x0 = std::max<int64_t>(gx, 0), x1 = std::min<int64_t>(gx + g.width, surface.width);
   const int64_t y0 = std::max<int64_t>(gy, 0), y1 = std::min<int64_t>(gy + g.height, surface.height);
