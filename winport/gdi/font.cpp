@@ -103,7 +103,7 @@ class FtFaceSize : public FaceSize {
   }
   ~FtFaceSize() override { close(); }
 
-  const Glyph *glyph(unsigned char c) override {
+  const Glyph *render(unsigned char c) override {
     if (!face_) return nullptr;
     if (cache_glyphs_) {
       if (advances_[c] < 0) load(c);
@@ -167,11 +167,12 @@ class FtFaceSize : public FaceSize {
     bool rendered = cache_glyphs_ && load_glyph(c, FT_LOAD_RENDER);
     if (!rendered && !load_glyph(c, 0)) {
       advances_[c] = 0;
-      return;
+    } else {
+      advances_[c] = std::max(0, static_cast<int>((face_->glyph->advance.x + 32) >> 6));
+      Glyph g;
+      if (rendered && copy_bitmap(g)) glyphs_[c] = std::make_unique<Glyph>(std::move(g));
     }
-    advances_[c] = std::max(0, static_cast<int>((face_->glyph->advance.x + 32) >> 6));
-    Glyph g;
-    if (rendered && copy_bitmap(g)) glyphs_[c] = std::make_unique<Glyph>(std::move(g));
+    if (cache_glyphs_) keep(c, glyphs_[c].get());
   }
 
   // The coverage of the glyph slot's rendered bitmap; false when it has no ink.
@@ -200,6 +201,7 @@ class FtFaceSize : public FaceSize {
           dst[x] = static_cast<uint8_t>(max_gray == 255 ? src[x] : src[x] * 255 / max_gray);
       }
     }
+    find_ink(out);
     return true;
   }
 
@@ -220,7 +222,7 @@ class EmptyFaceSize : public FaceSize {
     metrics_.ave_char_width = metrics_.max_char_width = (em + 1) / 2;
     std::fill(std::begin(advances_), std::end(advances_), metrics_.ave_char_width);
   }
-  const Glyph *glyph(unsigned char) override { return nullptr; }
+  const Glyph *render(unsigned char) override { return nullptr; }
 };
 
 struct FaceKey {
@@ -277,8 +279,9 @@ class Mapper {
  public:
   std::shared_ptr<FaceSize> resolve(const Font &font) {
     std::lock_guard<std::mutex> guard(mutex_);
-    // A program that makes a font for every text call asks the same question call after call.
-    if (last_.size && last_.same_request(font)) return last_.size;
+    // A program that makes a font for every text call asks the same few questions over and over.
+    for (const RecentRequest &recent : recent_)
+      if (recent.size && recent.same_request(font)) return recent.size;
     RequestKey key{face_key(font), font.height};
     auto it = requests_.find(key);
     std::shared_ptr<FaceSize> size;
@@ -290,13 +293,14 @@ class Mapper {
       if (requests_.size() >= kMaxRequests) requests_.clear();
       requests_.emplace(std::move(key), size);
     }
-    last_ = {font.face, font.height, font.weight, font.italic, font.pitch_and_family, size};
+    recent_[next_recent_] = {font.face, font.height, font.weight, font.italic, font.pitch_and_family, size};
+    next_recent_ = (next_recent_ + 1) % kRecentRequests;
     return size;
   }
 
  private:
-  // The last request as CreateFontA stored it (face name not yet folded to lower case).
-  struct LastRequest {
+  // A recent request as CreateFontA stored it (face name not yet folded to lower case).
+  struct RecentRequest {
     std::string face;
     int height = 0, weight = 0;
     bool italic = false;
@@ -361,7 +365,10 @@ class Mapper {
   }
 
   std::mutex mutex_;
-  LastRequest last_;
+  // A screen's worth of text asks for a handful of sizes in turn.
+  static constexpr size_t kRecentRequests = 8;
+  RecentRequest recent_[kRecentRequests];
+  size_t next_recent_ = 0;
   std::shared_ptr<Library> library_ = std::make_shared<Library>();
   std::unordered_map<RequestKey, std::shared_ptr<FaceSize>, RequestKeyHash> requests_;
   std::unordered_map<FaceKey, std::shared_ptr<FaceInfo>, FaceKeyHash> faces_;

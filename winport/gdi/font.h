@@ -17,6 +17,8 @@
 #include <mutex>
 #include <vector>
 
+#include "gdi/glyph.h"
+
 namespace winport::gdi {
 
 struct Font;
@@ -27,19 +29,6 @@ namespace font {
 constexpr int kMaxEm = 1000;
 // Height 0 asks for the mapper's default: a cell of about this many pixels.
 constexpr int kDefaultCellHeight = 16;
-
-// One character rendered at one size: an 8-bit coverage bitmap placed relative to the pen position
-// on the baseline (left: columns right of the pen; top: rows above the baseline). Rows are padded
-// with zero coverage to a multiple of kGlyphRowAlign bytes, so a blender may read whole groups.
-constexpr int kGlyphRowAlign = 4;
-struct Glyph {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
-  int stride = 0;  // bytes from one row to the next: width rounded up to kGlyphRowAlign
-  std::vector<uint8_t> coverage;  // stride * height, row-major
-};
 
 struct Metrics {
   int em = 0;  // pixel size asked of FreeType
@@ -68,16 +57,29 @@ class FaceSize {
 
   // The rendered glyph of c, or nullptr when it has no ink. Call with lock() held; the pointer stays
   // valid while the lock is held (large sizes keep only the most recent glyph).
-  virtual const Glyph *glyph(unsigned char c) = 0;
+  const Glyph *glyph(unsigned char c) {
+    const Glyph *g = kept_[c];
+    if (!g) return render(c);
+    return g == &kNoInk ? nullptr : g;
+  }
   std::unique_lock<std::recursive_mutex> lock() { return std::unique_lock<std::recursive_mutex>(mutex_); }
 
  protected:
   // Fills advances_[c] (with 0 when c cannot be loaded) and returns it.
   virtual int measure(unsigned char c) { return advances_[c] = 0; }
+  // Renders c for glyph(), which asks again each time until keep(c, ...) is called.
+  virtual const Glyph *render(unsigned char c) = 0;
+  // From now on glyph(c) answers g (nullptr: no ink) without asking render(); g must live as long
+  // as the face.
+  void keep(unsigned char c, const Glyph *g) { kept_[c] = g ? g : &kNoInk; }
 
   Metrics metrics_;
   int advances_[256];  // -1: not measured yet
   std::recursive_mutex mutex_;
+
+ private:
+  static inline const Glyph kNoInk{};  // marks a kept character without ink
+  const Glyph *kept_[256] = {};        // nullptr: not kept (yet)
 };
 
 // The face and size for a logical font. Never null: when no font at all can be loaded, a face

@@ -12,10 +12,6 @@
 #include <cstring>
 #include <limits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "gdi/font.h"
 #include "gdi/objects.h"
 
@@ -51,72 +47,6 @@ void fill_clipped(Surface &surface, int64_t x0, int64_t y0, int64_t x1, int64_t 
   }
 }
 
-// Blending weighs the ink by coverage: out = (ink * w + dst * (256 - w)) >> 8 per channel, with the
-// coverage 0..255 stretched to a weight w of 0..256, so that full coverage gives exactly the ink and
-// none leaves the pixel exactly as it was.
-inline uint32_t weight_of(uint8_t coverage) { return coverage + (coverage >> 7u); }
-
-inline uint32_t blend(uint32_t dst, uint32_t ink, uint8_t coverage) {
-  const uint32_t w = weight_of(coverage);
-  // Red and blue share one multiply: each lane stays below 2^16, so neither spills into the other.
-  const uint32_t rb = (((ink & 0xFF00FFu) * w + (dst & 0xFF00FFu) * (256u - w)) >> 8u) & 0xFF00FFu;
-  const uint32_t g = (((ink & 0x00FF00u) * w + (dst & 0x00FF00u) * (256u - w)) >> 8u) & 0x00FF00u;
-  return rb | g;
-}
-
-#if defined(__SSE2__)
-// Four pixels at a time in 16-bit lanes; the sums stay below 2^16, so the arithmetic is exact.
-// Returns how many pixels it did (a multiple of four, at most `limit`).
-int blend_row_simd(uint32_t *row, const uint8_t *cov, int limit, uint32_t ink) {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i ink16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(ink)), zero);
-  const __m128i full = _mm_set1_epi16(256);
-  int i = 0;
-  for (; i + 4 <= limit; i += 4) {
-    uint32_t quad;
-    std::memcpy(&quad, cov + i, 4);
-    if (quad == 0) continue;  // common between and around strokes
-    __m128i w = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(quad)), zero);
-    w = _mm_add_epi16(w, _mm_srli_epi16(w, 7));
-    w = _mm_unpacklo_epi16(w, w);                 // w0 w0 w1 w1 w2 w2 w3 w3
-    const __m128i w_lo = _mm_unpacklo_epi32(w, w);  // w0 x4, w1 x4: one weight per channel
-    const __m128i w_hi = _mm_unpackhi_epi32(w, w);  // w2 x4, w3 x4
-    auto *p = reinterpret_cast<__m128i *>(row + i);
-    const __m128i d = _mm_loadu_si128(p);
-    __m128i lo = _mm_unpacklo_epi8(d, zero), hi = _mm_unpackhi_epi8(d, zero);
-    lo = _mm_add_epi16(_mm_mullo_epi16(ink16, w_lo), _mm_mullo_epi16(lo, _mm_sub_epi16(full, w_lo)));
-    hi = _mm_add_epi16(_mm_mullo_epi16(ink16, w_hi), _mm_mullo_epi16(hi, _mm_sub_epi16(full, w_hi)));
-    _mm_storeu_si128(p, _mm_packus_epi16(_mm_srli_epi16(lo, 8), _mm_srli_epi16(hi, 8)));
-  }
-  return i;
-}
-#endif
-
-// Blends one glyph whose bitmap's top-left corner is at (gx, gy), clipped to the surface.
-void draw_glyph(Surface &surface, const font::Glyph &g, int64_t gx, int64_t gy, uint32_t ink) {
-  const int64_t x0 = std::max<int64_t>(gx, 0), x1 = std::min<int64_t>(gx + g.width, surface.width);
-  const int64_t y0 = std::max<int64_t>(gy, 0), y1 = std::min<int64_t>(gy + g.height, surface.height);
-  if (x0 >= x1) return;
-  const int n = static_cast<int>(x1 - x0);
-  // Whole groups may run over the padding of the glyph's rows (zero coverage, which rewrites the
-  // pixel unchanged) as long as they stay on the surface's row.
-  const int64_t padded_end = std::min<int64_t>(gx + g.stride, surface.width);
-  const int group_limit = static_cast<int>(std::max<int64_t>(padded_end - x0, 0));
-  for (int64_t y = y0; y < y1; ++y) {
-    const uint8_t *cov =
-        g.coverage.data() + static_cast<size_t>(y - gy) * static_cast<size_t>(g.stride) + (x0 - gx);
-    uint32_t *row = surface.row(static_cast<int>(y)) + x0;
-    int i = 0;
-#if defined(__SSE2__)
-    i = blend_row_simd(row, cov, group_limit, ink);
-#else
-    (void)group_limit;
-#endif
-    for (; i < n; ++i)
-      if (cov[i] != 0) row[i] = blend(row[i], ink, cov[i]);
-  }
-}
-
 // WINPORT_GLYPHS=off: text is measured, placed and backed as usual, but no glyph is drawn. Fonts
 // differ from one platform to another; without glyphs, two platforms' frames compare pixel for pixel.
 bool glyphs_off() {
@@ -141,7 +71,7 @@ void draw_text(DC &dc, Surface &surface, int x, int y, const char *s, int n) {
   const int64_t margin = 2 * int64_t{m.em} + 2;
   if (bottom + margin <= 0 || top - margin >= surface.height || glyphs_off()) return;
 
-  const uint32_t ink = pixel_from_colorref(dc.text_color);
+  const font::GlyphPainter painter(surface, pixel_from_colorref(dc.text_color));
   const int64_t baseline = int64_t{y} + m.ascent;
   auto lock = face.lock();
   int64_t pen = x;
@@ -150,7 +80,7 @@ void draw_text(DC &dc, Surface &surface, int x, int y, const char *s, int n) {
     const int advance = face.advance(c);
     if (pen + advance + margin > 0) {
       if (const font::Glyph *g = face.glyph(c))
-        draw_glyph(surface, *g, pen + g->left, baseline - g->top, ink);
+        painter.draw(*g, pen + g->left, baseline - g->top);
     }
     pen += advance;
   }

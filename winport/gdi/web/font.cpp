@@ -153,13 +153,14 @@ class WebFaceSize : public FaceSize {
     m.italic = font.italic;
   }
 
-  const Glyph *glyph(unsigned char c) override {
-    if (rendered_[c]) return glyphs_[c].get();
-    rendered_[c] = true;
+  const Glyph *render(unsigned char c) override {
     int box[4];
     js_render(css_.style.c_str(), css_.family.c_str(), metrics_.em, c, metrics_.ascent, metrics_.descent,
               advances_[c], box);
-    if (box[2] <= 0 || box[3] <= 0) return nullptr;
+    if (box[2] <= 0 || box[3] <= 0) {
+      keep(c, nullptr);
+      return nullptr;
+    }
     auto g = std::make_unique<Glyph>();
     g->left = box[0];
     g->top = box[1];
@@ -168,13 +169,14 @@ class WebFaceSize : public FaceSize {
     g->stride = (g->width + kGlyphRowAlign - 1) / kGlyphRowAlign * kGlyphRowAlign;
     g->coverage.assign(static_cast<size_t>(g->stride) * static_cast<size_t>(g->height), 0);
     js_copy_glyph(g->coverage.data(), g->stride);
+    find_ink(*g);
     glyphs_[c] = std::move(g);
+    keep(c, glyphs_[c].get());
     return glyphs_[c].get();
   }
 
  private:
   Css css_;
-  bool rendered_[256] = {};
   std::unique_ptr<Glyph> glyphs_[256];
 };
 
