@@ -5,19 +5,87 @@
 // refused. Stock objects are made once, on first use, and live for the whole process; DeleteObject
 // accepts them and leaves them alone. An object that is selected into a DC cannot be deleted
 // (DeleteObject returns FALSE, as Win32 documents), so a DC never points at freed memory.
+//
+// Objects live in the slots of a pool, whose memory is reused as programs make and delete a pen
+// and a brush for every drawing call. A live-flag per slot makes the registry: a handle names a
+// live object when it is the start of a slot whose flag is set, which takes a range check and one
+// load instead of a hash lookup, and reads no memory but the pool's own.
+#include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
-#include "gdi/handles.h"
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#define WINPORT_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
+#define WINPORT_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
+#else
+#define WINPORT_POISON(p, n) ((void)(p), (void)(n))
+#define WINPORT_UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
+
 #include "gdi/objects.h"
 
 namespace winport::gdi {
 namespace {
 
-// Live objects; each is owned here from register_object until DeleteObject. The table is never
-// destroyed: objects a program leaves behind stay reachable until the very end.
-HandleSet &registry() {
-  static HandleSet *objects = new HandleSet;
+// Slots of kSlotSize bytes in chunks of kChunkSlots, each with its live flag; chunks are added as
+// needed and never given back. Never destroyed: objects a program leaves behind stay reachable
+// until the very end, and objects deleted during exit still find it.
+class ObjectPool {
+ public:
+  static constexpr size_t kSlotSize = kObjectSlotSize;
+  static constexpr size_t kChunkSlots = 1024;
+
+  void *allocate() {
+    if (free_.empty()) add_chunk();
+    void *p = free_.back();
+    free_.pop_back();
+    WINPORT_UNPOISON(p, kSlotSize);
+    return p;
+  }
+  void release(void *p) {
+    WINPORT_POISON(p, kSlotSize);  // sanitizer builds catch use after delete
+    free_.push_back(p);
+  }
+  // The live flag of the slot that starts at p; nullptr when p is not the start of a slot.
+  bool *live_flag(const void *p) {
+    const auto address = reinterpret_cast<uintptr_t>(p);
+    for (Chunk &c : chunks_) {
+      const uintptr_t offset = address - reinterpret_cast<uintptr_t>(c.slots.get());
+      if (offset < kChunkSlots * kSlotSize) {
+        return offset % kSlotSize == 0 ? &c.live[offset / kSlotSize] : nullptr;
+      }
+    }
+    return nullptr;
+  }
+
+ private:
+  struct alignas(kSlotSize) Slot {
+    unsigned char bytes[kSlotSize];
+  };
+  struct Chunk {
+    std::unique_ptr<Slot[]> slots;
+    std::unique_ptr<bool[]> live;
+  };
+
+  void add_chunk() {
+    // The slots are left uninitialised (untouched pages cost nothing); the flags start false.
+    Chunk c{std::unique_ptr<Slot[]>(new Slot[kChunkSlots]), std::make_unique<bool[]>(kChunkSlots)};
+    // Handed out from the lowest address up.
+    for (size_t i = kChunkSlots; i-- > 0;) {
+      free_.push_back(&c.slots[i]);
+      WINPORT_POISON(&c.slots[i], kSlotSize);
+    }
+    chunks_.push_back(std::move(c));
+  }
+
+  std::vector<Chunk> chunks_;
+  std::vector<void *> free_;
+};
+
+ObjectPool &pool() {
+  static ObjectPool *objects = new ObjectPool;
   return *objects;
 }
 
@@ -90,54 +158,25 @@ StockTable &stock() {
   return table;
 }
 
-// Recycled object memory: one free list per size class of 16 bytes (GDI objects belong to the
-// drawing thread, like the registry). Never destroyed, so objects deleted during exit still find
-// it. Sanitizer builds use the heap directly, so that its checks see every object.
-constexpr size_t kPoolClasses = 16;
-struct FreeList {
-  std::vector<void *> blocks[kPoolClasses];
-};
-FreeList &free_list() {
-  static FreeList *list = new FreeList;
-  return *list;
-}
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kRecycle = false;
-#else
-constexpr bool kRecycle = true;
-#endif
-
 }  // namespace
 
 void *Object::operator new(size_t size) {
-  const size_t c = (size + 15) / 16;
-  if (kRecycle && c < kPoolClasses && !free_list().blocks[c].empty()) {
-    void *p = free_list().blocks[c].back();
-    free_list().blocks[c].pop_back();
-    return p;
-  }
-  return ::operator new(c * 16);
+  if (size > ObjectPool::kSlotSize) throw std::bad_alloc();  // never: objects.h checks every type
+  return pool().allocate();
 }
 
-void Object::operator delete(void *p, size_t size) {
-  const size_t c = (size + 15) / 16;
-  if (kRecycle && c < kPoolClasses && free_list().blocks[c].size() < 64) {
-    free_list().blocks[c].push_back(p);
-    return;
-  }
-  ::operator delete(p);
-}
+void Object::operator delete(void *p, size_t) { pool().release(p); }
 
 HGDIOBJ register_object(std::unique_ptr<Object> object) {
   if (!object) return nullptr;
   Object *raw = object.release();
-  registry().insert(raw);
+  *pool().live_flag(raw) = true;
   return raw;
 }
 
 Object *object_from_handle(HGDIOBJ h) {
-  return registry().contains(h) ? static_cast<Object *>(h) : nullptr;
+  const bool *live = pool().live_flag(h);
+  return live && *live ? static_cast<Object *>(h) : nullptr;
 }
 
 // The 1 x 1 bitmap that a fresh memory DC starts with (see dc.cpp).
@@ -174,7 +213,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ ho) {
   if (!object) return FALSE;
   if (object->stock) return TRUE;
   if (object->selected_count > 0) return FALSE;
-  registry().erase(object);
+  *pool().live_flag(object) = false;
   delete object;
   return TRUE;
 }

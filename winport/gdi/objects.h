@@ -16,10 +16,14 @@ namespace winport::gdi {
 
 enum class ObjectKind { Pen, Brush, Font, Bitmap };
 
+// Every object fits a slot of the object pool (objects.cpp) of this many bytes.
+constexpr size_t kObjectSlotSize = 128;
+
 struct Object {
   explicit Object(ObjectKind k) : kind(k) {}
   virtual ~Object() = default;
-  // Pens and brushes are made and deleted for every drawing call: their memory is recycled.
+  // Pens and brushes are made and deleted for every drawing call: their memory is a pool's slot,
+  // recycled.
   static void *operator new(size_t size);
   static void operator delete(void *p, size_t size);
   ObjectKind kind;
@@ -59,6 +63,10 @@ struct Bitmap : Object {
   Bitmap() : Object(ObjectKind::Bitmap) {}
   std::shared_ptr<Surface> surface;
 };
+
+static_assert(sizeof(Pen) <= kObjectSlotSize && sizeof(Brush) <= kObjectSlotSize &&
+                  sizeof(Font) <= kObjectSlotSize && sizeof(Bitmap) <= kObjectSlotSize,
+              "every GDI object fits a pool slot");
 
 // How the selected pen strokes outlines, chosen when it is selected: not at all (PS_NULL), one
 // pixel wide, thin and wide (2 .. 4 pixels: each piece written at once), or wide (pieces gathered
