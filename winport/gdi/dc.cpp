@@ -52,8 +52,12 @@ HDC register_dc(std::unique_ptr<DC> dc) {
 
 }  // namespace
 
-DC *dc_from_handle(HDC hdc) {
-  return dcs().contains(hdc) ? reinterpret_cast<DC *>(hdc) : nullptr;
+HDC recent_dc = nullptr;
+
+DC *find_dc(HDC hdc) {
+  if (!dcs().contains(hdc)) return nullptr;
+  recent_dc = hdc;
+  return reinterpret_cast<DC *>(hdc);
 }
 
 HDC create_surface_dc(std::shared_ptr<Surface> surface, HWND hwnd) {
@@ -92,6 +96,7 @@ BOOL WINAPI DeleteDC(HDC hdc) {
   hold(dc->font, static_cast<Font *>(nullptr));
   hold(dc->bitmap, static_cast<Bitmap *>(nullptr));
   dcs().erase(dc);
+  if (recent_dc == hdc) recent_dc = nullptr;
   delete dc;
   return TRUE;
 }

@@ -98,7 +98,13 @@ struct DC {
 };
 
 // Handle lookup: nullptr for handles that are not live objects of that kind.
-DC *dc_from_handle(HDC hdc);
+// The DC that drawing used last is answered here, without a call: drawing code checks its DC on
+// every call, and it is nearly always the same one.
+extern HDC recent_dc;
+DC *find_dc(HDC hdc);
+inline DC *dc_from_handle(HDC hdc) {
+  return hdc != nullptr && hdc == recent_dc ? reinterpret_cast<DC *>(hdc) : find_dc(hdc);
+}
 Object *object_from_handle(HGDIOBJ h);
 
 // Takes ownership of a newly created object (CreatePen, CreateFontA, ...) and returns its handle.
