@@ -209,11 +209,12 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ ho) {
-  Object *object = object_from_handle(ho);
-  if (!object) return FALSE;
+  bool *live = pool().live_flag(ho);
+  if (!live || !*live) return FALSE;
+  auto *object = static_cast<Object *>(ho);
   if (object->stock) return TRUE;
   if (object->selected_count > 0) return FALSE;
-  *pool().live_flag(object) = false;
+  *live = false;
   delete object;
   return TRUE;
 }

@@ -30,12 +30,6 @@ u128 isqrt(u128 v) {
   return r;
 }
 
-i64 pen_kind_width(const Pen *pen) {
-  if (!pen || pen->style == PS_NULL) return 0;
-  if (pen->width <= 1) return 1;
-  return std::min<i64>(pen->width, kMaxPenWidth);
-}
-
 namespace {
 
 // Row storage is kept per thread, so drawing does not allocate once it has warmed up.
