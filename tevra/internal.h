@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "tevra.h"
 
@@ -115,6 +116,9 @@ void scripted_run_close();   // tevra_close: writes the frame the last event lef
 void scripted_run_on_text(HFONT font, int x, int y, const char *text, int length); // a line drawn at canvas (x, y)
 void scripted_run_on_fill(int left, int top, int right, int bottom);   // a canvas box painted over
 void scripted_run_reset();
+// The w x h pixels of the bitmap selected into `dc`, as 0x00RRGGBB, top row first (false when
+// they cannot all be read).
+bool read_pixels(HDC dc, int w, int h, std::vector<uint32_t> &pixels);
 
 // ---- Console (console.cpp) -----------------------------------------------------------------------
 void console_draw_line(const char *text); // scrolls up one line, draws text without one trailing newline

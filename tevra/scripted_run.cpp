@@ -91,26 +91,6 @@ void stop_frames(const std::string &path) {
   frames.dir.clear();
 }
 
-// The w x h pixels of the bitmap selected into `dc`, as 0x00RRGGBB, top row first. GetDIBits wants
-// the bitmap outside any device context, so it is swapped out for the read.
-bool read_pixels(HDC dc, int w, int h, std::vector<uint32_t> &pixels) {
-  HBITMAP placeholder = CreateCompatibleBitmap(dc, 1, 1);
-  HBITMAP bitmap = static_cast<HBITMAP>(SelectObject(dc, placeholder));
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h; // top-down rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  pixels.assign(static_cast<size_t>(w) * h, 0);
-  const int lines = GetDIBits(dc, bitmap, 0, h, pixels.data(), &info, DIB_RGB_COLORS);
-  SelectObject(dc, bitmap);
-  DeleteObject(placeholder);
-  for (uint32_t &p : pixels) p &= 0x00FFFFFFu;
-  return lines == h;
-}
-
 // Where a line of text drawn at canvas (x, y) paints: its advance box, widened to its ink, since a
 // glyph may reach past its advance (a slanted stroke, a tight side bearing). The ink is found by
 // drawing the line once more, black on white, on a scratch bitmap with a margin of a whole cell.
@@ -205,6 +185,26 @@ void write_frame() {
 }
 
 } // namespace
+
+// The w x h pixels of the bitmap selected into `dc`, as 0x00RRGGBB, top row first. GetDIBits wants
+// the bitmap outside any device context, so it is swapped out for the read.
+bool read_pixels(HDC dc, int w, int h, std::vector<uint32_t> &pixels) {
+  HBITMAP placeholder = CreateCompatibleBitmap(dc, 1, 1);
+  HBITMAP bitmap = static_cast<HBITMAP>(SelectObject(dc, placeholder));
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h; // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  pixels.assign(static_cast<size_t>(w) * h, 0);
+  const int lines = GetDIBits(dc, bitmap, 0, h, pixels.data(), &info, DIB_RGB_COLORS);
+  SelectObject(dc, bitmap);
+  DeleteObject(placeholder);
+  for (uint32_t &p : pixels) p &= 0x00FFFFFFu;
+  return lines == h;
+}
 
 void scripted_run_open() {
   if (const char *value = setting("TEVRA_SCRIPT")) start_script(value);

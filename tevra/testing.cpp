@@ -8,6 +8,10 @@
 
 HDC tevra_testing_canvas() { return tevra::canvas(); }
 
+bool tevra_testing_read_canvas(std::vector<uint32_t> &pixels) {
+  return tevra::canvas() && tevra::read_pixels(tevra::canvas(), tevra::kCanvasWidth, tevra::kCanvasHeight, pixels);
+}
+
 void tevra_testing_set_wait_hook(void (*hook)(void *ctx), void *ctx) { tevra::testing_set_wait_hook(hook, ctx); }
 
 void tevra_testing_set_console_hook(void (*hook)(const char *line, void *ctx), void *ctx) {

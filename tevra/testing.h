@@ -10,6 +10,12 @@
 // The canvas device context, or null while the library is not open.
 HDC tevra_testing_canvas();
 
+// The canvas's pixels (601 x 540, 0x00RRGGBB, top row first); false while the library is not
+// open or when they cannot be read.
+#include <cstdint>
+#include <vector>
+bool tevra_testing_read_canvas(std::vector<uint32_t> &pixels);
+
 // Called at the start of every tevra_await_event call, before its first message-pump step, so the
 // frame drawn since the previous wait is complete on the canvas. Pass null to remove it.
 void tevra_testing_set_wait_hook(void (*hook)(void *ctx), void *ctx);

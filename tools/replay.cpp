@@ -40,30 +40,11 @@ struct Run {
 
 Run run;
 
-// The canvas as pixels. The canvas bitmap is swapped out of its DC for the read, as GetDIBits asks.
+// The canvas as pixels.
 bool read_canvas(Image *image) {
-  HDC canvas = tevra_testing_canvas();
-  if (!canvas) return false;
-  HBITMAP placeholder = CreateCompatibleBitmap(canvas, 1, 1);
-  HBITMAP bitmap = static_cast<HBITMAP>(SelectObject(canvas, placeholder));
-
-  BITMAPINFO info;
-  std::memset(&info, 0, sizeof info);
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = CANVAS_WIDTH;
-  info.bmiHeader.biHeight = -CANVAS_HEIGHT;  // top-down rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   image->width = CANVAS_WIDTH;
   image->height = CANVAS_HEIGHT;
-  image->pixels.assign(static_cast<size_t>(CANVAS_WIDTH) * CANVAS_HEIGHT, 0);
-  const int lines = GetDIBits(canvas, bitmap, 0, CANVAS_HEIGHT, image->pixels.data(), &info, DIB_RGB_COLORS);
-
-  SelectObject(canvas, bitmap);
-  DeleteObject(placeholder);
-  for (uint32_t &p : image->pixels) p &= 0x00FFFFFFu;
-  return lines == CANVAS_HEIGHT;
+  return tevra_testing_read_canvas(image->pixels);
 }
 
 // Hands the canvas to the frame hook as the next frame.

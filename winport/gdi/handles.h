@@ -1,9 +1,7 @@
-// handles.h — the set of live handles of one kind (objects or DCs), for checking a handle before
-// it is dereferenced.
+// handles.h — the set of live DC handles, for checking a handle before it is dereferenced.
 //
 // An open-addressing hash set of pointers: no allocation per entry, and a lookup costs a hash and
-// a probe or two (or one comparison for the handle found last), since drawing code checks several
-// handles on every call.
+// a probe or two. (The DC drawn with last skips even that: see dc_from_handle in objects.h.)
 #pragma once
 
 #include <cstddef>
@@ -15,13 +13,9 @@ namespace winport::gdi {
 class HandleSet {
  public:
   bool contains(const void *p) const {
-    if (p == last_found_ && p) return true;
     if (!p || p == tombstone() || slots_.empty()) return false;
     for (size_t i = slot_of(p);; i = (i + 1) & mask()) {
-      if (slots_[i] == p) {
-        last_found_ = p;
-        return true;
-      }
+      if (slots_[i] == p) return true;
       if (slots_[i] == nullptr) return false;
     }
   }
@@ -39,7 +33,6 @@ class HandleSet {
       if (slots_[i] == p) {
         slots_[i] = tombstone();
         --live_;
-        if (p == last_found_) last_found_ = nullptr;
         return true;
       }
       if (slots_[i] == nullptr) return false;
@@ -69,9 +62,6 @@ class HandleSet {
   std::vector<const void *> slots_;
   size_t used_ = 0;  // live entries and tombstones
   size_t live_ = 0;
-  // The handle found last: drawing code checks the same DC (and a pen just made) call after call,
-  // and that check is then one comparison.
-  mutable const void *last_found_ = nullptr;
 };
 
 }  // namespace winport::gdi

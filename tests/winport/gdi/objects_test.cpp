@@ -98,7 +98,7 @@ TEST(HandleTable, TheValueOneIsNoHandleEvenWhereDeletedHandlesWere) {
   const auto *one = reinterpret_cast<const void *>(uintptr_t{1});
   EXPECT_FALSE(set.contains(one));
   EXPECT_FALSE(set.erase(one));
-  EXPECT_FALSE(set.contains(handles[0]));  // gone, though it was the last one found
+  EXPECT_FALSE(set.contains(handles[0]));  // gone
   EXPECT_FALSE(DeleteObject(const_cast<void *>(one)));
 }
 
