@@ -65,6 +65,13 @@ class UserTest : public ::testing::Test {
                            nullptr);
   }
 
+  // Attaches a menu bar with one item, "&File" (command 5).
+  static void attach_menu_bar(HWND hwnd) {
+    HMENU bar = CreateMenu();
+    AppendMenuA(bar, MF_STRING, 5, "&File");
+    SetMenu(hwnd, bar);
+  }
+
   // The messages seen so far with this number, in order.
   static std::vector<Seen> of(UINT message) {
     std::vector<Seen> out;

@@ -98,9 +98,7 @@ TEST_F(Creation, TheClientAreaKeepsItsPixelsWhenAMenuBarComesAndGoes) {
   SetPixel(dc, 594, 0, RGB(4, 5, 6));
   SetPixel(dc, 7, 300, RGB(7, 8, 9));
   SetPixel(dc, 7, 514, RGB(10, 11, 12));
-  HMENU bar = CreateMenu();
-  AppendMenuA(bar, MF_STRING, 5, "&File");
-  SetMenu(hwnd, bar);  // 19 rows fewer: the last one is gone, the others stay where they were
+  attach_menu_bar(hwnd);  // 19 rows fewer: the last one is gone, the others stay where they were
   EXPECT_EQ(GetPixel(dc, 0, 0), RGB(1, 2, 3));
   EXPECT_EQ(GetPixel(dc, 594, 0), RGB(4, 5, 6));
   EXPECT_EQ(GetPixel(dc, 7, 300), RGB(7, 8, 9));
@@ -138,9 +136,7 @@ TEST_F(Closing, TheCloseBoxSendsWmCloseWhoseDefaultDestroysTheWindow) {
 
 TEST_F(Closing, NothingButWmNcDestroyFollowsWmDestroy) {
   HWND hwnd = make_window();
-  HMENU bar = CreateMenu();
-  AppendMenuA(bar, MF_STRING, 1, "&Run");
-  SetMenu(hwnd, bar);
+  attach_menu_bar(hwnd);
   ShowWindow(hwnd, SW_SHOW);
   DestroyWindow(hwnd);
   auto destroy = std::find_if(seen().begin(), seen().end(), [](const Seen &s) { return s.message == WM_DESTROY; });
@@ -192,9 +188,7 @@ TEST_F(Input, KeysGoToTheWindowWithTheFocus) {
 
 TEST_F(Input, AClickArrivesInClientCoordinatesBelowTheMenuBar) {
   HWND hwnd = make_window();
-  HMENU bar = CreateMenu();
-  AppendMenuA(bar, MF_STRING, 5, "&File");
-  SetMenu(hwnd, bar);
+  attach_menu_bar(hwnd);
   ShowWindow(hwnd, SW_SHOW);
   winport::headless::click("Test", 297, 248);
   WaitMessage();
@@ -211,9 +205,7 @@ class Frames : public UserTest {};
 
 TEST_F(Frames, DrawingThroughGetDcIsPresentedOnceAtTheNextLookForMessages) {
   HWND hwnd = make_window();
-  HMENU bar = CreateMenu();
-  AppendMenuA(bar, MF_STRING, 5, "&File");
-  SetMenu(hwnd, bar);
+  attach_menu_bar(hwnd);
   ShowWindow(hwnd, SW_SHOW);
   int frames = 0;
   uint32_t pixel = 0;
@@ -250,9 +242,7 @@ TEST_F(Frames, DrawingThroughGetDcIsPresentedOnceAtTheNextLookForMessages) {
 
 TEST_F(Frames, AWindowShowingABitmapPresentsItsPixelsNotItsOwn) {
   HWND hwnd = make_window();
-  HMENU bar = CreateMenu();
-  AppendMenuA(bar, MF_STRING, 5, "&File");
-  SetMenu(hwnd, bar);
+  attach_menu_bar(hwnd);
   ShowWindow(hwnd, SW_SHOW);
   HDC window = GetDC(hwnd);
   HDC memory = CreateCompatibleDC(window);
