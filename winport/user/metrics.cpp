@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "user/state.h"
 
@@ -40,23 +39,15 @@ SIZE client_size(const Window &w) {
 
 namespace {
 
-// Resizes `surface` to w x h, keeping the top-left pixels that still fit and filling the rest. A
-// surface that gets no wider keeps its memory (a menu bar attached after creation only takes rows
-// away), so no fresh pages have to be touched.
+// Resizes `surface` to w x h, keeping the top-left pixels that still fit and filling the rest. At
+// the same width the rows stay where they are: a menu bar attached after creation only takes rows
+// away, and the surface keeps its memory, so no fresh pages have to be touched.
 void resize_keeping(Surface &surface, int w, int h, uint32_t fill) {
-  const size_t old_count = surface.pixels.size(), count = static_cast<size_t>(w) * static_cast<size_t>(h);
-  const int kept_rows = std::min(surface.height, h);
-  if (w <= surface.width && count <= surface.pixels.capacity()) {
-    uint32_t *pixels = surface.pixels.data();
-    // Each row moves to an offset no later than its old one: moving rows in order is safe.
-    for (int y = 1; y < kept_rows; ++y)
-      std::memmove(pixels + static_cast<size_t>(y) * w, surface.row(y), static_cast<size_t>(w) * sizeof(uint32_t));
-    const size_t kept = static_cast<size_t>(kept_rows) * static_cast<size_t>(w);
-    std::fill(pixels + std::min(kept, old_count), pixels + std::min(count, old_count), fill);
-    surface.pixels.resize(count, fill);
+  if (w == surface.width) {
+    surface.pixels.resize(static_cast<size_t>(w) * static_cast<size_t>(h), fill);
   } else {
     Surface resized(w, h, fill);
-    for (int y = 0; y < kept_rows; ++y)
+    for (int y = 0; y < std::min(surface.height, h); ++y)
       std::copy_n(surface.row(y), std::min(surface.width, w), resized.row(y));
     surface.pixels.swap(resized.pixels);
   }
