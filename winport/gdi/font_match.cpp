@@ -1,9 +1,9 @@
 // font_match.cpp — picks an installed face for a logical font with fontconfig.
 //
-// fontconfig is initialised once, in the background from the first window on (or on the first
-// question, whichever comes first). Its configuration supplies the defaults
-// (default families, substitutions); we add the generic family that GDI's pitch-and-family byte
-// implies, so that an unknown name still falls back to a face of the right kind.
+// fontconfig's configuration supplies the defaults (default families, substitutions); we add the
+// generic family that GDI's pitch-and-family byte implies, so that an unknown name still falls back
+// to a face of the right kind. Its answers are kept on disk (see match_cache.h): while they hold,
+// fontconfig is not even started.
 #include "gdi/font_match.h"
 
 #include <fontconfig/fontconfig.h>
@@ -11,9 +11,12 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <future>
 #include <mutex>
 #include <system_error>
+
+#include "gdi/match_cache.h"
 
 namespace winport::gdi::font {
 namespace {
@@ -21,22 +24,59 @@ namespace {
 // How many sorted candidates to open while looking for a usable (and, if asked, fixed-width) face.
 constexpr int kCandidates = 24;
 
-// fontconfig reads the whole system configuration when it starts: milliseconds of XML. It starts
-// on a thread of its own (see start_matching), and the first question waits for it.
-std::shared_future<bool> &startup() {
-  static std::shared_future<bool> ready;
+MatchCache &kept_answers() {
+  static MatchCache cache(MatchCache::default_file());
+  return cache;
+}
+
+// fontconfig reads the whole system configuration when it starts: milliseconds of XML. Whichever
+// thread gets here first starts it; any other waits for that start to finish.
+bool fontconfig_ready() {
+  static std::once_flag once;
+  static bool ready = false;
+  std::call_once(once, [] { ready = FcInit() == FcTrue; });
   return ready;
+}
+
+// fontconfig starting on a thread of its own (see start_matching).
+std::shared_future<void> &background_start() {
+  static std::shared_future<void> done;
+  return done;
 }
 
 // Runs before every fork: a child must not inherit fontconfig half started, with a thread that no
 // longer exists holding its locks.
-void finish_startup() {
-  if (startup().valid()) startup().wait();
+void finish_background_start() {
+  if (background_start().valid()) background_start().wait();
 }
 
-bool fontconfig_ready() {
-  start_matching();
-  return startup().get();
+// What fontconfig's answers depend on: its configuration files and their folders, the user's own
+// configuration (which may appear later) and the font folders.
+std::vector<std::string> watched_paths() {
+  std::vector<std::string> paths;
+  auto take = [&paths](FcStrList *list, bool with_folders) {
+    if (!list) return;
+    while (FcChar8 *item = FcStrListNext(list)) {
+      std::string path = reinterpret_cast<const char *>(item);
+      if (with_folders && path.rfind('/') > 0) paths.push_back(path.substr(0, path.rfind('/')));
+      paths.push_back(std::move(path));
+    }
+    FcStrListDone(list);
+  };
+  take(FcConfigGetConfigFiles(nullptr), true);
+  take(FcConfigGetConfigDirs(nullptr), false);
+  take(FcConfigGetFontDirs(nullptr), false);
+  const char *home = std::getenv("HOME");
+  const char *config = std::getenv("XDG_CONFIG_HOME");
+  std::string user_config = config && config[0] == '/' ? config : home ? std::string(home) + "/.config" : "";
+  if (!user_config.empty()) {
+    for (const char *entry : {"/fontconfig", "/fontconfig/fonts.conf", "/fontconfig/conf.d"})
+      paths.push_back(user_config + entry);
+  }
+  if (home) {
+    for (const char *entry : {"/.fonts.conf", "/.fonts.conf.d"}) paths.push_back(std::string(home) + entry);
+  }
+  return paths;
 }
 
 const char *generic_name(const FaceRequest &r) {
@@ -99,20 +139,24 @@ FaceChoice first_usable(FT_Library library, FcFontSet *set, bool want_fixed) {
 void start_matching() {
   static std::once_flag once;
   std::call_once(once, [] {
-    pthread_atfork(finish_startup, nullptr, nullptr);
+    kept_answers().load();
+    if (!kept_answers().empty()) return;  // fontconfig may never be needed
+    // The first question will need fontconfig: it starts now, alongside whatever the program does
+    // before its first text.
+    pthread_atfork(finish_background_start, nullptr, nullptr);
     try {
-      startup() = std::async(std::launch::async, [] { return FcInit() == FcTrue; }).share();
-    } catch (const std::system_error &) {  // no thread to be had: start here and now
-      std::promise<bool> ready;
-      ready.set_value(FcInit() == FcTrue);
-      startup() = ready.get_future().share();
+      background_start() = std::async(std::launch::async, [] { fontconfig_ready(); }).share();
+    } catch (const std::system_error &) {  // no thread to be had: the first question starts it
     }
   });
 }
 
 FaceChoice match_face(FT_Library library, const FaceRequest &request) {
   FaceChoice choice;
-  if (!library || !fontconfig_ready()) return choice;
+  if (!library) return choice;
+  start_matching();
+  if (auto kept = kept_answers().find(request)) return *kept;
+  if (!fontconfig_ready()) return choice;
   FcPattern *pattern = pattern_for(request);
   if (!pattern) return choice;
 
@@ -124,6 +168,7 @@ FaceChoice match_face(FT_Library library, const FaceRequest &request) {
   if (set) {
     choice = first_usable(library, set, request.fixed_pitch);
     FcFontSetDestroy(set);
+    kept_answers().remember(request, choice, watched_paths());
   }
   FcPatternDestroy(pattern);
   return choice;
