@@ -47,9 +47,22 @@ struct Library {
   }
 };
 
+// Closes a face the library opened.
+struct FaceCloser {
+  std::shared_ptr<Library> library;
+  void operator()(FT_Face face) const {
+    std::lock_guard<std::mutex> guard(library->mutex);
+    FT_Done_Face(face);
+  }
+};
+using OpenedFace = std::unique_ptr<FT_FaceRec_, FaceCloser>;
+
 // A matched face file and its design metrics in font units.
 struct FaceInfo {
   FaceChoice choice;
+  // The face as opened to read the metrics, kept for the first size made of it: opening a face
+  // costs about as much as rendering a line of text.
+  mutable OpenedFace opened;
   int units_per_em = 0;
   int ascent = 0;   // Windows ascent (OS/2 usWinAscent, else the face's ascender)
   int descent = 0;  // Windows descent, positive
@@ -93,7 +106,9 @@ class FtFaceSize : public FaceSize {
   FtFaceSize(std::shared_ptr<Library> library, const FaceInfo &info, SizeChoice size)
       : library_(std::move(library)), cache_glyphs_(size.em <= kGlyphCacheMaxEm) {
     const int em = size.em;
-    {
+    if (info.opened) {
+      face_ = info.opened.release();
+    } else {
       std::lock_guard<std::mutex> guard(library_->mutex);
       if (FT_New_Face(library_->ft, info.choice.path.c_str(), info.choice.index, &face_) != 0)
         face_ = nullptr;
@@ -336,7 +351,7 @@ class Mapper {
       if (!info->choice.path.empty() &&
           FT_New_Face(library_->ft, info->choice.path.c_str(), info->choice.index, &face) == 0) {
         read_design_metrics(face, *info);
-        FT_Done_Face(face);
+        info->opened = OpenedFace(face, FaceCloser{library_});
       }
     }
     if (!info->usable()) info.reset();
