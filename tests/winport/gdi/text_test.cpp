@@ -345,5 +345,10 @@ TEST(FontLifetime, AChildForkedWhileFontsStartCanMeasureText) {
   // "threadsafe" runs the body in a newly started copy of this program, where no font has been
   // asked for yet.
   GTEST_FLAG_SET(death_test_style, "threadsafe");
+  // With no font answers kept from earlier runs to be found, fontconfig starts in the background.
+  const char *cache = getenv("XDG_CACHE_HOME");
+  const std::string saved = cache ? cache : "";
+  setenv("XDG_CACHE_HOME", "/nonexistent/font-answers", 1);
   EXPECT_EXIT(fork_while_fonts_start(), ::testing::ExitedWithCode(0), "");
+  if (cache) setenv("XDG_CACHE_HOME", saved.c_str(), 1); else unsetenv("XDG_CACHE_HOME");
 }
