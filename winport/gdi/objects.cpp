@@ -9,7 +9,8 @@
 // Objects live in the slots of a pool, whose memory is reused as programs make and delete a pen
 // and a brush for every drawing call. A live-flag per slot makes the registry: a handle names a
 // live object when it is the start of a slot whose flag is set, which takes a range check and one
-// load instead of a hash lookup, and reads no memory but the pool's own.
+// load instead of a hash lookup, and reads no memory but the pool's own. The first chunk's range
+// is published to objects.h, whose inline check answers for it without a call.
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -48,10 +49,12 @@ class ObjectPool {
     WINPORT_POISON(p, kSlotSize);  // sanitizer builds catch use after delete
     free_.push_back(p);
   }
-  // The live flag of the slot that starts at p; nullptr when p is not the start of a slot.
-  bool *live_flag(const void *p) {
+  // The live flag of the slot that starts at p, in any chunk but the first; nullptr when p is not
+  // the start of such a slot.
+  bool *live_flag_beyond_first(const void *p) {
     const auto address = reinterpret_cast<uintptr_t>(p);
-    for (Chunk &c : chunks_) {
+    for (size_t i = 1; i < chunks_.size(); ++i) {
+      Chunk &c = chunks_[i];
       const uintptr_t offset = address - reinterpret_cast<uintptr_t>(c.slots.get());
       if (offset < kChunkSlots * kSlotSize) {
         return offset % kSlotSize == 0 ? &c.live[offset / kSlotSize] : nullptr;
@@ -78,6 +81,10 @@ class ObjectPool {
       WINPORT_POISON(&c.slots[i], kSlotSize);
     }
     chunks_.push_back(std::move(c));
+    if (chunks_.size() == 1) {
+      first_chunk = {reinterpret_cast<uintptr_t>(chunks_[0].slots.get()), kChunkSlots * kSlotSize,
+                     chunks_[0].live.get()};
+    }
   }
 
   std::vector<Chunk> chunks_;
@@ -167,16 +174,23 @@ void *Object::operator new(size_t size) {
 
 void Object::operator delete(void *p, size_t) { pool().release(p); }
 
-HGDIOBJ register_object(std::unique_ptr<Object> object) {
-  if (!object) return nullptr;
-  Object *raw = object.release();
-  *pool().live_flag(raw) = true;
-  return raw;
+FirstChunk first_chunk;
+
+bool *live_flag_beyond_first_chunk(const void *h) { return pool().live_flag_beyond_first(h); }
+
+namespace {
+
+// A newly made object becomes live: from now on its handle is accepted.
+HGDIOBJ publish(Object *object) {
+  *live_flag(object) = true;
+  return object;
 }
 
-Object *object_from_handle(HGDIOBJ h) {
-  const bool *live = pool().live_flag(h);
-  return live && *live ? static_cast<Object *>(h) : nullptr;
+}  // namespace
+
+HGDIOBJ register_object(std::unique_ptr<Object> object) {
+  if (!object) return nullptr;
+  return publish(object.release());
 }
 
 // The 1 x 1 bitmap that a fresh memory DC starts with (see dc.cpp).
@@ -194,22 +208,22 @@ HGDIOBJ WINAPI GetStockObject(int i) {
 }
 
 HPEN WINAPI CreatePen(int iStyle, int cWidth, COLORREF color) {
-  auto pen = std::make_unique<Pen>();
+  auto *pen = new Pen;
   // Dashed and dotted styles are drawn solid; only PS_NULL changes what is drawn.
   pen->style = iStyle == PS_NULL ? PS_NULL : PS_SOLID;
   pen->width = cWidth < 0 ? 0 : cWidth;
   pen->color = color & 0x00FFFFFFu;
-  return static_cast<HPEN>(register_object(std::move(pen)));
+  return static_cast<HPEN>(publish(pen));
 }
 
 HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
-  auto brush = std::make_unique<Brush>();
+  auto *brush = new Brush;
   brush->color = color & 0x00FFFFFFu;
-  return static_cast<HBRUSH>(register_object(std::move(brush)));
+  return static_cast<HBRUSH>(publish(brush));
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ ho) {
-  bool *live = pool().live_flag(ho);
+  bool *live = live_flag(ho);
   if (!live || !*live) return FALSE;
   auto *object = static_cast<Object *>(ho);
   if (object->stock) return TRUE;

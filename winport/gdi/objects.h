@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -105,7 +106,30 @@ DC *find_dc(HDC hdc);
 inline DC *dc_from_handle(HDC hdc) {
   return hdc != nullptr && hdc == recent_dc ? reinterpret_cast<DC *>(hdc) : find_dc(hdc);
 }
-Object *object_from_handle(HGDIOBJ h);
+
+// Objects live in the slots of a pool (objects.cpp), each slot with a live flag: a handle names a
+// live object when it is the start of a slot whose flag is set. Nearly every object lives in the
+// pool's first chunk of slots, which is checked here without a call; the other chunks are searched
+// in objects.cpp.
+struct FirstChunk {
+  uintptr_t base = 0;
+  uintptr_t bytes = 0;  // 0 until the pool makes its first chunk
+  bool *live = nullptr;
+};
+extern FirstChunk first_chunk;
+bool *live_flag_beyond_first_chunk(const void *h);
+// The live flag of the slot that starts at h; nullptr when h is not the start of a slot.
+inline bool *live_flag(const void *h) {
+  const uintptr_t offset = reinterpret_cast<uintptr_t>(h) - first_chunk.base;
+  if (offset < first_chunk.bytes) {
+    return offset % kObjectSlotSize == 0 ? first_chunk.live + offset / kObjectSlotSize : nullptr;
+  }
+  return live_flag_beyond_first_chunk(h);
+}
+inline Object *object_from_handle(HGDIOBJ h) {
+  const bool *live = live_flag(h);
+  return live && *live ? static_cast<Object *>(h) : nullptr;
+}
 
 // Takes ownership of a newly created object (CreatePen, CreateFontA, ...) and returns its handle.
 // The object lives until DeleteObject succeeds on it.

@@ -87,6 +87,24 @@ TEST(GdiObjects, SelectedObjectsCannotBeDeletedAndStaleHandlesAreRefused) {
   EXPECT_TRUE(DeleteObject(brush));
 }
 
+TEST(GdiObjects, HandlesBeyondTheFirstThousandObjectsAreCheckedToo) {
+  // More pens than one chunk of the object pool holds: the later ones live in another chunk.
+  std::vector<HPEN> pens;
+  for (int i = 0; i < 1100; ++i) pens.push_back(CreatePen(PS_SOLID, 1, RGB(i % 256, 0, 0)));
+  HDC dc = CreateCompatibleDC(nullptr);
+  HPEN last = pens.back();
+  const auto *inside = reinterpret_cast<const char *>(last) + 8;  // not the start of an object
+  EXPECT_EQ(SelectObject(dc, const_cast<char *>(inside)), nullptr);
+  HGDIOBJ old = SelectObject(dc, last);
+  ASSERT_NE(old, nullptr);
+  EXPECT_FALSE(DeleteObject(last));
+  SelectObject(dc, old);
+  for (HPEN pen : pens) EXPECT_TRUE(DeleteObject(pen));
+  EXPECT_EQ(SelectObject(dc, last), nullptr);  // stale
+  EXPECT_FALSE(DeleteObject(pens.front()));
+  DeleteDC(dc);
+}
+
 TEST(HandleTable, TheValueOneIsNoHandleEvenWhereDeletedHandlesWere) {
   // Deleted handles leave marks in the table; a made-up handle must not match one. One of these
   // addresses lands where the table looks for 1 (they are never dereferenced).
