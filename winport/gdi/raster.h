@@ -117,7 +117,14 @@ inline void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint3
   // stride is a local because, as far as the compiler knows, the pixels could alias the surface.
   const size_t n = static_cast<size_t>(right - left), stride = static_cast<size_t>(s.width);
   uint32_t *row = s.row(static_cast<int>(rows.first)) + left;
-  for (i64 y = rows.first; y <= rows.last; ++y, row += stride) fill_pixels(row, n, pixel);
+  if (n > kInlineFill) {
+    // fill_pixels' choice, made once for all the rows.
+    for (i64 y = rows.first; y <= rows.last; ++y, row += stride) {
+      std::wmemset(reinterpret_cast<wchar_t *>(row), static_cast<wchar_t>(pixel), n);
+    }
+  } else {
+    for (i64 y = rows.first; y <= rows.last; ++y, row += stride) fill_pixels(row, n, pixel);
+  }
   s.dirty = true;
 }
 
