@@ -39,6 +39,18 @@ void select_pen(DC &dc, Pen *pen) {
                                                  : PenRoute::Wide;
 }
 
+// Kept apart from SelectObject, which programs call for a pen and a brush around every shape:
+// the surface's shared pointer would cost those calls registers to save and restore.
+[[gnu::noinline]] HGDIOBJ select_bitmap(DC &dc, Bitmap *bitmap) {
+  if (dc.window_dc) return nullptr;
+  // A bitmap lives in at most one DC at a time (the shared stock bitmap excepted).
+  if (bitmap != dc.bitmap && !bitmap->stock && bitmap->selected_count > 0) return nullptr;
+  HGDIOBJ previous = dc.bitmap;
+  hold(dc.bitmap, bitmap);
+  dc.surface = bitmap->surface;
+  return previous;
+}
+
 // A DC with Win32's defaults: black cosmetic pen, white brush, system font, black text on a white
 // opaque background, current position (0, 0).
 HDC register_dc(std::unique_ptr<DC> dc) {
@@ -134,16 +146,8 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
       previous = dc->font;
       hold(dc->font, static_cast<Font *>(object));
       break;
-    case ObjectKind::Bitmap: {
-      auto *bitmap = static_cast<Bitmap *>(object);
-      if (dc->window_dc) return nullptr;
-      // A bitmap lives in at most one DC at a time (the shared stock bitmap excepted).
-      if (bitmap != dc->bitmap && !bitmap->stock && bitmap->selected_count > 0) return nullptr;
-      previous = dc->bitmap;
-      hold(dc->bitmap, bitmap);
-      dc->surface = bitmap->surface;
-      break;
-    }
+    case ObjectKind::Bitmap:
+      return select_bitmap(*dc, static_cast<Bitmap *>(object));
   }
   return previous;
 }

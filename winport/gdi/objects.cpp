@@ -31,23 +31,21 @@ namespace winport::gdi {
 namespace {
 
 // Slots of kSlotSize bytes in chunks of kChunkSlots, each with its live flag; chunks are added as
-// needed and never given back. Never destroyed: objects a program leaves behind stay reachable
-// until the very end, and objects deleted during exit still find it.
+// needed and never given back.
 class ObjectPool {
  public:
   static constexpr size_t kSlotSize = kObjectSlotSize;
   static constexpr size_t kChunkSlots = 1024;
 
   void *allocate() {
-    if (free_.empty()) add_chunk();
-    void *p = free_.back();
-    free_.pop_back();
+    if (free_count_ == 0) add_chunk();
+    void *p = free_[--free_count_];
     WINPORT_UNPOISON(p, kSlotSize);
     return p;
   }
   void release(void *p) {
     WINPORT_POISON(p, kSlotSize);  // sanitizer builds catch use after delete
-    free_.push_back(p);
+    free_[free_count_++] = p;  // never full: it has room for every slot
   }
   // The live flag of the slot that starts at p, in any chunk but the first; nullptr when p is not
   // the start of such a slot.
@@ -75,9 +73,11 @@ class ObjectPool {
   void add_chunk() {
     // The slots are left uninitialised (untouched pages cost nothing); the flags start false.
     Chunk c{std::unique_ptr<Slot[]>(new Slot[kChunkSlots]), std::make_unique<bool[]>(kChunkSlots)};
+    chunks_.reserve(chunks_.size() + 1);
+    free_.resize(free_.size() + kChunkSlots);
     // Handed out from the lowest address up.
     for (size_t i = kChunkSlots; i-- > 0;) {
-      free_.push_back(&c.slots[i]);
+      free_[free_count_++] = &c.slots[i];
       WINPORT_POISON(&c.slots[i], kSlotSize);
     }
     chunks_.push_back(std::move(c));
@@ -88,13 +88,20 @@ class ObjectPool {
   }
 
   std::vector<Chunk> chunks_;
-  std::vector<void *> free_;
+  std::vector<void *> free_;  // the free slots are the first free_count_
+  size_t free_count_ = 0;
 };
 
-ObjectPool &pool() {
-  static ObjectPool *objects = new ObjectPool;
-  return *objects;
-}
+// Made before any code runs (no check on each use) and never destroyed: objects a program leaves
+// behind stay reachable until the very end, and objects deleted during exit still find it.
+union PoolHolder {
+  ObjectPool pool;
+  constexpr PoolHolder() : pool() {}
+  ~PoolHolder() {}
+};
+constinit PoolHolder holder;
+
+ObjectPool &pool() { return holder.pool; }
 
 HGDIOBJ make_stock(std::unique_ptr<Object> object) {
   object->stock = true;
