@@ -70,7 +70,7 @@ class ObjectPool {
     std::unique_ptr<bool[]> live;
   };
 
-  void add_chunk() {
+  [[gnu::noinline]] void add_chunk() {  // rare: kept out of allocate()
     // The slots are left uninitialised (untouched pages cost nothing); the flags start false.
     Chunk c{std::unique_ptr<Slot[]>(new Slot[kChunkSlots]), std::make_unique<bool[]>(kChunkSlots)};
     chunks_.reserve(chunks_.size() + 1);
