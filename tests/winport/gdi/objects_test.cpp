@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "gdi/handles.h"
@@ -167,4 +168,28 @@ TEST(GlobalMemory, MovableBlocksLockToZeroedMemoryAndFreeOnce) {
   HGLOBAL fixed = GlobalAlloc(GMEM_FIXED, 4);
   EXPECT_EQ(GlobalLock(fixed), fixed);
   EXPECT_EQ(GlobalFree(fixed), nullptr);
+}
+
+TEST(GlobalMemory, BlocksMadeAfterAFreeStartZeroedUnlockedAndNew) {
+  // Freed memory may be handed out again: the new block must not show the old one's contents or
+  // lock count, and the old handle stays refused.
+  HGLOBAL first = GlobalAlloc(GMEM_MOVEABLE, 8);
+  auto *p = static_cast<char *>(GlobalLock(first));
+  ASSERT_NE(p, nullptr);
+  std::strcpy(p, "leftover");
+  GlobalLock(first);
+  EXPECT_EQ(GlobalFree(first), nullptr);  // freed while still locked twice
+  HGLOBAL second = GlobalAlloc(GMEM_MOVEABLE, 6);
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(second, first);
+  EXPECT_EQ(GlobalSize(second), 6u);
+  auto *q = static_cast<char *>(GlobalLock(second));
+  ASSERT_NE(q, nullptr);
+  EXPECT_EQ(std::string(q, 6), std::string(6, '\0'));
+  EXPECT_FALSE(GlobalUnlock(second));  // locked once only
+  EXPECT_EQ(GlobalLock(first), nullptr);
+  EXPECT_EQ(GlobalFree(second), nullptr);
+  HGLOBAL empty = GlobalAlloc(GMEM_MOVEABLE, 0);
+  EXPECT_EQ(GlobalLock(empty), nullptr);  // an empty movable block has no memory to lock
+  EXPECT_EQ(GlobalFree(empty), nullptr);
 }
