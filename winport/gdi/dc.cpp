@@ -29,14 +29,11 @@ void hold(T *&slot, T *object) {
   if (slot) ++slot->selected_count;
 }
 
-// The pen and its stroke routine, chosen here once rather than on every drawing call.
+// The pen and its stroke routine, taken here once rather than on every drawing call.
 void select_pen(DC &dc, Pen *pen) {
   hold(dc.pen, pen);
-  dc.pen_width = pen_kind_width(pen);
-  dc.pen_route = dc.pen_width == 0   ? PenRoute::None
-                 : dc.pen_width == 1 ? PenRoute::Cosmetic
-                 : dc.pen_width <= kThinPenLimit ? PenRoute::Thin
-                                                 : PenRoute::Wide;
+  dc.pen_width = pen->stroke_width;
+  dc.pen_route = pen->route;
 }
 
 // Kept apart from SelectObject, which programs call for a pen and a brush around every shape:

@@ -11,6 +11,7 @@
 // live object when it is the start of a slot whose flag is set, which takes a range check and one
 // load instead of a hash lookup, and reads no memory but the pool's own. The first chunk's range
 // is published to objects.h, whose inline check answers for it without a call.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -26,9 +27,21 @@
 #endif
 
 #include "gdi/objects.h"
+#include "gdi/raster.h"
 
 namespace winport::gdi {
 namespace {
+
+// A new pen's width for geometry and its stroke routine, from its style and width.
+void settle(Pen &pen) {
+  pen.stroke_width = pen.style == PS_NULL ? 0
+                     : pen.width <= 1     ? 1
+                                          : std::min<int64_t>(pen.width, kMaxPenWidth);
+  pen.route = pen.stroke_width == 0               ? PenRoute::None
+              : pen.stroke_width == 1             ? PenRoute::Cosmetic
+              : pen.stroke_width <= kThinPenLimit ? PenRoute::Thin
+                                                  : PenRoute::Wide;
+}
 
 // Slots of kSlotSize bytes in chunks of kChunkSlots, each with its live flag; chunks are added as
 // needed and never given back.
@@ -112,6 +125,7 @@ std::unique_ptr<Object> stock_pen(int style, COLORREF color) {
   auto pen = std::make_unique<Pen>();
   pen->style = style;
   pen->color = color;
+  settle(*pen);
   return pen;
 }
 
@@ -220,6 +234,7 @@ HPEN WINAPI CreatePen(int iStyle, int cWidth, COLORREF color) {
   pen->style = iStyle == PS_NULL ? PS_NULL : PS_SOLID;
   pen->width = cWidth < 0 ? 0 : cWidth;
   pen->color = color & 0x00FFFFFFu;
+  settle(*pen);
   return static_cast<HPEN>(publish(pen));
 }
 

@@ -32,11 +32,20 @@ struct Object {
   int selected_count = 0;  // how many DCs have it selected
 };
 
+// How a pen strokes outlines: not at all (PS_NULL), one pixel wide, thin and wide (2 .. 4 pixels:
+// each piece written at once), or wide (pieces gathered row by row, so that long traced outlines
+// are written once).
+enum class PenRoute { None, Cosmetic, Thin, Wide };
+
 struct Pen : Object {
   Pen() : Object(ObjectKind::Pen) {}
   int style = PS_SOLID;
   int width = 0;  // 0 and 1 are cosmetic (1 pixel); wider solid pens are geometric
   COLORREF color = 0;
+  // Worked out once when the pen is made (pens never change), for every selection to copy: the
+  // width geometry uses (0 none, 1 cosmetic, or the geometric width) and the stroke routine.
+  int64_t stroke_width = 1;
+  PenRoute route = PenRoute::Cosmetic;
 };
 
 struct Brush : Object {
@@ -69,11 +78,6 @@ static_assert(sizeof(Pen) <= kObjectSlotSize && sizeof(Brush) <= kObjectSlotSize
                   sizeof(Font) <= kObjectSlotSize && sizeof(Bitmap) <= kObjectSlotSize,
               "every GDI object fits a pool slot");
 
-// How the selected pen strokes outlines, chosen when it is selected: not at all (PS_NULL), one
-// pixel wide, thin and wide (2 .. 4 pixels: each piece written at once), or wide (pieces gathered
-// row by row, so that long traced outlines are written once).
-enum class PenRoute { None, Cosmetic, Thin, Wide };
-
 struct DC {
   // Where the pixels go: a selected bitmap's surface, a window's client surface, or a 1 x 1
   // monochrome-like default surface for a fresh memory DC.
@@ -85,8 +89,8 @@ struct DC {
   const Surface *shown = nullptr;
 
   Pen *pen = nullptr;
-  PenRoute pen_route = PenRoute::Cosmetic;  // of `pen`
-  int64_t pen_width = 1;                    // of `pen`: 0 none, 1 cosmetic, or its width
+  PenRoute pen_route = PenRoute::Cosmetic;  // pen->route
+  int64_t pen_width = 1;                    // pen->stroke_width
   Brush *brush = nullptr;
   Font *font = nullptr;
   Bitmap *bitmap = nullptr;  // memory DCs: the selected bitmap (a stock 1 x 1 one at first)

@@ -395,11 +395,4 @@ void thin_stroke(Surface &s, const P64 *pts, int n, bool closed, i64 w, uint32_t
 // Widest pen geometry is computed for; wider pens are drawn this wide.
 constexpr i64 kMaxPenWidth = i64{1} << 26;
 
-// The pen's effective width for geometry: 0 for no outline, 1 for cosmetic, or the geometric width.
-inline i64 pen_kind_width(const Pen *pen) {
-  if (!pen || pen->style == PS_NULL) return 0;
-  if (pen->width <= 1) return 1;
-  return pen->width < kMaxPenWidth ? pen->width : kMaxPenWidth;
-}
-
 }  // namespace winport::gdi
