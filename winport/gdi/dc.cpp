@@ -59,6 +59,37 @@ HDC register_dc(std::unique_ptr<DC> dc) {
   return reinterpret_cast<HDC>(raw);
 }
 
+// SelectObject, once both handles are known to be good.
+HGDIOBJ select(DC &dc, Object *object) {
+  switch (object->kind) {
+    case ObjectKind::Pen: {
+      HGDIOBJ previous = dc.pen;
+      select_pen(dc, static_cast<Pen *>(object));
+      return previous;
+    }
+    case ObjectKind::Brush: {
+      HGDIOBJ previous = dc.brush;
+      hold(dc.brush, static_cast<Brush *>(object));
+      return previous;
+    }
+    case ObjectKind::Font: {
+      HGDIOBJ previous = dc.font;
+      hold(dc.font, static_cast<Font *>(object));
+      return previous;
+    }
+    case ObjectKind::Bitmap:
+      return select_bitmap(dc, static_cast<Bitmap *>(object));
+  }
+  return nullptr;
+}
+
+// SelectObject with handles that need a call to check.
+[[gnu::noinline]] HGDIOBJ select_checked(HDC hdc, HGDIOBJ h) {
+  DC *dc = dc_from_handle(hdc);
+  Object *object = object_from_handle(h);
+  return dc && object ? select(*dc, object) : nullptr;
+}
+
 }  // namespace
 
 HDC recent_dc = nullptr;
@@ -126,27 +157,12 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC, int cx, int cy) {
 }
 
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
-  DC *dc = dc_from_handle(hdc);
-  Object *object = object_from_handle(h);
-  if (!dc || !object) return nullptr;
-  HGDIOBJ previous = nullptr;
-  switch (object->kind) {
-    case ObjectKind::Pen:
-      previous = dc->pen;
-      select_pen(*dc, static_cast<Pen *>(object));
-      break;
-    case ObjectKind::Brush:
-      previous = dc->brush;
-      hold(dc->brush, static_cast<Brush *>(object));
-      break;
-    case ObjectKind::Font:
-      previous = dc->font;
-      hold(dc->font, static_cast<Font *>(object));
-      break;
-    case ObjectKind::Bitmap:
-      return select_bitmap(*dc, static_cast<Bitmap *>(object));
-  }
-  return previous;
+  // Drawing code selects into the DC it drew with last, objects of the pool's first chunk: those
+  // are checked here without a call, so that the common case needs no stack frame.
+  if (hdc == nullptr || hdc != recent_dc || !in_first_chunk(h)) return select_checked(hdc, h);
+  const bool *live = first_chunk_flag(h);
+  if (!live || !*live) return nullptr;
+  return select(*reinterpret_cast<DC *>(hdc), static_cast<Object *>(h));
 }
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {

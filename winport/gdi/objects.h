@@ -122,13 +122,17 @@ struct FirstChunk {
 };
 extern FirstChunk first_chunk;
 bool *live_flag_beyond_first_chunk(const void *h);
+inline bool in_first_chunk(const void *h) {
+  return reinterpret_cast<uintptr_t>(h) - first_chunk.base < first_chunk.bytes;
+}
+// For h in the first chunk: the live flag of the slot that starts at h, or nullptr.
+inline bool *first_chunk_flag(const void *h) {
+  const uintptr_t offset = reinterpret_cast<uintptr_t>(h) - first_chunk.base;
+  return offset % kObjectSlotSize == 0 ? first_chunk.live + offset / kObjectSlotSize : nullptr;
+}
 // The live flag of the slot that starts at h; nullptr when h is not the start of a slot.
 inline bool *live_flag(const void *h) {
-  const uintptr_t offset = reinterpret_cast<uintptr_t>(h) - first_chunk.base;
-  if (offset < first_chunk.bytes) {
-    return offset % kObjectSlotSize == 0 ? first_chunk.live + offset / kObjectSlotSize : nullptr;
-  }
-  return live_flag_beyond_first_chunk(h);
+  return in_first_chunk(h) ? first_chunk_flag(h) : live_flag_beyond_first_chunk(h);
 }
 inline Object *object_from_handle(HGDIOBJ h) {
   const bool *live = live_flag(h);
