@@ -117,13 +117,24 @@ inline void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint3
   // stride is a local because, as far as the compiler knows, the pixels could alias the surface.
   const size_t n = static_cast<size_t>(right - left), stride = static_cast<size_t>(s.width);
   uint32_t *row = s.row(static_cast<int>(rows.first)) + left;
-  if (n > kInlineFill) {
-    // fill_pixels' choice, made once for all the rows.
-    for (i64 y = rows.first; y <= rows.last; ++y, row += stride) {
-      std::wmemset(reinterpret_cast<wchar_t *>(row), static_cast<wchar_t>(pixel), n);
-    }
-  } else {
-    for (i64 y = rows.first; y <= rows.last; ++y, row += stride) fill_pixels(row, n, pixel);
+  // fill_pixels' choice, made once for all the rows; the upright strokes of thin pens, a few
+  // pixels wide, are stores of a known count.
+  auto each_row = [&](auto fill_row) {
+    for (i64 y = rows.first; y <= rows.last; ++y, row += stride) fill_row(row);
+  };
+  switch (n) {
+    case 1: each_row([pixel](uint32_t *r) { fill_pixels(r, 1, pixel); }); break;
+    case 2: each_row([pixel](uint32_t *r) { fill_pixels(r, 2, pixel); }); break;
+    case 3: each_row([pixel](uint32_t *r) { fill_pixels(r, 3, pixel); }); break;
+    case 4: each_row([pixel](uint32_t *r) { fill_pixels(r, 4, pixel); }); break;
+    default:
+      if (n > kInlineFill) {
+        each_row([pixel, n](uint32_t *r) {
+          std::wmemset(reinterpret_cast<wchar_t *>(r), static_cast<wchar_t>(pixel), n);
+        });
+      } else {
+        each_row([pixel, n](uint32_t *r) { fill_pixels(r, n, pixel); });
+      }
   }
   s.dirty = true;
 }
