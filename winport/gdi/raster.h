@@ -53,7 +53,8 @@ u128 isqrt(u128 v);
 
 // Store n copies of a pixel. Most spans of a scene are short (the sides of ellipses and slanted
 // edges, a few pixels each), where calling the C library's vectorised fill costs more than the
-// stores: those are written here, four pixels at a time, the last four overlapping the ones before.
+// stores: those are written here, four pixels at a time, without a loop (stores overlap where the
+// count is not a multiple of four).
 constexpr size_t kInlineFill = 16;
 inline void fill_pixels(uint32_t *p, size_t n, uint32_t pixel) {
   if (n > kInlineFill) {
@@ -63,10 +64,15 @@ inline void fill_pixels(uint32_t *p, size_t n, uint32_t pixel) {
   }
 #if defined(__SSE2__)
   if (n >= 4) {
+    // Four pixels at each end, and up to kInlineFill four more in from each end cover the middle.
+    static_assert(kInlineFill <= 16, "four stores cover at most 16 pixels");
     const __m128i four = _mm_set1_epi32(static_cast<int>(pixel));
-    uint32_t *const last = p + n - 4;
-    for (; p < last; p += 4) _mm_storeu_si128(reinterpret_cast<__m128i *>(p), four);
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(last), four);
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(p), four);
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(p + n - 4), four);
+    if (n > 8) {
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(p + 4), four);
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(p + n - 8), four);
+    }
     return;
   }
 #endif
