@@ -125,8 +125,9 @@ inline void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint3
   uint32_t *row = s.row(static_cast<int>(rows.first)) + left;
   // fill_pixels' choice, made once for all the rows; the upright strokes of thin pens, a few
   // pixels wide, are stores of a known count.
+  uint32_t *const end = row + static_cast<size_t>(rows.last - rows.first + 1) * stride;
   auto each_row = [&](auto fill_row) {
-    for (i64 y = rows.first; y <= rows.last; ++y, row += stride) fill_row(row);
+    for (; row != end; row += stride) fill_row(row);
   };
   switch (n) {
     case 1: each_row([pixel](uint32_t *r) { fill_pixels(r, 1, pixel); }); break;
