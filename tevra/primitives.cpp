@@ -71,9 +71,14 @@ void draw_shape(int32_t kind, int32_t color, int32_t width, int32_t x1, int32_t 
 }
 
 // vsnprintf, with the format programs pass most often done directly: a lone "%s" (a text drawn
-// as it is) is a copy. The same result and the same characters.
+// as it is) is a copy. The same result and the same characters. No format formats nothing (the
+// C library must never be handed a null format).
 int format_into(char *buffer, size_t size, const char *format, va_list args) {
-  if (format && format[0] == '%' && format[1] == 's' && format[2] == '\0') {
+  if (!format) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  if (format[0] == '%' && format[1] == 's' && format[2] == '\0') {
     va_list peek;
     va_copy(peek, args);
     const char *text = va_arg(peek, const char *);

@@ -173,7 +173,7 @@ TEST(GlobalMemory, MovableBlocksLockToZeroedMemoryAndFreeOnce) {
 TEST(GlobalMemory, BlocksMadeAfterAFreeStartZeroedUnlockedAndNew) {
   // Freed memory may be handed out again: the new block must not show the old one's contents or
   // lock count, and the old handle stays refused.
-  HGLOBAL first = GlobalAlloc(GMEM_MOVEABLE, 8);
+  HGLOBAL first = GlobalAlloc(GMEM_MOVEABLE, 9);
   auto *p = static_cast<char *>(GlobalLock(first));
   ASSERT_NE(p, nullptr);
   std::strcpy(p, "leftover");
