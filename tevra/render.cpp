@@ -94,7 +94,8 @@ void draw_text(const DrawRecord &r, const Target &t) {
   const int saved_mode = GetBkMode(t.dc);
   SetBkMode(t.dc, TRANSPARENT);
   const Selected font(t.dc, CreateFontA(-r.x2, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "TEVRA-font"));
+                                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                        "TEVRA-font"));
 
   const char *text = static_cast<const char *>(GlobalLock(r.text));
   if (text) {
