@@ -70,6 +70,30 @@ void draw_shape(int32_t kind, int32_t color, int32_t width, int32_t x1, int32_t 
   render_draw_record(r);
 }
 
+// vsnprintf, with the format programs pass most often done directly: a lone "%s" (a text drawn
+// as it is) is a copy. The same result and the same characters. No format formats nothing (the
+// C library must never be handed a null format).
+int format_into(char *buffer, size_t size, const char *format, va_list args) {
+  if (!format) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  if (format[0] == '%' && format[1] == 's' && format[2] == '\0') {
+    va_list peek;
+    va_copy(peek, args);
+    const char *text = va_arg(peek, const char *);
+    va_end(peek);
+    const size_t length = text ? std::strlen(text) : 0;
+    if (text && length <= INT32_MAX) {
+      const size_t kept = std::min(length, size - 1);
+      std::memcpy(buffer, text, kept);
+      buffer[kept] = '\0';
+      return static_cast<int>(length);
+    }
+  }
+  return std::vsnprintf(buffer, size, format, args);
+}
+
 } // namespace
 
 } // namespace tevra
@@ -194,7 +218,7 @@ extern "C" int32_t tevra_printf(int32_t color, int32_t x, int32_t y, int32_t pts
   char buffer[kFormatMax];
   va_list args;
   va_start(args, format);
-  int result = std::vsnprintf(buffer, sizeof buffer, format, args);
+  int result = format_into(buffer, sizeof buffer, format, args);
   va_end(args);
   if (result < 0) {
     buffer[0] = '\0';

@@ -18,16 +18,23 @@ int to_canvas(int64_t value) {
   if (value < INT32_MIN) return INT32_MIN;
   return static_cast<int>(value);
 }
-int canvas_x(int64_t x) { return to_canvas(origin_x() + x); }
-int canvas_y(int64_t y) { return to_canvas(origin_y() - y); }
+
+// Where one record is drawn: the canvas, and the canvas pixel of logical (0, 0), read once.
+struct Target {
+  HDC dc = canvas();
+  int64_t origin_x = tevra::origin_x();
+  int64_t origin_y = tevra::origin_y();
+  int x(int64_t logical) const { return to_canvas(origin_x + logical); }
+  int y(int64_t logical) const { return to_canvas(origin_y - logical); }
+};
 
 // Selects an object into the canvas for one record, then selects the previous one back and
 // deletes the object (a stock object ignores the delete).
 class Selected {
  public:
-  explicit Selected(HGDIOBJ object) : object_(object), previous_(SelectObject(canvas(), object)) {}
+  Selected(HDC dc, HGDIOBJ object) : dc_(dc), object_(object), previous_(SelectObject(dc, object)) {}
   ~Selected() {
-    SelectObject(canvas(), previous_);
+    SelectObject(dc_, previous_);
     DeleteObject(object_);
   }
   Selected(const Selected &) = delete;
@@ -35,6 +42,7 @@ class Selected {
   HGDIOBJ object() const { return object_; }
 
  private:
+  HDC dc_;
   HGDIOBJ object_;
   HGDIOBJ previous_;
 };
@@ -46,81 +54,83 @@ HGDIOBJ shape_brush(const DrawRecord &r) {
   return r.width == 0 ? static_cast<HGDIOBJ>(CreateSolidBrush(palette[r.color])) : GetStockObject(NULL_BRUSH);
 }
 
-void draw_triangle(const DrawRecord &r) {
-  const Selected pen(record_pen(r));
+void draw_triangle(const DrawRecord &r, const Target &t) {
+  const Selected pen(t.dc, record_pen(r));
   const POINT points[3] = {
-      {canvas_x(r.x1), canvas_y(r.y1)},
-      {canvas_x(r.x2), canvas_y(r.y2)},
-      {canvas_x(r.x3), canvas_y(r.y3)},
+      {t.x(r.x1), t.y(r.y1)},
+      {t.x(r.x2), t.y(r.y2)},
+      {t.x(r.x3), t.y(r.y3)},
   };
-  const Selected brush(shape_brush(r));
-  Polygon(canvas(), points, 3);
+  const Selected brush(t.dc, shape_brush(r));
+  Polygon(t.dc, points, 3);
 }
 
-void draw_box_shape(const DrawRecord &r) {
-  const Selected pen(record_pen(r));
-  const Selected brush(shape_brush(r));
+void draw_box_shape(const DrawRecord &r, const Target &t) {
+  const Selected pen(t.dc, record_pen(r));
+  const Selected brush(t.dc, shape_brush(r));
   // The + 1 makes both corners' pixels part of the shape: GDI excludes the right and bottom edge.
-  const int left = canvas_x(r.x1);
-  const int top = canvas_y(r.y1);
-  const int right = to_canvas(int64_t{origin_x()} + r.x2 + 1);
-  const int bottom = to_canvas(int64_t{origin_y()} - r.y2 + 1);
+  const int left = t.x(r.x1);
+  const int top = t.y(r.y1);
+  const int right = to_canvas(t.origin_x + r.x2 + 1);
+  const int bottom = to_canvas(t.origin_y - r.y2 + 1);
   if (r.kind == DRAW_RECTANGLE) {
-    Rectangle(canvas(), left, top, right, bottom);
+    Rectangle(t.dc, left, top, right, bottom);
     if (r.width == 0) scripted_run_on_fill(left, top, right, bottom);
   } else {
-    Ellipse(canvas(), left, top, right, bottom);
+    Ellipse(t.dc, left, top, right, bottom);
   }
 }
 
-void draw_line(const DrawRecord &r) {
-  const Selected pen(record_pen(r));
-  MoveToEx(canvas(), canvas_x(r.x1), canvas_y(r.y1), nullptr);
-  LineTo(canvas(), canvas_x(r.x2), canvas_y(r.y2));
+void draw_line(const DrawRecord &r, const Target &t) {
+  const Selected pen(t.dc, record_pen(r));
+  MoveToEx(t.dc, t.x(r.x1), t.y(r.y1), nullptr);
+  LineTo(t.dc, t.x(r.x2), t.y(r.y2));
 }
 
 // Lines of the text go downwards from the anchor. Line number -1 puts the first line's cell above
 // the anchor, so (x, y) is the lower-left corner of the first line.
-void draw_text(const DrawRecord &r) {
-  SetTextColor(canvas(), palette[r.color]);
-  const int saved_mode = GetBkMode(canvas());
-  SetBkMode(canvas(), TRANSPARENT);
-  const Selected font(CreateFontA(-r.x2, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "TEVRA-font"));
+void draw_text(const DrawRecord &r, const Target &t) {
+  SetTextColor(t.dc, palette[r.color]);
+  const int saved_mode = GetBkMode(t.dc);
+  SetBkMode(t.dc, TRANSPARENT);
+  const Selected font(t.dc, CreateFontA(-r.x2, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                        "TEVRA-font"));
 
   const char *text = static_cast<const char *>(GlobalLock(r.text));
   if (text) {
     const int n = static_cast<int>(std::strlen(text));
     SIZE extent = {0, 0};
-    GetTextExtentPointA(canvas(), text, n, &extent);
+    GetTextExtentPointA(t.dc, text, n, &extent);
     const int64_t h = extent.cy;
     int offset = 0;
     int64_t line_number = -1;
     for (;;) {
       const char *end = static_cast<const char *>(std::memchr(text + offset, '\n', n - offset));
       const int line_end = end ? static_cast<int>(end - text) : n;
-      const int line_y = to_canvas(int64_t{origin_y()} - r.y1 + line_number * h);
-      TextOutA(canvas(), canvas_x(r.x1), line_y, text + offset, line_end - offset);
-      scripted_run_on_text(static_cast<HFONT>(font.object()), canvas_x(r.x1), line_y, text + offset, line_end - offset);
+      const int line_y = to_canvas(t.origin_y - r.y1 + line_number * h);
+      TextOutA(t.dc, t.x(r.x1), line_y, text + offset, line_end - offset);
+      scripted_run_on_text(static_cast<HFONT>(font.object()), t.x(r.x1), line_y, text + offset, line_end - offset);
       if (!end) break;
       ++line_number;
       offset = line_end + 1;
     }
     GlobalUnlock(r.text);
   }
-  SetBkMode(canvas(), saved_mode);
+  SetBkMode(t.dc, saved_mode);
 }
 
 } // namespace
 
 void render_draw_record(const DrawRecord &record) {
-  if (canvas()) { // before the library is open there is nothing to draw on
+  const Target target;
+  if (target.dc) { // before the library is open there is nothing to draw on
     switch (record.kind) {
-    case DRAW_TRIANGLE: draw_triangle(record); break;
+    case DRAW_TRIANGLE: draw_triangle(record, target); break;
     case DRAW_RECTANGLE:
-    case DRAW_OVAL: draw_box_shape(record); break;
-    case DRAW_LINE: draw_line(record); break;
-    case DRAW_TEXT: draw_text(record); break;
+    case DRAW_OVAL: draw_box_shape(record, target); break;
+    case DRAW_LINE: draw_line(record, target); break;
+    case DRAW_TEXT: draw_text(record, target); break;
     default: break; // an unknown kind draws nothing, but still counts as drawing
     }
   }
@@ -129,7 +139,7 @@ void render_draw_record(const DrawRecord &record) {
 
 void fill_canvas() {
   if (canvas()) {
-    const Selected brush(CreateSolidBrush(palette[TEVRA_WHITE]));
+    const Selected brush(canvas(), CreateSolidBrush(palette[TEVRA_WHITE]));
     Rectangle(canvas(), 0, 0, kCanvasWidth, kCanvasHeight); // with the default pen: a black frame
   }
   scripted_run_on_fill(0, 0, kCanvasWidth, kCanvasHeight);

@@ -61,6 +61,11 @@ TEST_F(Primitives, DescriptionLinesWhileLoggingIsOn) {
   EXPECT_EQ(logged([] { tevra_clear(); }), Lines{"Clearing the graphics window\n"});
   EXPECT_EQ(tevra_printf(0, 0, 0, 10, "YUM"), 3);
   EXPECT_EQ(console.back(), "black text at (0,0), \"YUM\"\n");
+  // A lone %s draws its argument as it is, conversions in it included.
+  EXPECT_EQ(tevra_printf(0, 0, 0, 10, "%s", "5%d"), 3);
+  EXPECT_EQ(console.back(), "black text at (0,0), \"5%d\"\n");
+  // No format at all draws nothing rather than failing.
+  EXPECT_EQ(tevra_printf(0, 0, 0, 10, static_cast<const char *>(nullptr)), 0);
 }
 
 TEST_F(Primitives, ClearLeavesAWhiteCanvasInABlackFrame) {

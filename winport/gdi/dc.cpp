@@ -29,14 +29,23 @@ void hold(T *&slot, T *object) {
   if (slot) ++slot->selected_count;
 }
 
-// The pen and its stroke routine, chosen here once rather than on every drawing call.
+// The pen and its stroke routine, taken here once rather than on every drawing call.
 void select_pen(DC &dc, Pen *pen) {
   hold(dc.pen, pen);
-  dc.pen_width = pen_kind_width(pen);
-  dc.pen_route = dc.pen_width == 0   ? PenRoute::None
-                 : dc.pen_width == 1 ? PenRoute::Cosmetic
-                 : dc.pen_width <= kThinPenLimit ? PenRoute::Thin
-                                                 : PenRoute::Wide;
+  dc.pen_width = pen->stroke_width;
+  dc.pen_route = pen->route;
+}
+
+// Kept apart from SelectObject, which programs call for a pen and a brush around every shape:
+// the surface's shared pointer would cost those calls registers to save and restore.
+[[gnu::noinline]] HGDIOBJ select_bitmap(DC &dc, Bitmap *bitmap) {
+  if (dc.window_dc) return nullptr;
+  // A bitmap lives in at most one DC at a time (the shared stock bitmap excepted).
+  if (bitmap != dc.bitmap && !bitmap->stock && bitmap->selected_count > 0) return nullptr;
+  HGDIOBJ previous = dc.bitmap;
+  hold(dc.bitmap, bitmap);
+  dc.surface = bitmap->surface;
+  return previous;
 }
 
 // A DC with Win32's defaults: black cosmetic pen, white brush, system font, black text on a white
@@ -48,6 +57,37 @@ HDC register_dc(std::unique_ptr<DC> dc) {
   DC *raw = dc.release();
   dcs().insert(raw);
   return reinterpret_cast<HDC>(raw);
+}
+
+// SelectObject, once both handles are known to be good.
+HGDIOBJ select(DC &dc, Object *object) {
+  switch (object->kind) {
+    case ObjectKind::Pen: {
+      HGDIOBJ previous = dc.pen;
+      select_pen(dc, static_cast<Pen *>(object));
+      return previous;
+    }
+    case ObjectKind::Brush: {
+      HGDIOBJ previous = dc.brush;
+      hold(dc.brush, static_cast<Brush *>(object));
+      return previous;
+    }
+    case ObjectKind::Font: {
+      HGDIOBJ previous = dc.font;
+      hold(dc.font, static_cast<Font *>(object));
+      return previous;
+    }
+    case ObjectKind::Bitmap:
+      return select_bitmap(dc, static_cast<Bitmap *>(object));
+  }
+  return nullptr;
+}
+
+// SelectObject with handles that need a call to check.
+[[gnu::noinline]] HGDIOBJ select_checked(HDC hdc, HGDIOBJ h) {
+  DC *dc = dc_from_handle(hdc);
+  Object *object = object_from_handle(h);
+  return dc && object ? select(*dc, object) : nullptr;
 }
 
 }  // namespace
@@ -117,35 +157,12 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC, int cx, int cy) {
 }
 
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
-  DC *dc = dc_from_handle(hdc);
-  Object *object = object_from_handle(h);
-  if (!dc || !object) return nullptr;
-  HGDIOBJ previous = nullptr;
-  switch (object->kind) {
-    case ObjectKind::Pen:
-      previous = dc->pen;
-      select_pen(*dc, static_cast<Pen *>(object));
-      break;
-    case ObjectKind::Brush:
-      previous = dc->brush;
-      hold(dc->brush, static_cast<Brush *>(object));
-      break;
-    case ObjectKind::Font:
-      previous = dc->font;
-      hold(dc->font, static_cast<Font *>(object));
-      break;
-    case ObjectKind::Bitmap: {
-      auto *bitmap = static_cast<Bitmap *>(object);
-      if (dc->window_dc) return nullptr;
-      // A bitmap lives in at most one DC at a time (the shared stock bitmap excepted).
-      if (bitmap != dc->bitmap && !bitmap->stock && bitmap->selected_count > 0) return nullptr;
-      previous = dc->bitmap;
-      hold(dc->bitmap, bitmap);
-      dc->surface = bitmap->surface;
-      break;
-    }
-  }
-  return previous;
+  // Drawing code selects into the DC it drew with last, objects of the pool's first chunk: those
+  // are checked here without a call, so that the common case needs no stack frame.
+  if (hdc == nullptr || hdc != recent_dc || !in_first_chunk(h)) return select_checked(hdc, h);
+  const bool *live = first_chunk_flag(h);
+  if (!live || !*live) return nullptr;
+  return select(*reinterpret_cast<DC *>(hdc), static_cast<Object *>(h));
 }
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {

@@ -9,7 +9,9 @@
 // Objects live in the slots of a pool, whose memory is reused as programs make and delete a pen
 // and a brush for every drawing call. A live-flag per slot makes the registry: a handle names a
 // live object when it is the start of a slot whose flag is set, which takes a range check and one
-// load instead of a hash lookup, and reads no memory but the pool's own.
+// load instead of a hash lookup, and reads no memory but the pool's own. The first chunk's range
+// is published to objects.h, whose inline check answers for it without a call.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -25,33 +27,45 @@
 #endif
 
 #include "gdi/objects.h"
+#include "gdi/raster.h"
 
 namespace winport::gdi {
 namespace {
 
+// A new pen's width for geometry and its stroke routine, from its style and width.
+void settle(Pen &pen) {
+  pen.stroke_width = pen.style == PS_NULL ? 0
+                     : pen.width <= 1     ? 1
+                                          : std::min<int64_t>(pen.width, kMaxPenWidth);
+  pen.route = pen.stroke_width == 0               ? PenRoute::None
+              : pen.stroke_width == 1             ? PenRoute::Cosmetic
+              : pen.stroke_width <= kThinPenLimit ? PenRoute::Thin
+                                                  : PenRoute::Wide;
+}
+
 // Slots of kSlotSize bytes in chunks of kChunkSlots, each with its live flag; chunks are added as
-// needed and never given back. Never destroyed: objects a program leaves behind stay reachable
-// until the very end, and objects deleted during exit still find it.
+// needed and never given back.
 class ObjectPool {
  public:
   static constexpr size_t kSlotSize = kObjectSlotSize;
   static constexpr size_t kChunkSlots = 1024;
 
   void *allocate() {
-    if (free_.empty()) add_chunk();
-    void *p = free_.back();
-    free_.pop_back();
+    if (free_count_ == 0) add_chunk();
+    void *p = free_[--free_count_];
     WINPORT_UNPOISON(p, kSlotSize);
     return p;
   }
   void release(void *p) {
     WINPORT_POISON(p, kSlotSize);  // sanitizer builds catch use after delete
-    free_.push_back(p);
+    free_[free_count_++] = p;  // never full: it has room for every slot
   }
-  // The live flag of the slot that starts at p; nullptr when p is not the start of a slot.
-  bool *live_flag(const void *p) {
+  // The live flag of the slot that starts at p, in any chunk but the first; nullptr when p is not
+  // the start of such a slot.
+  bool *live_flag_beyond_first(const void *p) {
     const auto address = reinterpret_cast<uintptr_t>(p);
-    for (Chunk &c : chunks_) {
+    for (size_t i = 1; i < chunks_.size(); ++i) {
+      Chunk &c = chunks_[i];
       const uintptr_t offset = address - reinterpret_cast<uintptr_t>(c.slots.get());
       if (offset < kChunkSlots * kSlotSize) {
         return offset % kSlotSize == 0 ? &c.live[offset / kSlotSize] : nullptr;
@@ -69,25 +83,38 @@ class ObjectPool {
     std::unique_ptr<bool[]> live;
   };
 
-  void add_chunk() {
+  [[gnu::noinline]] void add_chunk() {  // rare: kept out of allocate()
     // The slots are left uninitialised (untouched pages cost nothing); the flags start false.
     Chunk c{std::unique_ptr<Slot[]>(new Slot[kChunkSlots]), std::make_unique<bool[]>(kChunkSlots)};
+    chunks_.reserve(chunks_.size() + 1);
+    free_.resize(free_.size() + kChunkSlots);
     // Handed out from the lowest address up.
     for (size_t i = kChunkSlots; i-- > 0;) {
-      free_.push_back(&c.slots[i]);
+      free_[free_count_++] = &c.slots[i];
       WINPORT_POISON(&c.slots[i], kSlotSize);
     }
     chunks_.push_back(std::move(c));
+    if (chunks_.size() == 1) {
+      first_chunk = {reinterpret_cast<uintptr_t>(chunks_[0].slots.get()), kChunkSlots * kSlotSize,
+                     chunks_[0].live.get()};
+    }
   }
 
   std::vector<Chunk> chunks_;
-  std::vector<void *> free_;
+  std::vector<void *> free_;  // the free slots are the first free_count_
+  size_t free_count_ = 0;
 };
 
-ObjectPool &pool() {
-  static ObjectPool *objects = new ObjectPool;
-  return *objects;
-}
+// Made before any code runs (no check on each use) and never destroyed: objects a program leaves
+// behind stay reachable until the very end, and objects deleted during exit still find it.
+union PoolHolder {
+  ObjectPool pool;
+  constexpr PoolHolder() : pool() {}
+  ~PoolHolder() {}
+};
+constinit PoolHolder holder;
+
+ObjectPool &pool() { return holder.pool; }
 
 HGDIOBJ make_stock(std::unique_ptr<Object> object) {
   object->stock = true;
@@ -98,6 +125,7 @@ std::unique_ptr<Object> stock_pen(int style, COLORREF color) {
   auto pen = std::make_unique<Pen>();
   pen->style = style;
   pen->color = color;
+  settle(*pen);
   return pen;
 }
 
@@ -167,16 +195,23 @@ void *Object::operator new(size_t size) {
 
 void Object::operator delete(void *p, size_t) { pool().release(p); }
 
-HGDIOBJ register_object(std::unique_ptr<Object> object) {
-  if (!object) return nullptr;
-  Object *raw = object.release();
-  *pool().live_flag(raw) = true;
-  return raw;
+FirstChunk first_chunk;
+
+bool *live_flag_beyond_first_chunk(const void *h) { return pool().live_flag_beyond_first(h); }
+
+namespace {
+
+// A newly made object becomes live: from now on its handle is accepted.
+HGDIOBJ publish(Object *object) {
+  *live_flag(object) = true;
+  return object;
 }
 
-Object *object_from_handle(HGDIOBJ h) {
-  const bool *live = pool().live_flag(h);
-  return live && *live ? static_cast<Object *>(h) : nullptr;
+}  // namespace
+
+HGDIOBJ register_object(std::unique_ptr<Object> object) {
+  if (!object) return nullptr;
+  return publish(object.release());
 }
 
 // The 1 x 1 bitmap that a fresh memory DC starts with (see dc.cpp).
@@ -194,22 +229,23 @@ HGDIOBJ WINAPI GetStockObject(int i) {
 }
 
 HPEN WINAPI CreatePen(int iStyle, int cWidth, COLORREF color) {
-  auto pen = std::make_unique<Pen>();
+  auto *pen = new Pen;
   // Dashed and dotted styles are drawn solid; only PS_NULL changes what is drawn.
   pen->style = iStyle == PS_NULL ? PS_NULL : PS_SOLID;
   pen->width = cWidth < 0 ? 0 : cWidth;
   pen->color = color & 0x00FFFFFFu;
-  return static_cast<HPEN>(register_object(std::move(pen)));
+  settle(*pen);
+  return static_cast<HPEN>(publish(pen));
 }
 
 HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
-  auto brush = std::make_unique<Brush>();
+  auto *brush = new Brush;
   brush->color = color & 0x00FFFFFFu;
-  return static_cast<HBRUSH>(register_object(std::move(brush)));
+  return static_cast<HBRUSH>(publish(brush));
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ ho) {
-  bool *live = pool().live_flag(ho);
+  bool *live = live_flag(ho);
   if (!live || !*live) return FALSE;
   auto *object = static_cast<Object *>(ho);
   if (object->stock) return TRUE;

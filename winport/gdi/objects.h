@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -31,11 +32,20 @@ struct Object {
   int selected_count = 0;  // how many DCs have it selected
 };
 
+// How a pen strokes outlines: not at all (PS_NULL), one pixel wide, thin and wide (2 .. 4 pixels:
+// each piece written at once), or wide (pieces gathered row by row, so that long traced outlines
+// are written once).
+enum class PenRoute { None, Cosmetic, Thin, Wide };
+
 struct Pen : Object {
   Pen() : Object(ObjectKind::Pen) {}
   int style = PS_SOLID;
   int width = 0;  // 0 and 1 are cosmetic (1 pixel); wider solid pens are geometric
   COLORREF color = 0;
+  // Worked out once when the pen is made (pens never change), for every selection to copy: the
+  // width geometry uses (0 none, 1 cosmetic, or the geometric width) and the stroke routine.
+  int64_t stroke_width = 1;
+  PenRoute route = PenRoute::Cosmetic;
 };
 
 struct Brush : Object {
@@ -68,11 +78,6 @@ static_assert(sizeof(Pen) <= kObjectSlotSize && sizeof(Brush) <= kObjectSlotSize
                   sizeof(Font) <= kObjectSlotSize && sizeof(Bitmap) <= kObjectSlotSize,
               "every GDI object fits a pool slot");
 
-// How the selected pen strokes outlines, chosen when it is selected: not at all (PS_NULL), one
-// pixel wide, thin and wide (2 .. 4 pixels: each piece written at once), or wide (pieces gathered
-// row by row, so that long traced outlines are written once).
-enum class PenRoute { None, Cosmetic, Thin, Wide };
-
 struct DC {
   // Where the pixels go: a selected bitmap's surface, a window's client surface, or a 1 x 1
   // monochrome-like default surface for a fresh memory DC.
@@ -84,8 +89,8 @@ struct DC {
   const Surface *shown = nullptr;
 
   Pen *pen = nullptr;
-  PenRoute pen_route = PenRoute::Cosmetic;  // of `pen`
-  int64_t pen_width = 1;                    // of `pen`: 0 none, 1 cosmetic, or its width
+  PenRoute pen_route = PenRoute::Cosmetic;  // pen->route
+  int64_t pen_width = 1;                    // pen->stroke_width
   Brush *brush = nullptr;
   Font *font = nullptr;
   Bitmap *bitmap = nullptr;  // memory DCs: the selected bitmap (a stock 1 x 1 one at first)
@@ -105,7 +110,34 @@ DC *find_dc(HDC hdc);
 inline DC *dc_from_handle(HDC hdc) {
   return hdc != nullptr && hdc == recent_dc ? reinterpret_cast<DC *>(hdc) : find_dc(hdc);
 }
-Object *object_from_handle(HGDIOBJ h);
+
+// Objects live in the slots of a pool (objects.cpp), each slot with a live flag: a handle names a
+// live object when it is the start of a slot whose flag is set. Nearly every object lives in the
+// pool's first chunk of slots, which is checked here without a call; the other chunks are searched
+// in objects.cpp.
+struct FirstChunk {
+  uintptr_t base = 0;
+  uintptr_t bytes = 0;  // 0 until the pool makes its first chunk
+  bool *live = nullptr;
+};
+extern FirstChunk first_chunk;
+bool *live_flag_beyond_first_chunk(const void *h);
+inline bool in_first_chunk(const void *h) {
+  return reinterpret_cast<uintptr_t>(h) - first_chunk.base < first_chunk.bytes;
+}
+// For h in the first chunk: the live flag of the slot that starts at h, or nullptr.
+inline bool *first_chunk_flag(const void *h) {
+  const uintptr_t offset = reinterpret_cast<uintptr_t>(h) - first_chunk.base;
+  return offset % kObjectSlotSize == 0 ? first_chunk.live + offset / kObjectSlotSize : nullptr;
+}
+// The live flag of the slot that starts at h; nullptr when h is not the start of a slot.
+inline bool *live_flag(const void *h) {
+  return in_first_chunk(h) ? first_chunk_flag(h) : live_flag_beyond_first_chunk(h);
+}
+inline Object *object_from_handle(HGDIOBJ h) {
+  const bool *live = live_flag(h);
+  return live && *live ? static_cast<Object *>(h) : nullptr;
+}
 
 // Takes ownership of a newly created object (CreatePen, CreateFontA, ...) and returns its handle.
 // The object lives until DeleteObject succeeds on it.

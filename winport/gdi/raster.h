@@ -53,7 +53,8 @@ u128 isqrt(u128 v);
 
 // Store n copies of a pixel. Most spans of a scene are short (the sides of ellipses and slanted
 // edges, a few pixels each), where calling the C library's vectorised fill costs more than the
-// stores: those are written here, four pixels at a time, the last four overlapping the ones before.
+// stores: those are written here, four pixels at a time, without a loop (stores overlap where the
+// count is not a multiple of four).
 constexpr size_t kInlineFill = 16;
 inline void fill_pixels(uint32_t *p, size_t n, uint32_t pixel) {
   if (n > kInlineFill) {
@@ -63,10 +64,15 @@ inline void fill_pixels(uint32_t *p, size_t n, uint32_t pixel) {
   }
 #if defined(__SSE2__)
   if (n >= 4) {
+    // Four pixels at each end, and up to kInlineFill four more in from each end cover the middle.
+    static_assert(kInlineFill <= 16, "four stores cover at most 16 pixels");
     const __m128i four = _mm_set1_epi32(static_cast<int>(pixel));
-    uint32_t *const last = p + n - 4;
-    for (; p < last; p += 4) _mm_storeu_si128(reinterpret_cast<__m128i *>(p), four);
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(last), four);
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(p), four);
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(p + n - 4), four);
+    if (n > 8) {
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(p + 4), four);
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(p + n - 8), four);
+    }
     return;
   }
 #endif
@@ -117,7 +123,26 @@ inline void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint3
   // stride is a local because, as far as the compiler knows, the pixels could alias the surface.
   const size_t n = static_cast<size_t>(right - left), stride = static_cast<size_t>(s.width);
   uint32_t *row = s.row(static_cast<int>(rows.first)) + left;
-  for (i64 y = rows.first; y <= rows.last; ++y, row += stride) fill_pixels(row, n, pixel);
+  // fill_pixels' choice, made once for all the rows; the upright strokes of thin pens, a few
+  // pixels wide, are stores of a known count.
+  uint32_t *const end = row + static_cast<size_t>(rows.last - rows.first + 1) * stride;
+  auto each_row = [&](auto fill_row) {
+    for (; row != end; row += stride) fill_row(row);
+  };
+  switch (n) {
+    case 1: each_row([pixel](uint32_t *r) { fill_pixels(r, 1, pixel); }); break;
+    case 2: each_row([pixel](uint32_t *r) { fill_pixels(r, 2, pixel); }); break;
+    case 3: each_row([pixel](uint32_t *r) { fill_pixels(r, 3, pixel); }); break;
+    case 4: each_row([pixel](uint32_t *r) { fill_pixels(r, 4, pixel); }); break;
+    default:
+      if (n > kInlineFill) {
+        each_row([pixel, n](uint32_t *r) {
+          std::wmemset(reinterpret_cast<wchar_t *>(r), static_cast<wchar_t>(pixel), n);
+        });
+      } else {
+        each_row([pixel, n](uint32_t *r) { fill_pixels(r, n, pixel); });
+      }
+  }
   s.dirty = true;
 }
 
@@ -387,12 +412,5 @@ void thin_stroke(Surface &s, const P64 *pts, int n, bool closed, i64 w, uint32_t
 
 // Widest pen geometry is computed for; wider pens are drawn this wide.
 constexpr i64 kMaxPenWidth = i64{1} << 26;
-
-// The pen's effective width for geometry: 0 for no outline, 1 for cosmetic, or the geometric width.
-inline i64 pen_kind_width(const Pen *pen) {
-  if (!pen || pen->style == PS_NULL) return 0;
-  if (pen->width <= 1) return 1;
-  return pen->width < kMaxPenWidth ? pen->width : kMaxPenWidth;
-}
 
 }  // namespace winport::gdi

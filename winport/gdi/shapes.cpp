@@ -101,8 +101,9 @@ void fill_traced_rows(Surface &s, const TracedEllipse &e, uint32_t pixel) {
   const i64 w = e.w, stride = s.width;
   uint32_t *row = s.row(static_cast<int>(rows.first)) + e.l;
   const i64 *k = inset.data() + (rows.first - e.t);
+  const i64 *const end = k + (rows.last - rows.first + 1);
   bool wrote = false;
-  for (i64 y = rows.first; y <= rows.last; ++y, ++k, row += stride) {
+  for (; k != end; ++k, row += stride) {
     if (w - 2 * *k <= 0) continue;  // a row the walk never reached
     fill_pixels(row + *k, static_cast<size_t>(w - 2 * *k), pixel);
     wrote = true;

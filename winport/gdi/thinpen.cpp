@@ -76,17 +76,31 @@ void walk_body(const P64 c[4], i64 first, i64 last, Write write) {
   last = std::min(last, bottom.y - 1);  // no edge reaches below its lower end
   for (i64 y = std::max(first, c[t].y); y <= last;) {
     const i64 band_last = other.until(y, one.until(y, last));
-    // Stepped as locals, which stay in registers.
-    Stepper a = one.step, b = other.step;
-    const i64 a_top = one.edge->x_top, b_top = other.edge->x_top;
+    // Each side's column and its stepper's remainder, stepped as locals, which stay in registers:
+    // the stepper's value rising by dq, and by one more when the remainder wraps, moves the
+    // column left as much.
+    Stepper &a = one.step, &b = other.step;
+    i64 xa = one.edge->x_top - a.value, xb = other.edge->x_top - b.value, ra = a.rem, rb = b.rem;
+    const i64 qa = a.dq, da = a.dr, na = a.den, qb = b.dq, db = b.dr, nb = b.den;
     for (; y <= band_last; ++y) {
-      const i64 xa = a_top - a.value, xb = b_top - b.value;
       write(y, std::min(xa, xb), std::max(xa, xb));
-      a.forward();
-      b.forward();
+      xa -= qa;
+      ra += da;
+      if (ra >= na) {
+        ra -= na;
+        --xa;
+      }
+      xb -= qb;
+      rb += db;
+      if (rb >= nb) {
+        rb -= nb;
+        --xb;
+      }
     }
-    one.step = a;
-    other.step = b;
+    a.value = one.edge->x_top - xa;
+    a.rem = ra;
+    b.value = other.edge->x_top - xb;
+    b.rem = rb;
   }
 }
 

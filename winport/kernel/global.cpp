@@ -4,9 +4,14 @@
 // GlobalLock turns it into a pointer and counts the lock. A fixed block's handle is its memory, as
 // in Win32. Blocks are always zero-filled (deterministic contents cost nothing here). Unknown
 // handles are refused everywhere, and freeing a block twice fails instead of corrupting memory.
+//
+// Programs that copy a string into a block for every call (TEVRA does, for every text it draws)
+// make and free small blocks over and over: the last small block freed is kept, memory and table
+// entry both, and the next block that fits is made from it without asking the C library.
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <unordered_map>
@@ -16,13 +21,20 @@ namespace {
 struct Block {
   std::unique_ptr<char[]> memory;
   SIZE_T size = 0;
+  SIZE_T capacity = 0;  // of memory
   bool movable = false;
   unsigned lock_count = 0;
 };
 
+// Freed blocks up to this size are kept for reuse (one at a time).
+constexpr SIZE_T kSpareMaxBytes = 4096;
+
+using BlockTable = std::unordered_map<HGLOBAL, Block>;
+
 struct Heap {
-  std::unordered_map<HGLOBAL, Block> blocks;
+  BlockTable blocks;
   uintptr_t next_token = 0x10;  // movable handles: small even numbers, never valid pointers
+  BlockTable::node_type spare;  // the last small block freed, empty if none
 };
 
 Heap &heap() {
@@ -37,6 +49,14 @@ Block *find(HGLOBAL handle) {
   return it == blocks.end() ? nullptr : &it->second;
 }
 
+// A movable block's handle is the next token; a fixed block's is its memory.
+HGLOBAL new_handle(Heap &h, const Block &block) {
+  if (!block.movable) return block.memory.get();
+  const auto handle = reinterpret_cast<HGLOBAL>(h.next_token);
+  h.next_token += 0x10;
+  return handle;
+}
+
 }  // namespace
 
 extern "C" {
@@ -44,21 +64,30 @@ extern "C" {
 HGLOBAL WINAPI GlobalAlloc(UINT uFlags, SIZE_T dwBytes) {
   // Sizes no 32-bit program could have fail, as they would in Win32.
   if (uint64_t{dwBytes} > (uint64_t{1} << 32)) return nullptr;
-  Block block;
-  block.movable = (uFlags & GMEM_MOVEABLE) != 0;
-  block.size = dwBytes;
+  Heap &h = heap();
+  const bool movable = (uFlags & GMEM_MOVEABLE) != 0;
   // A fixed block needs memory to serve as its handle, even when empty.
-  SIZE_T bytes = dwBytes > 0 ? dwBytes : 1;
+  const SIZE_T bytes = dwBytes > 0 ? dwBytes : 1;
+  if (h.spare && h.spare.mapped().capacity >= bytes) {
+    BlockTable::node_type node = std::move(h.spare);
+    Block &block = node.mapped();
+    std::memset(block.memory.get(), 0, bytes);
+    block.size = dwBytes;
+    block.movable = movable;
+    block.lock_count = 0;
+    const HGLOBAL handle = new_handle(h, block);
+    node.key() = handle;
+    h.blocks.insert(std::move(node));
+    return handle;
+  }
+  Block block;
   block.memory.reset(new (std::nothrow) char[bytes]());
   if (!block.memory) return nullptr;
-  HGLOBAL handle;
-  if (block.movable) {
-    handle = reinterpret_cast<HGLOBAL>(heap().next_token);
-    heap().next_token += 0x10;
-  } else {
-    handle = block.memory.get();
-  }
-  heap().blocks.emplace(handle, std::move(block));
+  block.size = dwBytes;
+  block.capacity = bytes;
+  block.movable = movable;
+  const HGLOBAL handle = new_handle(h, block);
+  h.blocks.emplace(handle, std::move(block));
   return handle;
 }
 
@@ -80,8 +109,11 @@ BOOL WINAPI GlobalUnlock(HGLOBAL hMem) {
 }
 
 HGLOBAL WINAPI GlobalFree(HGLOBAL hMem) {
-  if (!find(hMem)) return hMem;
-  heap().blocks.erase(hMem);
+  if (!hMem) return hMem;
+  Heap &h = heap();
+  BlockTable::node_type node = h.blocks.extract(hMem);
+  if (!node) return hMem;
+  if (node.mapped().capacity <= kSpareMaxBytes) h.spare = std::move(node);
   return nullptr;
 }
 

@@ -186,3 +186,24 @@ TEST(Clipping, AWideOutlineOfALargeEllipseDrawsTheSameOnAnySurface) {
     }
   }
 }
+
+TEST(Clipping, LevelAndUprightLinesKeepTheirVisiblePart) {
+  // Each from its start up to but not including its end, in either direction, cut at the edges.
+  Canvas c(10, 8);
+  c.use(1, kRed);
+  c.line(-5, 3, 20, 3);
+  EXPECT_EQ(c.row(3), "##########");
+  c.clear();
+  c.line(12, 2, 4, 2);  // leftwards: the end pixel (4) is left out
+  EXPECT_EQ(c.row(2), ".....#####");
+  c.clear();
+  c.line(6, INT_MIN, 6, 5);  // downwards from far above: rows 0 .. 4
+  EXPECT_EQ(c.pixels(kRed), (Pixels{{6, 0}, {6, 1}, {6, 2}, {6, 3}, {6, 4}}));
+  c.clear();
+  c.line(2, 7, 2, 5);  // upwards: rows 7 and 6
+  EXPECT_EQ(c.pixels(kRed), (Pixels{{2, 6}, {2, 7}}));
+  c.clear();
+  c.line(-1, 0, -1, 8);  // beside the surface
+  c.line(3, -1, 9, -1);  // above it
+  EXPECT_TRUE(c.painted().empty());
+}

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "gdi/handles.h"
@@ -87,6 +88,24 @@ TEST(GdiObjects, SelectedObjectsCannotBeDeletedAndStaleHandlesAreRefused) {
   EXPECT_TRUE(DeleteObject(brush));
 }
 
+TEST(GdiObjects, HandlesBeyondTheFirstThousandObjectsAreCheckedToo) {
+  // More pens than one chunk of the object pool holds: the later ones live in another chunk.
+  std::vector<HPEN> pens;
+  for (int i = 0; i < 1100; ++i) pens.push_back(CreatePen(PS_SOLID, 1, RGB(i % 256, 0, 0)));
+  HDC dc = CreateCompatibleDC(nullptr);
+  HPEN last = pens.back();
+  const auto *inside = reinterpret_cast<const char *>(last) + 8;  // not the start of an object
+  EXPECT_EQ(SelectObject(dc, const_cast<char *>(inside)), nullptr);
+  HGDIOBJ old = SelectObject(dc, last);
+  ASSERT_NE(old, nullptr);
+  EXPECT_FALSE(DeleteObject(last));
+  SelectObject(dc, old);
+  for (HPEN pen : pens) EXPECT_TRUE(DeleteObject(pen));
+  EXPECT_EQ(SelectObject(dc, last), nullptr);  // stale
+  EXPECT_FALSE(DeleteObject(pens.front()));
+  DeleteDC(dc);
+}
+
 TEST(HandleTable, TheValueOneIsNoHandleEvenWhereDeletedHandlesWere) {
   // Deleted handles leave marks in the table; a made-up handle must not match one. One of these
   // addresses lands where the table looks for 1 (they are never dereferenced).
@@ -149,4 +168,28 @@ TEST(GlobalMemory, MovableBlocksLockToZeroedMemoryAndFreeOnce) {
   HGLOBAL fixed = GlobalAlloc(GMEM_FIXED, 4);
   EXPECT_EQ(GlobalLock(fixed), fixed);
   EXPECT_EQ(GlobalFree(fixed), nullptr);
+}
+
+TEST(GlobalMemory, BlocksMadeAfterAFreeStartZeroedUnlockedAndNew) {
+  // Freed memory may be handed out again: the new block must not show the old one's contents or
+  // lock count, and the old handle stays refused.
+  HGLOBAL first = GlobalAlloc(GMEM_MOVEABLE, 9);
+  auto *p = static_cast<char *>(GlobalLock(first));
+  ASSERT_NE(p, nullptr);
+  std::strcpy(p, "leftover");
+  GlobalLock(first);
+  EXPECT_EQ(GlobalFree(first), nullptr);  // freed while still locked twice
+  HGLOBAL second = GlobalAlloc(GMEM_MOVEABLE, 6);
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(second, first);
+  EXPECT_EQ(GlobalSize(second), 6u);
+  auto *q = static_cast<char *>(GlobalLock(second));
+  ASSERT_NE(q, nullptr);
+  EXPECT_EQ(std::string(q, 6), std::string(6, '\0'));
+  EXPECT_FALSE(GlobalUnlock(second));  // locked once only
+  EXPECT_EQ(GlobalLock(first), nullptr);
+  EXPECT_EQ(GlobalFree(second), nullptr);
+  HGLOBAL empty = GlobalAlloc(GMEM_MOVEABLE, 0);
+  EXPECT_EQ(GlobalLock(empty), nullptr);  // an empty movable block has no memory to lock
+  EXPECT_EQ(GlobalFree(empty), nullptr);
 }
