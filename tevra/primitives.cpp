@@ -73,7 +73,7 @@ void draw_shape(int32_t kind, int32_t color, int32_t width, int32_t x1, int32_t 
 // vsnprintf, with the format programs pass most often done directly: a lone "%s" (a text drawn
 // as it is) is a copy. The same result and the same characters. No format formats nothing (the
 // C library must never be handed a null format).
-int format_into(char *buffer, size_t size, const char *format, va_list args) {
+[[gnu::format(printf, 3, 0)]] int format_into(char *buffer, size_t size, const char *format, va_list args) {
   if (!format) {
     buffer[0] = '\0';
     return 0;

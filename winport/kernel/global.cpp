@@ -37,9 +37,11 @@ struct Heap {
   BlockTable::node_type spare;  // the last small block freed, empty if none
 };
 
+// Never destroyed: blocks are freed during exit too, by exit handlers and static objects that may
+// have been set up before the first block was made (and so would outlive a static heap).
 Heap &heap() {
-  static Heap h;
-  return h;
+  static Heap *h = new Heap;
+  return *h;
 }
 
 Block *find(HGLOBAL handle) {

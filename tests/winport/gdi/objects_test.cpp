@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -192,4 +193,23 @@ TEST(GlobalMemory, BlocksMadeAfterAFreeStartZeroedUnlockedAndNew) {
   HGLOBAL empty = GlobalAlloc(GMEM_MOVEABLE, 0);
   EXPECT_EQ(GlobalLock(empty), nullptr);  // an empty movable block has no memory to lock
   EXPECT_EQ(GlobalFree(empty), nullptr);
+}
+
+namespace {
+
+HGLOBAL block_freed_at_exit = nullptr;
+
+// In a fresh process: an exit handler set up before the first block is made frees a block at exit.
+[[noreturn]] void free_a_block_at_exit() {
+  std::atexit([] { _exit(GlobalFree(block_freed_at_exit) == nullptr ? 0 : 1); });
+  block_freed_at_exit = GlobalAlloc(GMEM_MOVEABLE, 8);
+  std::exit(3);
+}
+
+}  // namespace
+
+TEST(GlobalMemory, BlocksCanBeFreedByExitHandlersSetUpBeforeTheFirstBlock) {
+  // "threadsafe" runs the body in a newly started copy of this program, where no block exists yet.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(free_a_block_at_exit(), ::testing::ExitedWithCode(0), "");
 }
