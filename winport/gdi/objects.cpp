@@ -12,10 +12,10 @@
 // load instead of a hash lookup, and reads no memory but the pool's own. The first chunk's range
 // is published to objects.h, whose inline check answers for it without a call.
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <new>
-#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
@@ -42,6 +42,26 @@ void settle(Pen &pen) {
               : pen.stroke_width <= kThinPenLimit ? PenRoute::Thin
                                                   : PenRoute::Wide;
 }
+
+// An array that only grows, of plain pointers: unlike the standard containers, it can be made
+// before any code runs with every compiler (see PoolHolder below).
+template <typename T>
+class GrowingArray {
+ public:
+  size_t size() const { return size_; }
+  T &operator[](size_t i) { return data_[i]; }
+  void grow_to(size_t n) {
+    T *bigger = new T[n]();
+    std::move(data_, data_ + size_, bigger);
+    delete[] data_;
+    data_ = bigger;
+    size_ = n;
+  }
+
+ private:
+  T *data_ = nullptr;
+  size_t size_ = 0;
+};
 
 // Slots of kSlotSize bytes in chunks of kChunkSlots, each with its live flag; chunks are added as
 // needed and never given back.
@@ -86,22 +106,22 @@ class ObjectPool {
   [[gnu::noinline]] void add_chunk() {  // rare: kept out of allocate()
     // The slots are left uninitialised (untouched pages cost nothing); the flags start false.
     Chunk c{std::unique_ptr<Slot[]>(new Slot[kChunkSlots]), std::make_unique<bool[]>(kChunkSlots)};
-    chunks_.reserve(chunks_.size() + 1);
-    free_.resize(free_.size() + kChunkSlots);
+    free_.grow_to(free_.size() + kChunkSlots);
     // Handed out from the lowest address up.
     for (size_t i = kChunkSlots; i-- > 0;) {
       free_[free_count_++] = &c.slots[i];
       WINPORT_POISON(&c.slots[i], kSlotSize);
     }
-    chunks_.push_back(std::move(c));
+    chunks_.grow_to(chunks_.size() + 1);
+    chunks_[chunks_.size() - 1] = std::move(c);
     if (chunks_.size() == 1) {
       first_chunk = {reinterpret_cast<uintptr_t>(chunks_[0].slots.get()), kChunkSlots * kSlotSize,
                      chunks_[0].live.get()};
     }
   }
 
-  std::vector<Chunk> chunks_;
-  std::vector<void *> free_;  // the free slots are the first free_count_
+  GrowingArray<Chunk> chunks_;
+  GrowingArray<void *> free_;  // the free slots are the first free_count_
   size_t free_count_ = 0;
 };
 
