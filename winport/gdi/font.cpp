@@ -57,6 +57,16 @@ struct FaceCloser {
 };
 using OpenedFace = std::unique_ptr<FT_FaceRec_, FaceCloser>;
 
+// The chosen face opened; empty when there is none or it cannot be opened.
+OpenedFace open_face(const std::shared_ptr<Library> &library, const FaceChoice &choice) {
+  FT_Face face = nullptr;
+  if (!choice.path.empty()) {
+    std::lock_guard<std::mutex> guard(library->mutex);
+    if (FT_New_Face(library->ft, choice.path.c_str(), choice.index, &face) != 0) face = nullptr;
+  }
+  return OpenedFace(face, FaceCloser{library});
+}
+
 // A matched face file and its design metrics in font units.
 struct FaceInfo {
   FaceChoice choice;
@@ -104,19 +114,12 @@ struct SizeChoice {
 class FtFaceSize : public FaceSize {
  public:
   FtFaceSize(std::shared_ptr<Library> library, const FaceInfo &info, SizeChoice size)
-      : library_(std::move(library)), cache_glyphs_(size.em <= kGlyphCacheMaxEm) {
-    const int em = size.em;
-    if (info.opened) {
-      face_ = info.opened.release();
-    } else {
-      std::lock_guard<std::mutex> guard(library_->mutex);
-      if (FT_New_Face(library_->ft, info.choice.path.c_str(), info.choice.index, &face_) != 0)
-        face_ = nullptr;
-    }
-    if (face_ && FT_Set_Pixel_Sizes(face_, 0, em) != 0) close();
+      : library_(std::move(library)),
+        face_(info.opened ? std::move(info.opened) : open_face(library_, info.choice)),
+        cache_glyphs_(size.em <= kGlyphCacheMaxEm) {
+    if (face_ && FT_Set_Pixel_Sizes(face_.get(), 0, size.em) != 0) face_.reset();
     describe(info, size);
   }
-  ~FtFaceSize() override { close(); }
 
   const Glyph *render(unsigned char c) override {
     if (!face_) return nullptr;
@@ -135,13 +138,6 @@ class FtFaceSize : public FaceSize {
   }
 
  private:
-  void close() {
-    if (!face_) return;
-    std::lock_guard<std::mutex> guard(library_->mutex);
-    FT_Done_Face(face_);
-    face_ = nullptr;
-  }
-
   void describe(const FaceInfo &info, SizeChoice size) {
     Metrics &m = metrics_;
     const int64_t upem = info.units_per_em, em = size.em;
@@ -156,7 +152,7 @@ class FtFaceSize : public FaceSize {
     }
     m.fixed_pitch = FT_IS_FIXED_WIDTH(face_);
     m.italic = (face_->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
-    auto *os2 = static_cast<TT_OS2 *>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
+    auto *os2 = static_cast<TT_OS2 *>(FT_Get_Sfnt_Table(face_.get(), FT_SFNT_OS2));
     m.weight = os2 && os2->version != 0xFFFF && os2->usWeightClass ? os2->usWeightClass
                : (face_->style_flags & FT_STYLE_FLAG_BOLD)       ? 700
                                                                  : 400;
@@ -173,7 +169,7 @@ class FtFaceSize : public FaceSize {
 
   // Loads c's hinted outline, with `extra` load flags, into the face's glyph slot.
   bool load_glyph(unsigned char c, FT_Int32 extra) {
-    return FT_Load_Glyph(face_, FT_Get_Char_Index(face_, static_cast<FT_ULong>(c)), kLoadFlags | extra) == 0;
+    return FT_Load_Glyph(face_.get(), FT_Get_Char_Index(face_.get(), static_cast<FT_ULong>(c)), kLoadFlags | extra) == 0;
   }
 
   // Measures c and, where glyphs are kept, renders it in the same load. Unmapped characters show
@@ -221,7 +217,7 @@ class FtFaceSize : public FaceSize {
   }
 
   std::shared_ptr<Library> library_;
-  FT_Face face_ = nullptr;
+  OpenedFace face_;
   bool cache_glyphs_;
   std::unique_ptr<Glyph> glyphs_[256];
   Glyph scratch_;
@@ -347,13 +343,9 @@ class Mapper {
       std::lock_guard<std::mutex> guard(library_->mutex);
       FaceRequest request{key.family, key.weight, key.italic, key.fixed, key.generic};
       info->choice = match_face(library_->ft, request);
-      FT_Face face = nullptr;
-      if (!info->choice.path.empty() &&
-          FT_New_Face(library_->ft, info->choice.path.c_str(), info->choice.index, &face) == 0) {
-        read_design_metrics(face, *info);
-        info->opened = OpenedFace(face, FaceCloser{library_});
-      }
     }
+    info->opened = open_face(library_, info->choice);
+    if (info->opened) read_design_metrics(info->opened.get(), *info);
     if (!info->usable()) info.reset();
     if (faces_.size() >= kMaxFaces) faces_.clear();
     return faces_.emplace(key, info).first->second.get();
