@@ -152,22 +152,13 @@ void plot_column(Surface &s, const LineWalk &w, uint32_t pixel) {
   }
 }
 
-// A level or upright line, from a up to but not including b: one run, or one pixel a row.
+// A level or upright line, from a up to but not including b: one run, or a box one pixel wide.
 void axis_line(Surface &s, i64 ax, i64 ay, i64 bx, i64 by, uint32_t pixel) {
   if (ay == by) {
     fill_span(s, ay, ax < bx ? ax : bx + 1, ax < bx ? bx : ax + 1, pixel);
-    return;
+  } else {
+    fill_box(s, ax, ay < by ? ay : by + 1, ax + 1, ay < by ? by : ay + 1, pixel);
   }
-  const RowRange rows = visible_rows(s, ay < by ? ay : by + 1, ay < by ? by - 1 : ay);
-  if (ax < 0 || ax >= s.width || rows.first > rows.last) return;
-  if (span_recording.recorder) [[unlikely]] {
-    for (i64 y = rows.first; y <= rows.last; ++y) fill_span(s, y, ax, ax + 1, pixel);
-    return;
-  }
-  const size_t stride = static_cast<size_t>(s.width);
-  uint32_t *p = s.row(static_cast<int>(rows.first)) + ax;
-  for (i64 y = rows.first; y <= rows.last; ++y, p += stride) *p = pixel;
-  s.dirty = true;
 }
 
 }  // namespace
