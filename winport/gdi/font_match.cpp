@@ -66,14 +66,12 @@ std::vector<std::string> watched_paths() {
   take(FcConfigGetConfigFiles(nullptr), true);
   take(FcConfigGetConfigDirs(nullptr), false);
   take(FcConfigGetFontDirs(nullptr), false);
-  const char *home = std::getenv("HOME");
-  const char *config = std::getenv("XDG_CONFIG_HOME");
-  std::string user_config = config && config[0] == '/' ? config : home ? std::string(home) + "/.config" : "";
+  const std::string user_config = xdg_folder("XDG_CONFIG_HOME", ".config");
   if (!user_config.empty()) {
     for (const char *entry : {"/fontconfig", "/fontconfig/fonts.conf", "/fontconfig/conf.d"})
       paths.push_back(user_config + entry);
   }
-  if (home) {
+  if (const char *home = std::getenv("HOME")) {
     for (const char *entry : {"/.fonts.conf", "/.fonts.conf.d"}) paths.push_back(std::string(home) + entry);
   }
   return paths;

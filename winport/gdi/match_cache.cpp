@@ -121,16 +121,15 @@ std::string record(std::initializer_list<std::string> fields) {
 
 }  // namespace
 
+std::string xdg_folder(const char *variable, const char *in_home) {
+  if (const char *folder = std::getenv(variable); folder && folder[0] == '/') return folder;
+  if (const char *home = std::getenv("HOME"); home && home[0] == '/') return std::string(home) + "/" + in_home;
+  return {};
+}
+
 std::string MatchCache::default_file() {
-  std::string base;
-  if (const char *xdg = std::getenv("XDG_CACHE_HOME"); xdg && xdg[0] == '/') {
-    base = xdg;
-  } else if (const char *home = std::getenv("HOME"); home && home[0] == '/') {
-    base = std::string(home) + "/.cache";
-  } else {
-    return {};
-  }
-  return base + "/tevra/font-matches";
+  const std::string cache = xdg_folder("XDG_CACHE_HOME", ".cache");
+  return cache.empty() ? cache : cache + "/tevra/font-matches";
 }
 
 void MatchCache::load() {

@@ -52,4 +52,8 @@ class MatchCache {
   std::map<Key, FaceChoice> answers_;
 };
 
+// The user's folder that an XDG variable names (XDG_CACHE_HOME, XDG_CONFIG_HOME) when it holds an
+// absolute path, else `in_home` in the home directory; empty when neither is known.
+std::string xdg_folder(const char *variable, const char *in_home);
+
 }  // namespace winport::gdi::font
