@@ -114,7 +114,7 @@ using namespace winport::user;
 ATOM WINAPI RegisterClassA(const WNDCLASSA *wc) {
   if (wc == nullptr || wc->lpszClassName == nullptr || wc->lpfnWndProc == nullptr) return 0;
   if (find_class(wc->lpszClassName) != nullptr) return 0;  // ERROR_CLASS_ALREADY_EXISTS
-  // Windows, and soon text, are coming: fonts get ready in the background meanwhile.
+  // Windows, and soon text, are coming: fonts get ready now (see font::prepare).
   winport::gdi::font::prepare();
   WindowClass c;
   c.name = wc->lpszClassName;
