@@ -71,15 +71,16 @@ std::string write_script(const std::string &name, int rounds, int ticks) {
 // Replays `script` once per iteration and reports the events handled per second. The game's exit
 // status must be 0: a script that ran out before the game ended did not measure a whole game.
 void replay_benchmark(benchmark::State &state, const std::string &script, bool logging = false) {
-  const frostvel::ReplayHooks hooks;  // frames off, console unseen
   long events = 0;
   for (auto _ : state) {
-    const frostvel::ReplayResult result = frostvel::replay_script(script, logging, hooks);
+    tevra::ScriptedRun run;  // frames off, console unseen
+    run.logging = logging;
+    const frostvel::ReplayResult result = frostvel::replay_script(script, run);
     if (result.status != 0) {
       state.SkipWithError(("replay ended with status " + std::to_string(result.status) + " " + result.error).c_str());
       return;
     }
-    events = result.frames - 1;  // one frame per wait, plus the last picture
+    events = result.report.frames - 1;  // one frame per wait, plus the last picture
   }
   state.counters["events"] = benchmark::Counter(static_cast<double>(events));
   state.counters["events_per_s"] =
@@ -113,19 +114,20 @@ void BM_MemoryOverLongRun(benchmark::State &state) {
   for (auto _ : state) {
     start = resident_kib();
     lines = 0;
-    frostvel::ReplayHooks hooks;
-    hooks.wait = [&warm, &late](long number) {
+    tevra::ScriptedRun run;
+    run.logging = true;
+    run.wait = [&warm, &late](long number) {
       if (number == kWarmUp) warm = resident_kib();
       if (number == kLastBuilding) late = resident_kib();
     };
-    hooks.console = [&lines](const char *) { ++lines; };
-    const frostvel::ReplayResult result = frostvel::replay_script(script, true, hooks);
+    run.console = [&lines](const char *) { ++lines; };
+    const frostvel::ReplayResult result = frostvel::replay_script(script, run);
     after = resident_kib();
     if (result.status != 0) {
       state.SkipWithError(("replay ended with status " + std::to_string(result.status)).c_str());
       break;
     }
-    events = result.frames - 1;
+    events = result.report.frames - 1;
   }
   std::error_code ec;
   fs::remove(script, ec);

@@ -218,6 +218,7 @@ extern "C" int32_t tevra_log(const char *format, ...) {
   if (state.undrawn == kRingSize && console_visible() && rows_beyond_ring()) console_flush();
   const bool stored = store_line(buffer, std::strlen(buffer));
   testing_on_console_line(buffer);
+  scripted_run_on_console_line(buffer);
   if (echo_enabled()) {
     const size_t n = std::strlen(buffer);
     std::fputs(buffer, stderr);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "scripted_run.h"
 #include "tevra.h"
 
 namespace tevra {
@@ -28,6 +29,10 @@ HDC canvas();                // memory DC every drawing renders into; null while
 int32_t origin_x();          // client pixel of logical (0, 0)
 int32_t origin_y();
 void mark_canvas_dirty();    // the canvas has changes the window does not show yet
+// The w x h pixels of the bitmap selected into `dc`, as 0x00RRGGBB, top row first (false when
+// they cannot all be read); read_canvas reads the whole canvas that way.
+bool read_pixels(HDC dc, int w, int h, std::vector<uint32_t> &pixels);
+bool read_canvas(std::vector<uint32_t> &pixels);
 
 void present_step();
 void window_on_destroyed();
@@ -67,6 +72,7 @@ enum Command : UINT {
   kCmdAbout = 9,
 };
 bool logging();   // the Logging item's state: drawing calls are said on the console
+void set_logging(bool on); // and its check mark
 bool ctrl_held(); // Ctrl is held down in a library window
 
 void menu_on_create(HWND window);
@@ -79,27 +85,35 @@ void set_menu_check(UINT id, bool checked); // harmless while the menu does not 
 void menu_reset();
 HMENU menu_run_popup();
 
-// ---- Script recording and playback (script.cpp) --------------------------------------------------
+// ---- Script recording (script_write.cpp) ---------------------------------------------------------
 void script_start_recording();
 void script_stop_recording();
-void script_start_playback();
-void script_start_playback_of(const char *path); // playback of another file than "TEVRA.SCR"; path is kept
-void script_stop_playback();
-void script_play_one();
 bool script_recording();
-bool script_playing_back();
-bool script_playing(); // playback on or a single step requested
-// One pass's playback step: true when the pending event now holds a scripted event.
-bool script_playback_step();
 // Hands the settled event of one wait to the recorder.
 void script_record_hook(int32_t kind, int32_t x, int32_t y, char key);
-int script_read_event();
 // Writes one line (opening the file first); false when recording had to stop.
 bool script_write_event(int32_t kind, int32_t x, int32_t y, char key);
-void script_end_playback();
-void script_close();
+void script_close_writing();
 void script_close_library(); // tevra_close: writes a pending periodic run, then closes
-void script_reset();
+void script_writing_reset();
+
+// ---- Script playback (script_read.cpp) -----------------------------------------------------------
+void script_start_playback();
+// Playback of another file than "TEVRA.SCR", which the console calls `name`; both strings are kept.
+void script_start_playback_of(const char *path, const char *name);
+void script_stop_playback();
+void script_play_one();
+bool script_playing_back();
+bool script_playing(); // playback on or a single step requested
+bool script_reading(); // playing, stepping, or a script still open
+// One pass's playback step: true when the pending event now holds a scripted event.
+bool script_playback_step();
+int script_read_event();
+// Playback is over: the file is closed, and a scripted run is told why.
+void script_end_playback(PlaybackEnd end, long line = 0, const char *text = nullptr);
+void script_close_reading();
+void script_close(); // both files
+void script_reading_reset();
 
 // ---- The library's thread (one_thread.cpp) -------------------------------------------------------
 void claim_library_thread(); // tevra_open: the calling thread is the library's from now on
@@ -109,16 +123,24 @@ bool on_library_thread(const char *entry_point);
 void report_refused_calls(); // on the library's thread: one console line for the calls refused since
 void one_thread_reset();
 
-// ---- Scripted runs: TEVRA_SCRIPT and TEVRA_FRAMES (scripted_run.cpp) --------------------------------
+// ---- The scripted-run engine (scripted_run.cpp; its entry in scripted_run.h) ---------------------
 void scripted_run_open();    // end of tevra_open: starts the script, opens the frame directory
-void scripted_run_on_wait(); // start of every wait: writes the next frame
-void scripted_run_close();   // tevra_close: writes the frame the last event left, stops writing frames
+void scripted_run_on_wait(); // start of every wait: takes the next frame
+void scripted_run_close();   // tevra_close: takes the frame the last event left, ends the run
 void scripted_run_on_text(HFONT font, int x, int y, const char *text, int length); // a line drawn at canvas (x, y)
 void scripted_run_on_fill(int left, int top, int right, int bottom);   // a canvas box painted over
+void scripted_run_on_console_line(const char *line);
+void scripted_run_on_playback_end(const PlaybackReport &report);
 void scripted_run_reset();
-// The w x h pixels of the bitmap selected into `dc`, as 0x00RRGGBB, top row first (false when
-// they cannot all be read).
-bool read_pixels(HDC dc, int w, int h, std::vector<uint32_t> &pixels);
+
+// ---- Files (files.cpp) -----------------------------------------------------------------------------
+// Every file the library opens is a regular file, opened without ever blocking (a FIFO is refused).
+enum class OpenFailure { kNone, kSystem, kNotRegular };
+int open_regular_for_writing(const char *path, OpenFailure *why); // emptied; a descriptor, or -1
+FILE *open_regular_for_reading(const char *path, OpenFailure *why);
+bool write_all(int fd, const char *text, size_t n);  // async-signal-safe; false with errno set
+bool truncate_to(int fd, long long length);          // back to its first `length` bytes
+void close_fd(int fd);
 
 // ---- Console (console.cpp) -----------------------------------------------------------------------
 void console_draw_line(const char *text); // scrolls up one line, draws text without one trailing newline

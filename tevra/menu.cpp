@@ -63,10 +63,7 @@ void run_command(UINT id) {
     set_running(false);
     request_single_step();
     break;
-  case kCmdLogging:
-    state.logging = !state.logging;
-    set_menu_check(kCmdLogging, state.logging);
-    break;
+  case kCmdLogging: set_logging(!state.logging); break;
   case kCmdRecord:
     if (script_recording()) script_stop_recording();
     else script_start_recording();
@@ -138,6 +135,10 @@ void menu_on_destroy(HWND window) {
 
 HMENU menu_run_popup() { return state.run_popup; }
 bool logging() { return state.logging; }
+void set_logging(bool on) {
+  state.logging = on;
+  set_menu_check(kCmdLogging, on);
+}
 bool ctrl_held() { return state.ctrl_held; }
 
 void menu_reset() { state = MenuState{}; }
@@ -149,8 +150,7 @@ using namespace tevra;
 extern "C" int32_t tevra_set_logging(int32_t on) {
   if (!on_library_thread(__func__)) return 0;
   if (graphics_window() == nullptr) return 0;
-  state.logging = on != 0;
-  set_menu_check(kCmdLogging, state.logging);
+  set_logging(on != 0);
   if (state.logging) tevra_show_text_window(1);
   return 1;
 }

@@ -1,32 +1,32 @@
-// scripted_run.cpp — unattended runs: TEVRA_SCRIPT plays a script from the start, TEVRA_FRAMES
-// writes the canvas after every event.
+// scripted_run.cpp — the scripted-run engine (scripted_run.h): a script played from the program's
+// start, and the run filmed.
 //
-// Owns the frame directory, the frame counter and the text boxes on the canvas. Promises:
-// - TEVRA_SCRIPT=FILE starts playback of FILE inside tevra_open, before the first event, as the
-//   Playback Script command does for "TEVRA.SCR"; playback never waits for the timer, so the run is
-//   the same on every platform and every machine.
-// - TEVRA_FRAMES=DIR writes DIR/frame-NNNNNN (six digits or more) at the start of every wait, so
-//   frame 0 is the canvas when the program first waits and frame N the canvas after it handled
-//   event N; tevra_close writes the frame the last event left. Frames are PNG files where winport
-//   provides Win32, and 24-bit BMP files (what the platform writes natively) on Win32 itself.
-//   DIR/text-boxes.txt gives, per frame, the canvas rectangles that text drawn by the program may
+// Owns the run in progress: what it was asked to do (by set_scripted_run, or by TEVRA_SCRIPT and
+// TEVRA_FRAMES), the frame counter, the text boxes on the canvas, the text-boxes file and the
+// report. Promises:
+// - the script plays from the first wait and never waits for the timer, so the run is the same on
+//   every platform and every machine;
+// - frame N is taken at the start of the wait after event N, the last one by tevra_close; frames are
+//   whole PNG files, and a run leaves no frame of an earlier run beside its own;
+// - DIR/text-boxes.txt gives, per frame, the canvas rectangles that text drawn by the program may
 //   cover: each line's extent as the platform's font measures it, widened to its ink, dropped again
 //   once a filled rectangle paints over all of it. Fonts differ between platforms; everything
-//   outside these boxes does not.
-// - A value that cannot be used is said once on standard error, and the program runs on without it.
+//   outside these boxes does not. It holds whole lines only;
+// - a value or a folder that cannot be used, and the first write that fails, are said once on
+//   standard error, and the program runs on (without frames from then on).
 #include "internal.h"
+#include "scripted_run.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
-#ifndef _WIN32
-#include "gdi/png.h"
-#endif
+#include "image.h"
 
 namespace fs = std::filesystem;
 
@@ -38,17 +38,23 @@ struct Box {
   int left, top, right, bottom; // right and bottom excluded
 };
 
-// The frames being written: everything else this file owns. script_path lives apart, since
-// playback reads it for as long as it plays, past the end of writing frames.
-struct Frames {
-  std::string dir; // empty: no frames are written
-  long number = 0;
+// Everything this file owns. The report outlives the run: it is read after tevra_close.
+struct Run {
+  ScriptedRun asked;       // the run in progress
+  ScriptedRun next;        // set_scripted_run's, for the next tevra_open
+  bool next_set = false;
+  std::string script_path; // absolute: the program may change directory
+  bool playing = false;    // the run's own script is being played
+  bool stopped = false;    // end_with_script has ended the run: nothing more is reported
+  bool first_wait = true;
+  std::string dir;         // frames are written here; empty: not (any more)
   std::vector<Box> text_boxes;
-  FILE *boxes_file = nullptr;
+  int boxes_fd = -1;       // text-boxes.txt
+  long long boxes_bytes = 0; // whole lines in it
+  RunReport report;
 };
 
-std::string script_path;
-Frames frames;
+Run run;
 
 // The environment variable's value, or null when it is unset or empty.
 const char *setting(const char *name) {
@@ -56,39 +62,107 @@ const char *setting(const char *name) {
   return value && *value ? value : nullptr;
 }
 
-void start_script(const char *value) {
+ScriptedRun from_environment() {
+  ScriptedRun asked;
+  if (const char *value = setting("TEVRA_SCRIPT")) asked.script = value;
+  if (const char *value = setting("TEVRA_FRAMES")) asked.frames_dir = value;
+  return asked;
+}
+
+void start_script(const std::string &value) {
   std::error_code ec;
-  const fs::path path = fs::absolute(value, ec); // the program may change directory later
+  const fs::path path = fs::absolute(value, ec);
   FILE *file = ec || !fs::is_regular_file(path, ec) ? nullptr : std::fopen(path.string().c_str(), "rb");
   if (!file) {
-    std::fprintf(stderr, "tevra: TEVRA_SCRIPT=%s is not a readable file; no script is played\n", value);
+    std::fprintf(stderr, "tevra: TEVRA_SCRIPT=%s is not a readable file; no script is played\n", value.c_str());
     return;
   }
   std::fclose(file);
-  script_path = path.string();
-  script_start_playback_of(script_path.c_str());
+  run.script_path = path.string();
+  run.playing = true;
+  const std::string &name = run.asked.script_name.empty() ? run.asked.script : run.asked.script_name;
+  script_start_playback_of(run.script_path.c_str(), name.c_str());
 }
 
-void start_frames(const char *value) {
+// Frames of an earlier run into the same folder would look like this run's: they go first.
+void remove_earlier_frames(const fs::path &dir) {
+  std::error_code ec;
+  for (const auto &entry : fs::directory_iterator(dir, ec)) {
+    const std::string name = entry.path().filename().string();
+    const size_t digits = name.size() >= 14 ? name.size() - 10 : 0; // "frame-" N ".png"
+    if (name.rfind("frame-", 0) != 0 || digits < 6 || name.compare(name.size() - 4, 4, ".png") != 0) continue;
+    if (!std::all_of(name.begin() + 6, name.end() - 4, [](char c) { return c >= '0' && c <= '9'; })) continue;
+    if (entry.is_regular_file(ec)) fs::remove(entry.path(), ec);
+  }
+}
+
+void start_frames(const std::string &value) {
   std::error_code ec;
   const fs::path dir = fs::absolute(value, ec);
   if (!ec) fs::create_directories(dir, ec);
   if (ec || !fs::is_directory(dir, ec)) {
     std::fprintf(stderr, "tevra: TEVRA_FRAMES=%s is not a directory that can be made; no frames are written\n",
-                 value);
+                 value.c_str());
     return;
   }
-  frames.boxes_file = std::fopen((dir / "text-boxes.txt").string().c_str(), "w");
-  if (!frames.boxes_file) {
-    std::fprintf(stderr, "tevra: TEVRA_FRAMES=%s cannot be written to; no frames are written\n", value);
+  OpenFailure why;
+  run.boxes_fd = open_regular_for_writing((dir / "text-boxes.txt").string().c_str(), &why);
+  if (run.boxes_fd < 0) {
+    std::fprintf(stderr, "tevra: TEVRA_FRAMES=%s cannot be written to; no frames are written\n", value.c_str());
     return;
   }
-  frames.dir = dir.string();
+  remove_earlier_frames(dir);
+  run.dir = dir.string();
 }
 
-void stop_frames(const std::string &path) {
-  std::fprintf(stderr, "tevra: cannot write %s; no more frames are written\n", path.c_str());
-  frames.dir.clear();
+// The first failure is said; from then on no frame is written, and each counts as unwritten.
+void stop_frames(const std::string &what) {
+  run.report.write_error = "cannot write " + what;
+  std::fprintf(stderr, "tevra: %s; no more frames are written\n", run.report.write_error.c_str());
+  run.dir.clear();
+}
+
+// One line of text boxes for the frame `name`, all or nothing.
+bool write_boxes_line(const std::string &name) {
+  std::string line = name;
+  char box[64];
+  for (const Box &b : run.text_boxes) {
+    std::snprintf(box, sizeof box, " %d,%d,%d,%d", b.left, b.top, b.right, b.bottom);
+    line += box;
+  }
+  line += '\n';
+  // Handed to the system at once: complete up to this frame, however the program ends.
+  if (write_all(run.boxes_fd, line.data(), line.size())) {
+    run.boxes_bytes += static_cast<long long>(line.size());
+    return true;
+  }
+  truncate_to(run.boxes_fd, run.boxes_bytes);
+  return false;
+}
+
+void write_frame(long number, const Frame &frame) {
+  const std::string name = frame_name(number);
+  const std::string path = (fs::path(run.dir) / name).string();
+  std::string error;
+  if (!image::write_png(path.c_str(), frame.pixels.data(), frame.width, frame.height, frame.width, &error)) {
+    stop_frames(path + ": " + error);
+  } else if (!write_boxes_line(name.substr(0, name.size() - 4))) { // named without ".png"
+    stop_frames((fs::path(run.dir) / "text-boxes.txt").string());
+  }
+  if (run.dir.empty()) ++run.report.frames_unwritten;
+}
+
+void take_frame() {
+  const long number = run.report.frames++;
+  const bool handed = run.asked.frame && (!run.asked.wants || run.asked.wants(number));
+  if (run.dir.empty() && !handed) {
+    if (!run.report.write_error.empty()) ++run.report.frames_unwritten;
+    return;
+  }
+  Frame frame{kCanvasWidth, kCanvasHeight, {}};
+  if (!read_canvas(frame.pixels)) frame.pixels.assign(static_cast<size_t>(kCanvasWidth) * kCanvasHeight, 0);
+  if (!run.dir.empty()) write_frame(number, frame);
+  if (handed) run.asked.frame(number, frame);
 }
 
 // Where a line of text drawn at canvas (x, y) paints: its advance box, widened to its ink, since a
@@ -127,117 +201,84 @@ Box text_box(HFONT font, int x, int y, const char *text, int length, SIZE extent
   return box;
 }
 
-#ifdef _WIN32
-void put_le(std::vector<unsigned char> &out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
-}
-
-// A 24-bit BMP: file header, info header, then the rows bottom-up, each padded to 4 bytes.
-bool write_image(const std::string &path, const std::vector<uint32_t> &pixels) {
-  const uint32_t row = (kCanvasWidth * 3 + 3) & ~3u;
-  const uint32_t data = row * kCanvasHeight;
-  std::vector<unsigned char> out;
-  out.reserve(54 + data);
-  out.push_back('B');
-  out.push_back('M');
-  put_le(out, 54 + data, 4);
-  put_le(out, 0, 4);
-  put_le(out, 54, 4);
-  put_le(out, 40, 4);
-  put_le(out, kCanvasWidth, 4);
-  put_le(out, kCanvasHeight, 4);
-  put_le(out, 1, 2);
-  put_le(out, 24, 2);
-  for (int i = 0; i < 6; ++i) put_le(out, 0, 4); // no compression, default size, resolution, palette
-  for (int y = kCanvasHeight - 1; y >= 0; --y) {
-    const uint32_t *p = &pixels[static_cast<size_t>(y) * kCanvasWidth];
-    for (int x = 0; x < kCanvasWidth; ++x) put_le(out, p[x], 3); // blue, green, red
-    out.resize(out.size() + row - kCanvasWidth * 3, 0);
-  }
-  FILE *file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-  return std::fclose(file) == 0 && written;
-}
-constexpr const char *kImageSuffix = ".bmp";
-#else
-bool write_image(const std::string &path, const std::vector<uint32_t> &pixels) {
-  return winport::write_png(path, pixels.data(), kCanvasWidth, kCanvasHeight, kCanvasWidth);
-}
-constexpr const char *kImageSuffix = ".png";
-#endif
-
-void write_frame() {
-  char name[32];
-  std::snprintf(name, sizeof name, "frame-%06ld", frames.number++);
-  const std::string path = (fs::path(frames.dir) / name).string() + kImageSuffix;
-  std::vector<uint32_t> pixels;
-  if (!canvas() || !read_pixels(canvas(), kCanvasWidth, kCanvasHeight, pixels) || !write_image(path, pixels)) {
-    stop_frames(path);
-    return;
-  }
-  std::fprintf(frames.boxes_file, "%s", name);
-  for (const Box &b : frames.text_boxes) {
-    std::fprintf(frames.boxes_file, " %d,%d,%d,%d", b.left, b.top, b.right, b.bottom);
-  }
-  std::fputc('\n', frames.boxes_file);
-  std::fflush(frames.boxes_file); // complete up to this frame, however the program ends
+void close_boxes_file() {
+  if (run.boxes_fd >= 0) close_fd(run.boxes_fd);
+  run.boxes_fd = -1;
+  run.boxes_bytes = 0;
 }
 
 } // namespace
 
-// The w x h pixels of the bitmap selected into `dc`, as 0x00RRGGBB, top row first. GetDIBits wants
-// the bitmap outside any device context, so it is swapped out for the read.
-bool read_pixels(HDC dc, int w, int h, std::vector<uint32_t> &pixels) {
-  HBITMAP placeholder = CreateCompatibleBitmap(dc, 1, 1);
-  HBITMAP bitmap = static_cast<HBITMAP>(SelectObject(dc, placeholder));
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h; // top-down rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  pixels.assign(static_cast<size_t>(w) * h, 0);
-  const int lines = GetDIBits(dc, bitmap, 0, h, pixels.data(), &info, DIB_RGB_COLORS);
-  SelectObject(dc, bitmap);
-  DeleteObject(placeholder);
-  for (uint32_t &p : pixels) p &= 0x00FFFFFFu;
-  return lines == h;
+void set_scripted_run(ScriptedRun asked) {
+  run.next = std::move(asked);
+  run.next_set = true;
+}
+
+const RunReport &scripted_run_report() { return run.report; }
+
+std::string frame_name(long number) {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame-%06ld.png", number);
+  return name;
 }
 
 void scripted_run_open() {
-  if (const char *value = setting("TEVRA_SCRIPT")) start_script(value);
-  if (const char *value = setting("TEVRA_FRAMES")) start_frames(value);
+  close_boxes_file();
+  ScriptedRun asked = run.next_set ? std::move(run.next) : from_environment();
+  run = Run{};
+  run.asked = std::move(asked);
+  if (!run.asked.script.empty()) start_script(run.asked.script);
+  if (!run.asked.frames_dir.empty()) start_frames(run.asked.frames_dir);
 }
 
 void scripted_run_on_wait() {
-  if (!frames.dir.empty()) write_frame();
+  if (run.stopped) return;
+  if (run.first_wait && run.asked.logging) set_logging(true);
+  run.first_wait = false;
+  take_frame();
+  if (run.asked.wait) run.asked.wait(run.report.frames - 1);
+}
+
+void scripted_run_on_console_line(const char *line) {
+  if (!run.stopped && run.asked.console) run.asked.console(line);
+}
+
+void scripted_run_on_playback_end(const PlaybackReport &report) {
+  if (!run.playing) return;
+  run.playing = false;
+  run.report.playback = report;
+  if (!run.asked.end_with_script || !graphics_window_live()) return;
+  run.stopped = true;
+  run.report.ended_by_script = true;
+  SendMessageA(graphics_window(), WM_CLOSE, 0, 0); // as the close box does: the program ends
 }
 
 void scripted_run_close() {
-  scripted_run_on_wait();
-  scripted_run_reset();
+  if (!run.stopped) take_frame();
+  close_boxes_file();
+  run.dir.clear();
+  run.stopped = true; // nothing after tevra_close belongs to the run
+  run.playing = false;
 }
 
 void scripted_run_on_text(HFONT font, int x, int y, const char *text, int length) {
-  if (frames.dir.empty()) return;
+  if (run.dir.empty()) return;
   SIZE extent = {0, 0};
   GetTextExtentPointA(canvas(), text, length, &extent);
-  if (extent.cx > 0 && extent.cy > 0) frames.text_boxes.push_back(text_box(font, x, y, text, length, extent));
+  if (extent.cx > 0 && extent.cy > 0) run.text_boxes.push_back(text_box(font, x, y, text, length, extent));
 }
 
 void scripted_run_on_fill(int left, int top, int right, int bottom) {
   if (left > right) std::swap(left, right);
   if (top > bottom) std::swap(top, bottom);
-  std::erase_if(frames.text_boxes, [&](const Box &b) {
+  std::erase_if(run.text_boxes, [&](const Box &b) {
     return b.left >= left && b.top >= top && b.right <= right && b.bottom <= bottom;
   });
 }
 
 void scripted_run_reset() {
-  if (frames.boxes_file) std::fclose(frames.boxes_file);
-  frames = Frames{};
+  close_boxes_file();
+  run = Run{};
 }
 
 } // namespace tevra

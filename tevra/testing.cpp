@@ -9,7 +9,7 @@
 HDC tevra_testing_canvas() { return tevra::canvas(); }
 
 bool tevra_testing_read_canvas(std::vector<uint32_t> &pixels) {
-  return tevra::canvas() && tevra::read_pixels(tevra::canvas(), tevra::kCanvasWidth, tevra::kCanvasHeight, pixels);
+  return tevra::read_canvas(pixels);
 }
 
 void tevra_testing_set_wait_hook(void (*hook)(void *ctx), void *ctx) { tevra::testing_set_wait_hook(hook, ctx); }
@@ -29,7 +29,8 @@ std::vector<std::string> tevra_testing_console_ring() {
 
 void tevra_testing_reset() {
   tevra::scripted_run_reset();
-  tevra::script_reset();
+  tevra::script_writing_reset();
+  tevra::script_reading_reset();
   tevra::console_reset();
   tevra::events_reset();
   tevra::menu_reset();

@@ -97,6 +97,29 @@ int32_t origin_x() { return state.origin_x; }
 int32_t origin_y() { return state.origin_y; }
 void mark_canvas_dirty() { state.canvas_dirty = true; }
 
+// GetDIBits wants the bitmap outside any device context, so it is swapped out for the read.
+bool read_pixels(HDC dc, int w, int h, std::vector<uint32_t> &pixels) {
+  HBITMAP placeholder = CreateCompatibleBitmap(dc, 1, 1);
+  HBITMAP bitmap = static_cast<HBITMAP>(SelectObject(dc, placeholder));
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h; // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  pixels.assign(static_cast<size_t>(w) * h, 0);
+  const int lines = GetDIBits(dc, bitmap, 0, h, pixels.data(), &info, DIB_RGB_COLORS);
+  SelectObject(dc, bitmap);
+  DeleteObject(placeholder);
+  for (uint32_t &p : pixels) p &= 0x00FFFFFFu;
+  return lines == h;
+}
+
+bool read_canvas(std::vector<uint32_t> &pixels) {
+  return state.canvas && read_pixels(state.canvas, kCanvasWidth, kCanvasHeight, pixels);
+}
+
 void present_step() {
   // After the graphics window is gone its context is gone with it: there is nothing to show.
   if (state.canvas_dirty && !state.graphics_destroyed && state.window_context) {

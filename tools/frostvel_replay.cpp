@@ -2,24 +2,26 @@
 //
 //   frostvel-replay [--frames DIR] [--logging] [--console FILE] SCRIPT
 //
-// The game runs in a fresh temporary directory that holds SCRIPT as "TEVRA.SCR"; at its first wait
-// the tool presses Ctrl+P on the graphics window, as a player would (with --logging, Ctrl+L first,
-// so that every drawing call is described on the console).
+// The game runs in this process with SCRIPT played from its first wait by the library's
+// scripted-run engine (with --logging, logging is switched on first, so that every drawing call is
+// described on the console).
 //
 // --frames DIR   writes DIR/frame-NNNNNN.png, the whole 601 x 540 canvas: frame 0 when the game
 //                first waits, frame N when it waits again after handling event N; the last frame
-//                is the picture the last event left when the game ends.
+//                is the picture the last event left when the game ends. DIR/text-boxes.txt lists
+//                where text may lie in each frame. Frames of an earlier run there are removed.
 // --console FILE writes every console line, in order, to FILE.
 //
-// Exit status: the game's own; 3 (with a message) when the script ends before the game does; 2 for
-// a usage or file error. --help prints the usage on standard output.
+// Every input is checked before any output is opened, and no output may be an input. Exit status:
+// the game's own; 3 (with a message) when the script ends before the game does; 2 for a usage or
+// file error, including a frame or console line that could not be written. --help prints the usage
+// on standard output.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
-#include "png_file.h"
 #include "replay.h"
 
 namespace fs = std::filesystem;
@@ -27,114 +29,131 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char *kUsage = "usage: frostvel-replay [--frames DIR] [--logging] [--console FILE] SCRIPT\n";
-
-int usage_error(const char *what, const std::string &arg) {
-  std::fprintf(stderr, "frostvel-replay: %s%s\n%s", what, arg.c_str(), kUsage);
-  return frostvel::kReplayFailed;
-}
+constexpr const char *kHelp =
+    "Plays a script recorded with Frostvel (Ctrl+R) on an invisible screen, from the start of\n"
+    "the game.\n"
+    "  --frames DIR    write the canvas after every event as DIR/frame-NNNNNN.png\n"
+    "  --logging       switch logging on first, so every drawing call reaches the console\n"
+    "  --console FILE  write every console line to FILE\n"
+    "  --help          show this text\n"
+    "Exit status: the game's; 3 when the script ends before the game does; 2 for a usage or\n"
+    "file error.\n";
 
 // The title plays for this many timer ticks before the building phase takes input.
 constexpr long kTitleTicks = 44;
 
-}  // namespace
-
-int main(int argc, char **argv) {
-  bool logging = false;
+struct Options {
   std::string frames_dir, console_file, script;
+  bool logging = false;
+  bool help = false;
+};
+
+int fail(const std::string &what) {
+  std::fprintf(stderr, "frostvel-replay: %s\n", what.c_str());
+  return frostvel::kReplayFailed;
+}
+
+int usage_error(const std::string &what) {
+  std::fprintf(stderr, "frostvel-replay: %s\n%s", what.c_str(), kUsage);
+  return frostvel::kReplayFailed;
+}
+
+// Fills `options` from the command line; returns 0, or the exit status of a usage error.
+int parse(int argc, char **argv, Options *options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if ((arg == "--frames" || arg == "--console") && i + 1 < argc) {
-      (arg == "--frames" ? frames_dir : console_file) = argv[++i];
+      (arg == "--frames" ? options->frames_dir : options->console_file) = argv[++i];
     } else if (arg == "--logging") {
-      logging = true;
+      options->logging = true;
     } else if (arg == "-h" || arg == "--help") {
-      std::printf("%s"
-                  "Plays a script recorded with Frostvel (Ctrl+R) on an invisible screen, from the start of\n"
-                  "the game.\n"
-                  "  --frames DIR    write the canvas after every event as DIR/frame-NNNNNN.png\n"
-                  "  --logging       switch logging on first, so every drawing call reaches the console\n"
-                  "  --console FILE  write every console line to FILE\n"
-                  "  --help          show this text\n"
-                  "Exit status: the game's; 3 when the script ends before the game does; 2 for a usage or\n"
-                  "file error.\n",
-                  kUsage);
-      return 0;
+      options->help = true;
     } else if (arg == "--frames" || arg == "--console") {
-      return usage_error("a name must follow ", arg);
+      return usage_error("a name must follow " + arg);
     } else if (!arg.empty() && arg[0] == '-') {
-      return usage_error("unknown option ", arg);
-    } else if (script.empty()) {
-      script = arg;
+      return usage_error("unknown option " + arg);
+    } else if (options->script.empty()) {
+      options->script = arg;
     } else {
-      return usage_error("one script only; also given ", arg);
+      return usage_error("one script only; also given " + arg);
     }
   }
-  if (script.empty()) return usage_error("no script given", "");
+  if (options->script.empty() && !options->help) return usage_error("no script given");
+  return 0;
+}
+
+// The script must be a regular file, and no output may name it; the frame folder is made.
+int check_paths(const Options &options) {
   std::error_code ec;
-  if (fs::is_directory(script, ec)) {
-    std::fprintf(stderr, "frostvel-replay: %s: is a directory\n", script.c_str());
-    return frostvel::kReplayFailed;
+  const fs::file_status script = fs::status(options.script, ec);
+  if (!fs::exists(script)) return fail(options.script + ": no such script file");
+  if (fs::is_directory(script)) return fail(options.script + ": is a directory");
+  if (!fs::is_regular_file(script)) return fail(options.script + ": not a regular file");
+  if (!options.console_file.empty() && fs::equivalent(options.console_file, options.script, ec))
+    return fail("the console file " + options.console_file + " is the script; it is not overwritten");
+  if (!options.frames_dir.empty()) {
+    fs::create_directories(options.frames_dir, ec);
+    if (!ec && !fs::is_directory(options.frames_dir, ec)) ec = std::make_error_code(std::errc::not_a_directory);
+    if (ec) return fail("cannot create the frame directory " + options.frames_dir + ": " + ec.message());
   }
+  return 0;
+}
 
-  // Paths are taken from where the tool was started; the game runs elsewhere.
-  if (!frames_dir.empty()) {
-    frames_dir = fs::absolute(frames_dir, ec).string();
-    fs::create_directories(frames_dir, ec);
-    if (!ec && !fs::is_directory(frames_dir, ec)) ec = std::make_error_code(std::errc::not_a_directory);
-    if (ec) {
-      std::fprintf(stderr, "frostvel-replay: cannot create the frame directory %s: %s\n", frames_dir.c_str(),
-                   ec.message().c_str());
-      return frostvel::kReplayFailed;
+// What the run left unsaid: why the script ended early, what could not be written.
+int report(const Options &options, const frostvel::ReplayResult &result, bool console_failed) {
+  const tevra::RunReport &run = result.report;
+  if (result.status == frostvel::kScriptEnded) {
+    if (run.playback.end == tevra::PlaybackEnd::kUnusableLine) {
+      std::fprintf(stderr, "frostvel-replay: line %ld of %s names no event: %s\n", run.playback.line,
+                   options.script.c_str(), run.playback.text.c_str());
+      std::fprintf(stderr, "frostvel-replay: the script ended there, before the game did (after %ld frames)\n",
+                   run.frames);
+    } else {
+      std::fprintf(stderr, "frostvel-replay: the script ended before the game did (after %ld frames)\n", run.frames);
+    }
+    if (run.frames <= kTitleTicks) {
+      std::fprintf(stderr,
+                   "frostvel-replay: it ended during the title, which takes %ld timer ticks; a recording started "
+                   "after the title needs TEVRA_PERIODIC(%ld); as its first line\n",
+                   kTitleTicks, kTitleTicks);
     }
   }
+  int status = result.status;
+  if (run.frames_unwritten > 0) {
+    std::fprintf(stderr, "frostvel-replay: %ld frames could not be written\n", run.frames_unwritten);
+    status = frostvel::kReplayFailed;
+  }
+  if (console_failed) status = fail("cannot write " + options.console_file + ": " + std::strerror(errno));
+  return status;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  Options options;
+  if (const int status = parse(argc, argv, &options)) return status;
+  if (options.help) {
+    std::printf("%s%s", kUsage, kHelp);
+    return 0;
+  }
+  if (const int status = check_paths(options)) return status;
   FILE *console = nullptr;
-  if (!console_file.empty()) {
-    console = std::fopen(console_file.c_str(), "w");
-    if (!console) {
-      std::fprintf(stderr, "frostvel-replay: cannot write %s: %s\n", console_file.c_str(), std::strerror(errno));
-      return frostvel::kReplayFailed;
-    }
-  }
+  if (!options.console_file.empty() && !(console = std::fopen(options.console_file.c_str(), "w")))
+    return fail("cannot write " + options.console_file + ": " + std::strerror(errno));
 
-  int unwritten = 0;
-  frostvel::ReplayHooks hooks;
-  if (!frames_dir.empty()) {
-    hooks.frame = [&](long number, const frostvel::Image &canvas) {
-      char name[32];
-      std::snprintf(name, sizeof name, "/frame-%06ld.png", number);
-      std::string error;
-      if (!frostvel::write_png_file(frames_dir + name, canvas, &error)) {
-        if (unwritten++ == 0) std::fprintf(stderr, "frostvel-replay: %s\n", error.c_str());
-      }
-    };
-  }
+  tevra::ScriptedRun run;
+  run.frames_dir = options.frames_dir;
+  run.logging = options.logging;
+  bool console_failed = false;
   if (console) {
-    hooks.console = [&](const char *line) {
-      std::fputs(line, console);
+    run.console = [&](const char *line) {
       const size_t n = std::strlen(line);
-      if (n == 0 || line[n - 1] != '\n') std::fputc('\n', console);
+      const bool newline = n > 0 && line[n - 1] == '\n';
+      if (std::fputs(line, console) < 0 || (!newline && std::fputc('\n', console) == EOF)) console_failed = true;
     };
   }
-
-  const frostvel::ReplayResult result = frostvel::replay_script(script, logging, hooks);
-  if (console) std::fclose(console);
-  if (result.status == frostvel::kReplayFailed && !result.error.empty()) {
-    std::fprintf(stderr, "frostvel-replay: %s\n", result.error.c_str());
-  } else if (result.status == frostvel::kScriptEnded && result.unusable_line > 0) {
-    std::fprintf(stderr, "frostvel-replay: line %ld of %s names no event: %s\n", result.unusable_line, script.c_str(),
-                 result.unusable_text.c_str());
-    std::fprintf(stderr, "frostvel-replay: the script ended there, before the game did (after %ld frames)\n",
-                 result.frames);
-  } else if (result.status == frostvel::kScriptEnded) {
-    std::fprintf(stderr, "frostvel-replay: the script ended before the game did (after %ld frames)\n",
-                 result.frames);
-  }
-  if (result.status == frostvel::kScriptEnded && result.frames <= kTitleTicks) {
-    std::fprintf(stderr,
-                 "frostvel-replay: it ended during the title, which takes %ld timer ticks; a recording started "
-                 "after the title needs TEVRA_PERIODIC(%ld); as its first line\n",
-                 kTitleTicks, kTitleTicks);
-  }
-  if (unwritten > 0) std::fprintf(stderr, "frostvel-replay: %d frames could not be written\n", unwritten);
-  return result.status;
+  const frostvel::ReplayResult result = frostvel::replay_script(options.script, run);
+  if (console && std::fclose(console) != 0) console_failed = true;
+  if (result.status == frostvel::kReplayFailed && !result.error.empty()) return fail(result.error);
+  return report(options, result, console_failed);
 }

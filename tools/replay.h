@@ -1,53 +1,29 @@
-// replay.h — runs Frostvel on a recorded script, on the headless display, in this process.
+// replay.h — Frostvel played from a script on the headless display, in this process.
 //
-// The heart of frostvel-replay, shared with the end-to-end tests. The game runs in a fresh
-// temporary working directory that holds the script as "TEVRA.SCR"; at its first wait Ctrl+P is
-// pressed on the graphics window, as a player would, so the library plays the script back (with
-// `logging`, Ctrl+L first, so every drawing call is described on the console).
-//
-// Interrupted by SIGINT, SIGTERM or SIGHUP, the temporary directory is removed first.
-//
-// Frames: frame 0 is the canvas when the game first waits, frame N the canvas when it waits again
-// after handling event N, and the frame after the last event is taken when the game ends. When the
-// script runs out before the game ends, the run stops there: the graphics window is closed (so the
-// game ends promptly), nothing after that is reported, and the result is kScriptEnded.
+// A thin layer over the library's scripted-run engine (tevra/scripted_run.h), shared by
+// frostvel-replay, the end-to-end tests and the benchmarks: the headless display and the library
+// are put back to their start state, the game runs with the script played from its first wait, and
+// when the script runs out before the game ends, the engine closes the graphics window (the game then
+// ends as it does for its close box) and the result is kScriptEnded.
 #pragma once
 
-#include <functional>
 #include <string>
 
-#include "png_file.h"
+#include "tevra/scripted_run.h"
 
 namespace frostvel {
 
 constexpr int kScriptEnded = 3;  // the script ended before the game did
-constexpr int kReplayFailed = 2;  // the run could not be set up (see the error text)
-
-struct ReplayHooks {
-  // Each frame with its number; unset: the canvas is never read.
-  std::function<void(long number, const Image &canvas)> frame;
-  // Which frames to hand to `frame`; unset: all of them.
-  std::function<bool(long number)> wants;
-  // Each console line as the library wrote it (normally ending in a newline).
-  std::function<void(const char *line)> console;
-  // At the start of each wait, after the frame of that wait; `number` is that frame's number. A test
-  // may schedule input on the headless display here.
-  std::function<void(long number)> wait;
-};
+constexpr int kReplayFailed = 2; // the run could not be set up, or what was asked could not be written
 
 struct ReplayResult {
-  int status = kReplayFailed;  // the game's exit status, kScriptEnded or kReplayFailed
-  long frames = 0;             // frames taken (the waits, plus the final frame)
-  std::string error;           // why the run could not be set up
-  // With kScriptEnded, when playback stopped at a line that names no event: its number (from 1)
-  // and its first characters; 0 when the script simply ran out.
-  long unusable_line = 0;
-  std::string unusable_text;
+  int status = kReplayFailed; // the game's exit status, kScriptEnded or kReplayFailed
+  std::string error;          // why the run could not be set up
+  tevra::RunReport report;    // frames taken and unwritten, how playback ended
 };
 
-// Plays the script in the file `script_path`. Puts the headless display and the library back to
-// their start state first, so it can run many times in one process. The working directory is
-// restored afterwards.
-ReplayResult replay_script(const std::string &script_path, bool logging, const ReplayHooks &hooks);
+// Plays the script in the file `script_path` with `run`'s frames and observers (its `script` and
+// `end_with_script` are set here). Can run many times in one process.
+ReplayResult replay_script(const std::string &script_path, tevra::ScriptedRun run = {});
 
-}  // namespace frostvel
+} // namespace frostvel

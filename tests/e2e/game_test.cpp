@@ -40,7 +40,7 @@ TEST(Intro, FortyFourFramesThenTheBuildingScene) {
   Game game;
   game.keep = {1, 41, 42, 43, 44, 45, 46};
   EXPECT_EQ(game.play(periodic(46)), frostvel::kScriptEnded);
-  ASSERT_EQ(game.result.frames, 47);
+  ASSERT_EQ(game.result.report.frames, 47);
 
   // Intro frame 0: black, the orange scoop on its brown cone.
   EXPECT_PIXEL(game, 1, -200, 150, BLACK);
@@ -70,7 +70,7 @@ TEST(Intro, QuitFromTheMenuStartsTheBuildingPhaseAtOnce) {
     if (frame == 5) winport::headless::menu_command(WINDOW, MENU_QUIT);
   };
   EXPECT_EQ(game.play(periodic(10) + panel(EAT) + periodic(60)), 0);
-  EXPECT_EQ(game.result.frames, 10 + 1 + 60 + 1 + 1) << "the quit is one more event";
+  EXPECT_EQ(game.result.report.frames, 10 + 1 + 60 + 1 + 1) << "the quit is one more event";
 
   long first_building = 0;
   for (long f = 1; f <= 16 && !first_building; ++f) {
@@ -91,7 +91,7 @@ TEST(Intro, KeysAndClicksChangeNothing) {
             0);
   EXPECT_TRUE(game.same(3, 4));
   EXPECT_TRUE(game.same(3, 6));
-  EXPECT_EQ(game.result.frames, 3 + 3 + 41 + 1 + 60 + 1) << "the game used every event";
+  EXPECT_EQ(game.result.report.frames, 3 + 3 + 41 + 1 + 60 + 1) << "the game used every event";
 }
 
 TEST(Building, EveryPanelRow) {
@@ -109,7 +109,7 @@ TEST(Building, EveryPanelRow) {
   for (long f : {47, 52, 66, 68, 110, 127}) game.keep.insert(f);
 
   EXPECT_EQ(game.play(script), 0);
-  EXPECT_EQ(game.result.frames, 128);
+  EXPECT_EQ(game.result.report.frames, 128);
 
   EXPECT_PIXEL(game, 45, 0, 120, MAGENTA);  // two scoops
   EXPECT_PIXEL(game, 46, 0, 160, GOLD);     // three
@@ -159,7 +159,7 @@ TEST(Building, ToppingsAddedSelectedMovedRecolouredAndReshaped) {
   Game game;
   game.keep = {65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 77, 79, 90};
   EXPECT_EQ(game.play(script), 0);
-  EXPECT_EQ(game.result.frames, 139);
+  EXPECT_EQ(game.result.report.frames, 139);
 
   for (const auto &p : points) EXPECT_PIXEL(game, 65, p[0], p[1] - 5, RED);  // ten red candies
   EXPECT_TRUE(game.same(66, 67)) << "the eleventh click added something";
@@ -213,7 +213,7 @@ TEST(Building, EveryEventTheLastIncludedIsRedrawn) {
       };
     }
     ASSERT_EQ(game.play(c.script), 0) << c.how;
-    const long building_events = game.result.frames - 1 - 44 - 60;
+    const long building_events = game.result.report.frames - 1 - 44 - 60;
     EXPECT_GE(building_events, 1) << c.how;
     EXPECT_EQ(long(lines_starting(game, "20% gray rectangle with bounding box (-300,250) to (-180,-235)")),
               building_events)
@@ -228,7 +228,7 @@ TEST(Building, CtrlQEndsItAndTheWholeFarewellPlays) {
   };
   // More periodic events than the game needs: it ends on its own after the farewell.
   EXPECT_EQ(game.play(periodic(44) + periodic(20) + periodic(80)), 0);
-  EXPECT_LT(game.result.frames, 44 + 20 + 1 + 60 + 1);
+  EXPECT_LT(game.result.report.frames, 44 + 20 + 1 + 60 + 1);
   expect_whole_farewell(game);
 }
 
@@ -240,7 +240,7 @@ TEST(Farewell, SixtyFramesThatQuitAndClicksDoNotShorten) {
   EXPECT_EQ(game.play(periodic(44) + panel(EAT) + periodic(20) + click(0, 40) + panel(EAT) + key('a') +
                       periodic(40)),
             0);
-  EXPECT_EQ(game.result.frames, 44 + 1 + 60 + 3 + 1 + 1) << "three ignored events and the quit";
+  EXPECT_EQ(game.result.report.frames, 44 + 1 + 60 + 3 + 1 + 1) << "three ignored events and the quit";
   expect_whole_farewell(game);
 }
 

@@ -32,12 +32,15 @@ int Game::play(const std::string &script) {
     std::ofstream out(file, std::ios::binary);
     out << script;
   }
-  frostvel::ReplayHooks hooks;
-  hooks.wants = [this](long number) { return keep.count(number) > 0; };
-  hooks.frame = [this](long number, const frostvel::Image &canvas) { frames[number] = canvas; };
-  hooks.console = [this](const char *line) { console.emplace_back(line); };
-  if (at_wait) hooks.wait = at_wait;
-  result = frostvel::replay_script(file.string(), logging, hooks);
+  tevra::ScriptedRun run;
+  run.logging = logging;
+  run.wants = [this](long number) { return keep.count(number) > 0; };
+  run.frame = [this](long number, const tevra::Frame &canvas) {
+    frames[number] = frostvel::Image{canvas.width, canvas.height, canvas.pixels};
+  };
+  run.console = [this](const char *line) { console.emplace_back(line); };
+  if (at_wait) run.wait = at_wait;
+  result = frostvel::replay_script(file.string(), run);
   std::error_code ignored;
   std::filesystem::remove(file, ignored);
   return result.status;

@@ -111,54 +111,74 @@ TEST_F(ReplayTool, NamesTheLineThatEndedTheScript) {
       << read("err.txt");
 }
 
-// The tool in a child process, started from the test directory with TMPDIR set.
-pid_t start_tool(const fs::path &dir, const fs::path &tmp, const char *script) {
+TEST_F(ReplayTool, OutputsAreOpenedOnlyAfterTheInputsAndNeverOverAnInput) {
+  write("TEVRA.SCR", e2e::periodic(1));
+  EXPECT_EQ(run("--console TEVRA.SCR calls.txt"), 2);  // the arguments swapped
+  EXPECT_NE(read("err.txt").find("calls.txt: no such script file"), std::string::npos) << read("err.txt");
+  EXPECT_EQ(read("TEVRA.SCR"), e2e::periodic(1));
+  EXPECT_EQ(run("--console TEVRA.SCR TEVRA.SCR"), 2);
+  EXPECT_EQ(read("TEVRA.SCR"), e2e::periodic(1));
+  EXPECT_EQ(run("/dev/null"), 2);
+  EXPECT_NE(read("err.txt").find("/dev/null: not a regular file"), std::string::npos) << read("err.txt");
+}
+
+TEST_F(ReplayTool, TheCommandLineWinsOverTheEnvironmentAndEarlierFramesGo) {
+  write("short.scr", e2e::periodic(2));
+  write("other.scr", e2e::periodic(5));
+  fs::create_directories(file("frames"));
+  write("frames/frame-000007.png", "left by a longer run");
+  setenv("TEVRA_SCRIPT", "other.scr", 1);
+  setenv("TEVRA_FRAMES", "elsewhere", 1);
+  const int status = run("--frames frames short.scr");
+  unsetenv("TEVRA_SCRIPT");
+  unsetenv("TEVRA_FRAMES");
+  EXPECT_EQ(status, 3);
+  EXPECT_TRUE(fs::exists(file("frames/frame-000002.png")));
+  EXPECT_FALSE(fs::exists(file("frames/frame-000003.png")));
+  EXPECT_FALSE(fs::exists(file("frames/frame-000007.png")));
+  EXPECT_FALSE(fs::exists(file("elsewhere")));
+}
+
+// Every file named like a frame in `dir` is a whole PNG.
+void expect_whole_frames(const fs::path &dir) {
+  for (const auto &entry : fs::directory_iterator(dir)) {
+    if (entry.path().extension() != ".png") continue;
+    frostvel::Image image;
+    EXPECT_TRUE(frostvel::read_png_file(entry.path().string(), &image)) << entry.path();
+  }
+}
+
+TEST_F(ReplayTool, AnInterruptedRunLeavesOnlyWholeFrames) {
+  write("long.scr", e2e::periodic(44) + e2e::periodic(100000000));
   const pid_t child = fork();
   if (child == 0) {
-    if (chdir(dir.c_str()) != 0) _exit(127);
-    setenv("TMPDIR", tmp.c_str(), 1);
-    const int quiet = ::open("/dev/null", O_WRONLY);
-    dup2(quiet, 2);
-    execl(FROSTVEL_REPLAY_TOOL, FROSTVEL_REPLAY_TOOL, script, static_cast<char *>(nullptr));
+    if (chdir(file("").c_str()) != 0) _exit(127);
+    dup2(::open("/dev/null", O_WRONLY), 2);
+    execl(FROSTVEL_REPLAY_TOOL, FROSTVEL_REPLAY_TOOL, "--frames", "frames", "long.scr", static_cast<char *>(nullptr));
     _exit(127);
   }
-  return child;
+  // Well under way once a few frames stand.
+  for (int i = 0; i < 4000 && !fs::exists(file("frames/frame-000020.png")); ++i) usleep(5000);
+  kill(child, SIGINT);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+  expect_whole_frames(file("frames"));
 }
 
-TEST_F(ReplayTool, LeavesNothingInTheTemporaryFolderWhenInterrupted) {
-  write("long.scr", e2e::periodic(44) + e2e::periodic(100000000));
-  const fs::path tmp = file("tmp");
-  for (int signal_number : {SIGINT, SIGTERM}) {
-    SCOPED_TRACE(strsignal(signal_number));
-    fs::remove_all(tmp);
-    fs::create_directories(tmp);
-    const pid_t child = start_tool(file(""), tmp, "long.scr");
-    // The run is under way once its directory holds the script.
-    bool started = false;
-    for (int i = 0; i < 2000 && !started; ++i) {
-      for (const auto &entry : fs::directory_iterator(tmp)) started = fs::is_symlink(entry.path() / "TEVRA.SCR");
-      if (!started) usleep(5000);
-    }
-    EXPECT_TRUE(started);
-    kill(child, signal_number);
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
-    EXPECT_TRUE(fs::is_empty(tmp));
-  }
-}
-
-TEST_F(ReplayTool, AFullTemporaryFolderIsCalledAFullDisk) {
-  // A private mount of a tmpfs with room for its root and one more entry: the run's directory.
-  fs::create_directories(file("tmp"));
-  write("game.scr", e2e::periodic(2));
+TEST_F(ReplayTool, FramesThatCannotBeWrittenFailTheRun) {
+  // A private mount of a small tmpfs for the frames: the disk fills up part way.
+  write("game.scr", e2e::periodic(44) + e2e::panel(e2e::EAT) + e2e::periodic(60));
+  fs::create_directories(file("frames"));
   const std::string command = "cd '" + file("").string() +
-                              "' && { unshare -rm true 2>/dev/null || exit 77; } && unshare -rm sh -c 'mount -t tmpfs -o size=4k,nr_inodes=2 tmpfs tmp || exit 77; "
-                              "TMPDIR=\"$PWD/tmp\" \"$0\" game.scr' '" FROSTVEL_REPLAY_TOOL "' >out.txt 2>err.txt";
+                              "' && { unshare -rm true 2>/dev/null || exit 77; } && unshare -rm sh -c 'mount -t tmpfs -o size=256k tmpfs frames || exit 77; "
+                              "\"$0\" --frames frames game.scr; s=$?; ls frames > listed.txt; cp -r frames kept; exit $s' '" FROSTVEL_REPLAY_TOOL "' >out.txt 2>err.txt";
   const int status = std::system(command.c_str());
   if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "no private mounts here";
-  EXPECT_EQ(WEXITSTATUS(status), 2);
-  EXPECT_NE(read("err.txt").find(": the disk is full\n"), std::string::npos) << read("err.txt");
+  EXPECT_EQ(WEXITSTATUS(status), 2) << read("err.txt");
+  EXPECT_NE(read("err.txt").find("frames could not be written"), std::string::npos) << read("err.txt");
+  EXPECT_NE(read("listed.txt").find("frame-000000.png"), std::string::npos) << "some frames fit";
+  expect_whole_frames(file("kept"));
 }
 
 }  // namespace
