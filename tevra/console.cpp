@@ -8,7 +8,8 @@
 // memory stays bounded by the ring; keys pressed in the console reach the graphics window's
 // shortcuts. While the console is hidden, lines are kept but not drawn, since the repaint that shows
 // it draws them all.
-// With TEVRA_ECHO=1 in the environment every line is also written to standard error.
+// With TEVRA_ECHO=1 in the environment every line is also written to standard error. Also owns the
+// logging flag, which the Logging item's check mark always shows.
 #include "internal.h"
 
 #include <cstdarg>
@@ -20,22 +21,10 @@ namespace tevra {
 
 namespace {
 
-constexpr int kRingSize = 25;
 constexpr int kLineMax = 1024; // formatting buffer: 1,023 characters and the terminator
 
-// Everything this file owns.
-struct ConsoleState {
-  HGLOBAL lines[kRingSize] = {};
-  int32_t first = -1; // the oldest kept line's slot, -1 while the ring is empty
-  int32_t next = 0;   // the slot the next line goes into
-  int echo = -1;      // -1 until the environment has been read
-  // Lines kept while the console was shown and not drawn yet. Drawing waits for the next
-  // message-pump step, where all of them cost one scroll: a frame's worth of logged drawing calls
-  // stays cheap.
-  int undrawn = 0;
-};
 
-ConsoleState state;
+ConsoleState &state = context().console;
 
 bool echo_enabled() {
   if (state.echo < 0) {
@@ -189,11 +178,17 @@ void console_each_line(void (*visit)(const char *line, void *ctx), void *ctx) {
   } while (index != state.next);
 }
 
-void console_reset() {
+void console_release() {
   for (HGLOBAL block : state.lines) {
     if (block) GlobalFree(block);
   }
-  state = ConsoleState{};
+}
+
+bool logging() { return state.logging; }
+
+void set_logging(bool on) {
+  state.logging = on;
+  set_menu_check(kCmdLogging, on);
 }
 
 } // namespace tevra
@@ -228,4 +223,12 @@ extern "C" int32_t tevra_log(const char *format, ...) {
   // step would draw an older line in its place.
   if (stored && console_visible() && state.undrawn < kRingSize) ++state.undrawn;
   return result;
+}
+
+extern "C" int32_t tevra_set_logging(int32_t on) {
+  if (!on_library_thread(__func__)) return 0;
+  if (graphics_window() == nullptr) return 0;
+  set_logging(on != 0);
+  if (on != 0) tevra_show_text_window(1);
+  return 1;
 }

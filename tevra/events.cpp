@@ -16,21 +16,8 @@ namespace tevra {
 
 namespace {
 
-// Everything this file owns.
-struct EventState {
-  PendingEvent pending = {-1, 0, 0, 0};
-  bool running = false;
-  bool single_step = false;
-  bool quit_mode = false;
-  bool timer_tick = false;
-  // A quit message retrieved in a pass whose scripted event took its place; reported next call.
-  bool quit_carried = false;
-  // The kind returned by the previous call, before quit mode; drives the calls after the graphics
-  // window is gone (see settle_without_window).
-  int32_t last_kind = -1;
-};
 
-EventState state;
+EventState &state = context().events;
 
 enum class Pump { kEmpty, kDispatched, kQuit };
 
@@ -105,8 +92,6 @@ void events_on_scripted_mouse(int32_t x, int32_t y) {
 }
 
 void events_on_scripted_periodic() { state.pending.kind = TEVRA_PERIODIC; }
-
-void events_reset() { state = EventState{}; }
 
 } // namespace tevra
 

@@ -1,9 +1,8 @@
-// tevra/internal.h — the state and routines that TEVRA's modules share with one another.
+// tevra/internal.h — the routines that TEVRA's modules share with one another.
 //
-// Each module keeps its mutable state in one structure private to its file; what another module
-// needs to read or change goes through the functions declared here, grouped by the module that
-// owns it. A module's reset (for tests) puts a fresh structure in place of its own. Nothing in this
-// header is part of the public API.
+// Each module keeps its mutable state in its own structure of the library context (context.h); what
+// another module needs to read or change goes through the functions declared here, grouped by the
+// module that owns it. Nothing in this header is part of the public API.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "context.h"
 #include "scripted_run.h"
 #include "tevra.h"
 
@@ -35,16 +35,9 @@ bool read_pixels(HDC dc, int w, int h, std::vector<uint32_t> &pixels);
 bool read_canvas(std::vector<uint32_t> &pixels);
 
 void present_step();
-void window_on_destroyed();
-void window_reset();
+void window_release(); // gives back the canvas and the brush (reset_context)
 
 // ---- Events and animation (events.cpp) -----------------------------------------------------------
-struct PendingEvent {
-  int32_t kind; // -1 while the current call has no event yet
-  int32_t x;
-  int32_t y;
-  char key;
-};
 const PendingEvent &pending_event(); // what the current wait has so far
 
 void halt_animation();          // clears the running and the single-step flag
@@ -57,7 +50,6 @@ void events_on_timer();
 void events_on_scripted_key(char key);
 void events_on_scripted_mouse(int32_t x, int32_t y); // logical coordinates
 void events_on_scripted_periodic();
-void events_reset();
 
 // ---- Run menu and keys (menu.cpp) ----------------------------------------------------------------
 enum Command : UINT {
@@ -71,8 +63,6 @@ enum Command : UINT {
   kCmdQuit = 8,
   kCmdAbout = 9,
 };
-bool logging();   // the Logging item's state: drawing calls are said on the console
-void set_logging(bool on); // and its check mark
 bool ctrl_held(); // Ctrl is held down in a library window
 
 void menu_on_create(HWND window);
@@ -80,9 +70,8 @@ void menu_on_command(WPARAM id);
 void menu_on_keydown(WPARAM vk);
 void menu_on_keyup(WPARAM vk);
 void menu_on_focus_lost(HWND gaining); // WM_KILLFOCUS of either library window
-void menu_on_destroy(HWND window);
+void menu_on_window_gone(); // the graphics window, and its menu with it, is being destroyed
 void set_menu_check(UINT id, bool checked); // harmless while the menu does not exist
-void menu_reset();
 HMENU menu_run_popup();
 
 // ---- Script recording (script_write.cpp) ---------------------------------------------------------
@@ -95,7 +84,6 @@ void script_record_hook(int32_t kind, int32_t x, int32_t y, char key);
 bool script_write_event(int32_t kind, int32_t x, int32_t y, char key);
 void script_close_writing();
 void script_close_library(); // tevra_close: writes a pending periodic run, then closes
-void script_writing_reset();
 
 // ---- Script playback (script_read.cpp) -----------------------------------------------------------
 void script_start_playback();
@@ -113,7 +101,6 @@ int script_read_event();
 void script_end_playback(PlaybackEnd end, long line = 0, const char *text = nullptr);
 void script_close_reading();
 void script_close(); // both files
-void script_reading_reset();
 
 // ---- The library's thread (one_thread.cpp) -------------------------------------------------------
 void claim_library_thread(); // tevra_open: the calling thread is the library's from now on
@@ -121,7 +108,6 @@ void claim_library_thread(); // tevra_open: the calling thread is the library's 
 // nothing and return 0); the call is reported by report_refused_calls.
 bool on_library_thread(const char *entry_point);
 void report_refused_calls(); // on the library's thread: one console line for the calls refused since
-void one_thread_reset();
 
 // ---- The scripted-run engine (scripted_run.cpp; its entry in scripted_run.h) ---------------------
 void scripted_run_open();    // end of tevra_open: starts the script, opens the frame directory
@@ -131,7 +117,7 @@ void scripted_run_on_text(HFONT font, int x, int y, const char *text, int length
 void scripted_run_on_fill(int left, int top, int right, int bottom);   // a canvas box painted over
 void scripted_run_on_console_line(const char *line);
 void scripted_run_on_playback_end(const PlaybackReport &report);
-void scripted_run_reset();
+void scripted_run_release(); // closes the text-boxes file (reset_context)
 
 // ---- Files (files.cpp) -----------------------------------------------------------------------------
 // Every file the library opens is a regular file, opened without ever blocking (a FIFO is refused).
@@ -146,7 +132,9 @@ void close_fd(int fd);
 void console_draw_line(const char *text); // scrolls up one line, draws text without one trailing newline
 void console_flush(); // draws the lines logged since the last pump step
 LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-void console_reset();
+void console_release(); // frees the kept lines (reset_context)
+bool logging();            // the Logging item's state: drawing calls are said on the console
+void set_logging(bool on); // and its check mark
 void console_each_line(void (*visit)(const char *line, void *ctx), void *ctx); // oldest first
 
 // ---- Palette and primitives (primitives.cpp) -----------------------------------------------------

@@ -1,23 +1,16 @@
-// menu.cpp — the "&Run" menu, the Ctrl shortcuts, logging and the end of the graphics window.
+// menu.cpp — the "&Run" menu and the Ctrl shortcuts.
 //
-// Owns the Run popup, the Ctrl flag and the logging flag. Promises: the eight commands do the same
-// from the menu and from Ctrl+letter (either case), the Logging item's check mark always shows the
-// logging flag, a Ctrl held while the focus leaves the library's windows does not stick, and
-// closing the graphics window stops the timer and posts the quit.
+// Owns the Run popup and the Ctrl flag. Promises: the eight commands do the same from the menu and
+// from Ctrl+letter (either case), and a Ctrl held while the focus leaves the library's windows does
+// not stick.
 #include "internal.h"
 
 namespace tevra {
 
 namespace {
 
-// Everything this file owns.
-struct MenuState {
-  bool logging = true;
-  bool ctrl_held = false;
-  HMENU run_popup = nullptr; // null before the graphics window exists and after it is gone
-};
 
-MenuState state;
+MenuState &state = context().menu;
 
 struct MenuItem {
   UINT flags;
@@ -63,7 +56,7 @@ void run_command(UINT id) {
     set_running(false);
     request_single_step();
     break;
-  case kCmdLogging: set_logging(!state.logging); break;
+  case kCmdLogging: set_logging(!logging()); break;
   case kCmdRecord:
     if (script_recording()) script_stop_recording();
     else script_start_recording();
@@ -126,31 +119,11 @@ void menu_on_focus_lost(HWND gaining) {
   if (gaining == nullptr || (gaining != graphics_window() && gaining != text_window())) state.ctrl_held = false;
 }
 
-void menu_on_destroy(HWND window) {
-  KillTimer(window, kTimerId);
+void menu_on_window_gone() {
   state.run_popup = nullptr; // the menu goes with the window; later check marks have nothing to mark
-  window_on_destroyed();
-  PostQuitMessage(0);
 }
 
 HMENU menu_run_popup() { return state.run_popup; }
-bool logging() { return state.logging; }
-void set_logging(bool on) {
-  state.logging = on;
-  set_menu_check(kCmdLogging, on);
-}
 bool ctrl_held() { return state.ctrl_held; }
 
-void menu_reset() { state = MenuState{}; }
-
 } // namespace tevra
-
-using namespace tevra;
-
-extern "C" int32_t tevra_set_logging(int32_t on) {
-  if (!on_library_thread(__func__)) return 0;
-  if (graphics_window() == nullptr) return 0;
-  set_logging(on != 0);
-  if (state.logging) tevra_show_text_window(1);
-  return 1;
-}

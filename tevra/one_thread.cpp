@@ -14,27 +14,25 @@ namespace tevra {
 
 namespace {
 
-std::atomic<std::thread::id> library_thread{};       // no thread until tevra_open
-std::atomic<const char *> first_refused{nullptr};     // the entry point of the first refused call
-std::atomic<int32_t> refused_calls{0};
+ThreadState &state = context().thread;
 
 } // namespace
 
-void claim_library_thread() { library_thread.store(std::this_thread::get_id(), std::memory_order_relaxed); }
+void claim_library_thread() { state.library_thread.store(std::this_thread::get_id(), std::memory_order_relaxed); }
 
 bool on_library_thread(const char *entry_point) {
-  const std::thread::id owner = library_thread.load(std::memory_order_relaxed);
+  const std::thread::id owner = state.library_thread.load(std::memory_order_relaxed);
   if (owner == std::thread::id() || owner == std::this_thread::get_id()) return true;
   const char *none = nullptr;
-  first_refused.compare_exchange_strong(none, entry_point);
-  refused_calls.fetch_add(1);
+  state.first_refused.compare_exchange_strong(none, entry_point);
+  state.refused_calls.fetch_add(1);
   return false;
 }
 
 void report_refused_calls() {
-  if (refused_calls.load(std::memory_order_relaxed) == 0) return;
-  const int32_t count = refused_calls.exchange(0);
-  const char *entry_point = first_refused.exchange(nullptr);
+  if (state.refused_calls.load(std::memory_order_relaxed) == 0) return;
+  const int32_t count = state.refused_calls.exchange(0);
+  const char *entry_point = state.first_refused.exchange(nullptr);
   if (count == 1) {
     tevra_log("%s was called from another thread and refused: TEVRA runs on the thread that opened it\n",
               entry_point);
@@ -43,12 +41,6 @@ void report_refused_calls() {
               "that opened it\n",
               entry_point, count - 1);
   }
-}
-
-void one_thread_reset() {
-  library_thread.store(std::thread::id(), std::memory_order_relaxed);
-  first_refused.store(nullptr);
-  refused_calls.store(0);
 }
 
 } // namespace tevra

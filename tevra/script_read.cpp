@@ -16,23 +16,10 @@ namespace tevra {
 
 namespace {
 
-constexpr const char *kScriptName = "TEVRA.SCR";
 constexpr int kLineBuffer = 512; // a read takes at most 511 characters
 
-// Everything this file owns.
-struct ReadState {
-  bool playing_back = false;
-  bool play_one = false;
-  int32_t periodic_left = 0; // the rest of a periodic run being played
-  FILE *read_file = nullptr; // the script being played, or null
-  long lines_read = 0;       // lines taken from read_file so far, counting each piece of a long line
-  // The file playback reads: "TEVRA.SCR", or a scripted run's file until that playback ends, and
-  // the name the console gives it.
-  const char *playback_path = kScriptName;
-  const char *playback_name = kScriptName;
-};
 
-ReadState state;
+ReadState &state = context().read;
 
 // Reads one line without its newline into `line`: at most kLineBuffer - 1 characters, the rest of
 // a longer line being left for the next read, as a line of its own. Returns its length, or -1 when
@@ -248,11 +235,6 @@ bool script_playback_step() {
   state.playing_back = false;
   state.play_one = false;
   return false;
-}
-
-void script_reading_reset() {
-  close_read_file();
-  state = ReadState{};
 }
 
 } // namespace tevra

@@ -19,23 +19,14 @@ namespace tevra {
 
 namespace {
 
-constexpr const char *kScriptName = "TEVRA.SCR";
 #ifdef _WIN32
 constexpr char kLineEnd[] = "\r\n"; // the file is written in binary: the line ends of a text file
 #else
 constexpr char kLineEnd[] = "\n";
 #endif
 
-// What the signal and exit handlers read as well, hence lock-free atomics. Atomics cannot be
-// assigned as a whole, so script_writing_reset puts these back one by one.
-struct HandlerShared {
-  std::atomic<uint8_t> recording{0};
-  std::atomic<int32_t> pending_periodic{0}; // the periodic run being counted
-  std::atomic<int> write_fd{-1};            // the file being recorded into, or -1
-};
 
-HandlerShared shared;
-long long bytes_written = 0; // whole lines in the file being recorded into
+RecordState &shared = context().record;
 
 // ---- Lines ---------------------------------------------------------------------------------------
 // Everything up to the signal handler uses only async-signal-safe calls.
@@ -141,7 +132,7 @@ struct SignalsHeld {
 void close_written_file() {
   const int fd = shared.write_fd.exchange(-1);
   if (fd >= 0) close_fd(fd);
-  bytes_written = 0;
+  shared.bytes_written = 0;
 }
 
 // A recording that cannot go on: said once, with the reason, and the recording is stopped.
@@ -159,11 +150,11 @@ void give_up_recording(const char *what, const char *reason) {
 bool write_line(const char *line, size_t n) {
   const int fd = shared.write_fd.load();
   if (write_all(fd, line, n)) {
-    bytes_written += static_cast<long long>(n);
+    shared.bytes_written += static_cast<long long>(n);
     return true;
   }
   const int error = errno;
-  truncate_to(fd, bytes_written);
+  truncate_to(fd, shared.bytes_written);
   give_up_recording("write", std::strerror(error));
   return false;
 }
@@ -182,7 +173,7 @@ bool script_write_event(int32_t kind, int32_t x, int32_t y, char key) {
       return false;
     }
     shared.write_fd.store(fd);
-    bytes_written = 0;
+    shared.bytes_written = 0;
   }
   char line[64];
   switch (kind) {
@@ -237,12 +228,6 @@ void script_close_library() {
   if (shared.recording && shared.pending_periodic > 0) script_write_event(TEVRA_PERIODIC, 0, 0, 0);
   shared.pending_periodic = 0;
   script_close();
-}
-
-void script_writing_reset() {
-  close_written_file(); // leaves write_fd at -1
-  shared.recording = 0;
-  shared.pending_periodic = 0;
 }
 
 } // namespace tevra

@@ -34,27 +34,9 @@ namespace tevra {
 
 namespace {
 
-struct Box {
-  int left, top, right, bottom; // right and bottom excluded
-};
 
-// Everything this file owns. The report outlives the run: it is read after tevra_close.
-struct Run {
-  ScriptedRun asked;       // the run in progress
-  ScriptedRun next;        // set_scripted_run's, for the next tevra_open
-  bool next_set = false;
-  std::string script_path; // absolute: the program may change directory
-  bool playing = false;    // the run's own script is being played
-  bool stopped = false;    // end_with_script has ended the run: nothing more is reported
-  bool first_wait = true;
-  std::string dir;         // frames are written here; empty: not (any more)
-  std::vector<Box> text_boxes;
-  int boxes_fd = -1;       // text-boxes.txt
-  long long boxes_bytes = 0; // whole lines in it
-  RunReport report;
-};
 
-Run run;
+RunState &run = context().run;
 
 // The environment variable's value, or null when it is unset or empty.
 const char *setting(const char *name) {
@@ -126,7 +108,7 @@ void stop_frames(const std::string &what) {
 bool write_boxes_line(const std::string &name) {
   std::string line = name;
   char box[64];
-  for (const Box &b : run.text_boxes) {
+  for (const TextBox &b : run.text_boxes) {
     std::snprintf(box, sizeof box, " %d,%d,%d,%d", b.left, b.top, b.right, b.bottom);
     line += box;
   }
@@ -168,8 +150,8 @@ void take_frame() {
 // Where a line of text drawn at canvas (x, y) paints: its advance box, widened to its ink, since a
 // glyph may reach past its advance (a slanted stroke, a tight side bearing). The ink is found by
 // drawing the line once more, black on white, on a scratch bitmap with a margin of a whole cell.
-Box text_box(HFONT font, int x, int y, const char *text, int length, SIZE extent) {
-  Box box = {x, y, x + extent.cx, y + extent.cy};
+TextBox text_box(HFONT font, int x, int y, const char *text, int length, SIZE extent) {
+  TextBox box = {x, y, x + extent.cx, y + extent.cy};
   const int margin = extent.cy;
   const int w = extent.cx + 2 * margin;
   const int h = extent.cy + 2 * margin;
@@ -210,8 +192,8 @@ void close_boxes_file() {
 } // namespace
 
 void set_scripted_run(ScriptedRun asked) {
-  run.next = std::move(asked);
-  run.next_set = true;
+  context().next_run = std::move(asked);
+  context().next_run_set = true;
 }
 
 const RunReport &scripted_run_report() { return run.report; }
@@ -224,8 +206,10 @@ std::string frame_name(long number) {
 
 void scripted_run_open() {
   close_boxes_file();
-  ScriptedRun asked = run.next_set ? std::move(run.next) : from_environment();
-  run = Run{};
+  Context &c = context();
+  ScriptedRun asked = c.next_run_set ? std::move(c.next_run) : from_environment();
+  c.next_run_set = false;
+  run = RunState{};
   run.asked = std::move(asked);
   if (!run.asked.script.empty()) start_script(run.asked.script);
   if (!run.asked.frames_dir.empty()) start_frames(run.asked.frames_dir);
@@ -271,14 +255,11 @@ void scripted_run_on_text(HFONT font, int x, int y, const char *text, int length
 void scripted_run_on_fill(int left, int top, int right, int bottom) {
   if (left > right) std::swap(left, right);
   if (top > bottom) std::swap(top, bottom);
-  std::erase_if(run.text_boxes, [&](const Box &b) {
+  std::erase_if(run.text_boxes, [&](const TextBox &b) {
     return b.left >= left && b.top >= top && b.right <= right && b.bottom <= bottom;
   });
 }
 
-void scripted_run_reset() {
-  close_boxes_file();
-  run = Run{};
-}
+void scripted_run_release() { close_boxes_file(); }
 
 } // namespace tevra

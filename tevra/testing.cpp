@@ -27,15 +27,4 @@ std::vector<std::string> tevra_testing_console_ring() {
   return lines;
 }
 
-void tevra_testing_reset() {
-  tevra::scripted_run_reset();
-  tevra::script_writing_reset();
-  tevra::script_reading_reset();
-  tevra::console_reset();
-  tevra::events_reset();
-  tevra::menu_reset();
-  tevra::window_reset();
-  tevra::one_thread_reset();
-  tevra::testing_set_wait_hook(nullptr, nullptr);
-  tevra::testing_set_console_hook(nullptr, nullptr);
-}
+void tevra_testing_reset() { tevra::reset_context(); }

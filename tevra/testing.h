@@ -25,8 +25,8 @@ void tevra_testing_set_wait_hook(void (*hook)(void *ctx), void *ctx);
 void tevra_testing_set_console_hook(void (*hook)(const char *line, void *ctx), void *ctx);
 
 // Puts all library state back to how it is at program start (windows forgotten, flags, console
-// ring, script file closed, hooks removed), so one process can open the library again. Call it
-// together with winport::headless::reset().
+// ring, script files closed, hooks removed): a fresh library context, so one process can open the
+// library again. Before or after the platform's own reset, in either order.
 void tevra_testing_reset();
 
 // For the library's own tests: the "&Run" popup (null before the graphics window exists or after

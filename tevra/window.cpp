@@ -11,21 +11,8 @@ namespace tevra {
 
 namespace {
 
-// Everything this file owns.
-struct WindowState {
-  HWND graphics_window = nullptr;
-  HWND text_window = nullptr;
-  HDC window_context = nullptr; // the graphics window's kept device context
-  HDC canvas = nullptr;
-  HBITMAP canvas_bitmap = nullptr;
-  HBRUSH background_brush = nullptr;
-  bool canvas_dirty = true;
-  bool graphics_destroyed = false; // the graphics window is gone: no timer, no input can come
-  int32_t origin_x = 0;
-  int32_t origin_y = 0;
-};
 
-WindowState state;
+WindowState &state = context().window;
 
 void copy_canvas_to_window() {
   BitBlt(state.window_context, 0, 0, kCanvasWidth, kCanvasHeight, state.canvas, 0, 0, SRCCOPY);
@@ -47,6 +34,16 @@ void on_paint(HWND window) {
   state.canvas_dirty = false;
 }
 
+// The graphics window is going: its timer stops, its menu goes with it, and the program is told to
+// quit. A window of an earlier context (destroyed by the platform's own reset) is not ours.
+void on_destroy(HWND window) {
+  if (window != state.graphics_window) return;
+  KillTimer(window, kTimerId);
+  menu_on_window_gone();
+  state.graphics_destroyed = true;
+  PostQuitMessage(0);
+}
+
 // The graphics window's procedure: the canvas messages here, the rest handed to the module that
 // owns their meaning.
 LRESULT CALLBACK draw_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -63,7 +60,7 @@ LRESULT CALLBACK draw_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
   case WM_KILLFOCUS:
     menu_on_focus_lost(reinterpret_cast<HWND>(wparam));
     return DefWindowProcA(window, message, wparam, lparam);
-  case WM_DESTROY: menu_on_destroy(window); return 0;
+  case WM_DESTROY: on_destroy(window); return 0;
   default: return DefWindowProcA(window, message, wparam, lparam);
   }
 }
@@ -128,16 +125,10 @@ void present_step() {
   }
 }
 
-void window_on_destroyed() { state.graphics_destroyed = true; }
-
-void window_reset() {
-  if (state.window_context && !state.graphics_destroyed && state.graphics_window) {
-    ReleaseDC(state.graphics_window, state.window_context);
-  }
+void window_release() {
   if (state.canvas) DeleteDC(state.canvas);
   if (state.canvas_bitmap) DeleteObject(state.canvas_bitmap);
   if (state.background_brush) DeleteObject(state.background_brush);
-  state = WindowState{};
 }
 
 } // namespace tevra

@@ -30,6 +30,21 @@ TEST_F(Windows, TextWindowSpansTheBottomThirdOfTheScreen) {
   EXPECT_TRUE(IsWindowVisible(headless::find_window(kGraphics)));
 }
 
+// The library's reset and the display's may come in either order: the windows the display's reset
+// destroys belong to the old library context, not to the fresh one.
+TEST_F(Windows, TheLibraryOpensAgainAfterResetsInEitherOrder) {
+  for (bool library_first : {true, false}) {
+    open();
+    if (library_first) tevra_testing_reset();
+    headless::reset();
+    if (!library_first) tevra_testing_reset();
+    install_hooks();
+    open();
+    tevra_set_animation(TEVRA_ANIM_STEP); // a tick, which only a live window gets
+    EXPECT_EQ(wait().kind, TEVRA_PERIODIC) << library_first;
+  }
+}
+
 TEST_F(Windows, APreviousInstanceMeansTheClassesAreRegisteredAlready) {
   char command_line[] = "";
   int previous = 0;
