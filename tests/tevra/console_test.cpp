@@ -40,15 +40,23 @@ TEST_F(Console, LongOutputIsCutTo1023Characters) {
   EXPECT_EQ(tevra_printf(0, 0, 0, 10, "%s!", long_text.c_str()), 1023);
 }
 
-TEST_F(Console, EchoWritesEveryLineToStandardError) {
-  setenv("TEVRA_ECHO", "1", 1);
-  restart(); // the environment is read afresh
-  testing::internal::CaptureStderr();
-  tevra_log("Clearing the graphics window\n");
-  tevra_log("no newline");
-  const std::string err = testing::internal::GetCapturedStderr();
+// Only TEVRA_ECHO=1 echoes: any other value, an empty one or none at all keeps standard error quiet.
+TEST_F(Console, EchoWritesEveryLineToStandardErrorForOneOnly) {
+  const std::pair<const char *, std::string> cases[] = {
+      {"1", "Clearing the graphics window\nno newline\n"}, {"0", ""}, {"", ""}, {nullptr, ""}};
+  for (const auto &[value, echoed] : cases) {
+    if (value) {
+      setenv("TEVRA_ECHO", value, 1);
+    } else {
+      unsetenv("TEVRA_ECHO");
+    }
+    restart(); // the environment is read afresh
+    testing::internal::CaptureStderr();
+    tevra_log("Clearing the graphics window\n");
+    tevra_log("no newline");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), echoed) << "TEVRA_ECHO=" << (value ? value : "(unset)");
+  }
   unsetenv("TEVRA_ECHO");
-  EXPECT_EQ(err, "Clearing the graphics window\nno newline\n");
 }
 
 TEST_F(Console, LinesLoggedWhileHiddenAppearWhenShown) {
@@ -79,6 +87,18 @@ std::vector<COLORREF> console_pixels() {
   return pixels;
 }
 
+// Paints the whole client area blue behind the console's back.
+void scribble_over_console() {
+  HWND text = headless::find_window(kText);
+  RECT client;
+  GetClientRect(text, &client);
+  HDC dc = GetDC(text);
+  HBRUSH brush = CreateSolidBrush(RGB(0, 0, 255));
+  FillRect(dc, &client, brush);
+  DeleteObject(brush);
+  ReleaseDC(text, dc);
+}
+
 TEST_F(Console, LinesDrawnAtTheNextWaitMatchARepaint) {
   open();
   tevra_show_text_window(1);
@@ -91,7 +111,10 @@ TEST_F(Console, LinesDrawnAtTheNextWaitMatchARepaint) {
   EXPECT_NE(std::count(drawn.begin(), drawn.end(), RGB(255, 255, 255)), static_cast<long>(drawn.size()));
 
   // Repaints from the ring, line by line, twice: each looks the same as the lines drawn at once.
+  // Each starts from a scribbled-over window, so only a real repaint brings the lines back.
   for (uint64_t t : {300, 400}) {
+    scribble_over_console();
+    ASSERT_FALSE(console_pixels() == drawn);
     InvalidateRect(headless::find_window(kText), nullptr, TRUE);
     click_logical(0, 0, t);
     wait();

@@ -43,6 +43,63 @@ TEST_F(Primitives, CorrectionsAreReportedInOrderWhateverTheLoggingFlag) {
             (Lines{"Width of -2147483648 not possible, using width 2147483647\n"}));
 }
 
+// Each correction at its edges: the first value corrected and the last one let through.
+TEST_F(Primitives, WidthsAndRadiiAreCorrectedFromMinusOne) {
+  const Lines width{"Width of -1 not possible, using width 1\n"};
+  const std::pair<void (*)(), Lines> cases[] = {
+      {[] { tevra_triangle(0, 0, 0, 5, 0, 0, 5, -1); }, width},
+      {[] { tevra_triangle(0, 0, 0, 5, 0, 0, 5, 0); }, {}},
+      {[] { tevra_rectangle(0, 0, 0, 5, 5, -1); }, width},
+      {[] { tevra_rectangle(0, 0, 0, 5, 5, 0); }, {}},
+      {[] { tevra_oval(0, 0, 0, 5, 5, -1); }, width},
+      {[] { tevra_oval(0, 0, 0, 5, 5, 0); }, {}},
+      {[] { tevra_line(0, 0, 0, 5, 5, -1); }, width},
+      {[] { tevra_line(0, 0, 0, 5, 5, 0); }, {}},
+      {[] { tevra_circle(0, 0, 0, -1); }, {"Radius of -1 not possible, using radius 1\n"}},
+      {[] { tevra_circle(0, 0, 0, 0); }, {}},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(logged(cases[i].first), cases[i].second) << "case " << i;
+}
+
+// Point sizes run from 0 to 127: the sign is corrected first, then the cap, each with its line.
+TEST_F(Primitives, PointSizesAreCorrectedOutside0To127) {
+  const std::pair<int32_t, Lines> cases[] = {
+      {-1, {"ptsize of -1 not possible, using ptsize 1\n"}},
+      {0, {}},
+      {127, {}},
+      {128, {"ptsize of 128 not possible, using ptsize 127\n"}},
+      {-127, {"ptsize of -127 not possible, using ptsize 127\n"}},
+      {-128, {"ptsize of -128 not possible, using ptsize 128\n", "ptsize of 128 not possible, using ptsize 127\n"}},
+  };
+  for (const auto &[ptsize, lines] : cases) {
+    console.clear();
+    tevra_text(0, 0, 0, ptsize, "x");
+    EXPECT_EQ(console, lines) << "ptsize " << ptsize;
+  }
+}
+
+// The whole palette: each index draws its exact colour and is described by its own name.
+TEST_F(Primitives, EveryPaletteEntryDrawsItsColourUnderItsName) {
+  const std::pair<const char *, COLORREF> palette[TEVRA_COLORS] = {
+      {"black", RGB(0, 0, 0)},           {"white", RGB(255, 255, 255)},      {"red", RGB(255, 0, 0)},
+      {"green", RGB(0, 255, 0)},         {"blue", RGB(0, 0, 255)},           {"yellow", RGB(255, 255, 0)},
+      {"magenta", RGB(255, 0, 255)},     {"cyan", RGB(0, 255, 255)},         {"purple", RGB(153, 0, 204)},
+      {"navy blue", RGB(0, 51, 153)},    {"dusty plum", RGB(153, 102, 153)}, {"ice blue", RGB(153, 255, 255)},
+      {"turquoise", RGB(153, 255, 204)}, {"orange", RGB(255, 102, 0)},       {"brown", RGB(153, 102, 51)},
+      {"pink", RGB(255, 153, 204)},      {"chalk", RGB(255, 255, 153)},      {"gold", RGB(204, 153, 51)},
+      {"peach", RGB(255, 153, 102)},     {"forest green", RGB(0, 102, 51)},  {"sea green", RGB(51, 204, 153)},
+      {"olive", RGB(153, 153, 51)},      {"50% gray", RGB(128, 128, 128)},   {"20% gray", RGB(204, 204, 204)},
+  };
+  tevra_set_logging(1);
+  for (int32_t c = 0; c < TEVRA_COLORS; ++c) {
+    console.clear();
+    tevra_rectangle(c, 0, 3, 3, 0, 0);
+    EXPECT_EQ(console, Lines{std::string(palette[c].first) + " rectangle with bounding box (0,3) to (3,0), filled\n"})
+        << "colour " << c;
+    EXPECT_EQ(at(1, 1), palette[c].second) << "colour " << c;
+  }
+}
+
 TEST_F(Primitives, DescriptionLinesWhileLoggingIsOn) {
   tevra_set_logging(1);
   EXPECT_EQ(logged([] { tevra_rectangle(4, 10, -10, -10, 10, 0); }),

@@ -19,7 +19,11 @@ protected:
     EXPECT_TRUE(winport::read_png("frames/" + name + ".png", pixels, w, h)) << name;
     return pixels;
   }
+  // A frame that could not be read (or is not the canvas's size) has no pixels: kMissing, never a
+  // read past its end.
+  static constexpr uint32_t kMissing = 0xFF000000u;
   static uint32_t pixel(const std::vector<uint32_t> &pixels, int x, int y) {
+    if (pixels.size() != 601u * 540u) return kMissing;
     return pixels[static_cast<size_t>(kOriginY - y) * 601 + kOriginX + x];
   }
 };

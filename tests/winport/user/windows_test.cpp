@@ -295,6 +295,30 @@ TEST_F(Frames, BeginPaintValidatesAndAsksForTheBackgroundOnce) {
   EXPECT_EQ(of(WM_ERASEBKGND).size(), 1u);  // no erase was asked for
 }
 
+// Two invalidated rectangles are painted as one: BeginPaint's rcPaint is their bounding box, clipped
+// to the client area. Each rectangle holds two of its edges.
+TEST_F(Frames, TwoInvalidatedRectanglesArePaintedAsTheirBoundingBox) {
+  HWND hwnd = make_window();
+  ShowWindow(hwnd, SW_SHOW);
+  UpdateWindow(hwnd);
+  std::vector<RECT> painted;
+  reaction() = [&](HWND h, UINT message, WPARAM, LPARAM, LRESULT *) {
+    if (message != WM_PAINT) return false;
+    PAINTSTRUCT ps;
+    BeginPaint(h, &ps);
+    painted.push_back(ps.rcPaint);
+    EndPaint(h, &ps);
+    return true;
+  };
+  const RECT left_top = {10, 5, 30, 40}, right_bottom = {50, 20, 700, 60};
+  InvalidateRect(hwnd, &left_top, FALSE);
+  InvalidateRect(hwnd, &right_bottom, FALSE);
+  EXPECT_EQ(pump_one(), static_cast<UINT>(WM_PAINT));
+  ASSERT_EQ(painted.size(), 1u);
+  const RECT &r = painted[0];
+  EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right, r.bottom}), std::vector<LONG>({10, 5, 595, 60}));
+}
+
 TEST_F(Frames, WinportFramesSavesEveryPresentedFrameAsPng) {
   char dir[] = "/tmp/winport-frames-XXXXXX";
   ASSERT_NE(mkdtemp(dir), nullptr);
