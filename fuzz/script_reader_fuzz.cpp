@@ -41,12 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
   tevra::script_start_playback();
   for (int events = 0; events < 4096; ++events) {
-    tevra::events_reset(); // no event pending
+    tevra::context().events = tevra::EventState{}; // no event pending
     if (!tevra::script_playback_step()) break;
     const int32_t kind = tevra::pending_event().kind;
     if (kind != TEVRA_MOUSE && kind != TEVRA_KBD && kind != TEVRA_PERIODIC) std::abort();
   }
   if (tevra::script_playing()) tevra::script_stop_playback();
-  tevra::script_reset();
+  tevra::reset_context();
   return 0;
 }
