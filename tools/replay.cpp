@@ -20,6 +20,7 @@
 #include "game.h"
 #include "tevra/testing.h"
 #include "winport/headless.h"
+#include "winport/scripted_input.h"
 
 namespace fs = std::filesystem;
 
@@ -79,7 +80,7 @@ void on_console_line(const char *line, void *) {
   // A game that waits again after this waits for nothing: the headless display may call it stuck
   // at once instead of after a long idle time.
   if (ends_playback(line)) {
-    winport::headless::set_idle_limit_ms(0);
+    winport::scripted::set_idle_limit_ms(0);
     run.ended_by = line;
   }
 }
@@ -87,9 +88,9 @@ void on_console_line(const char *line, void *) {
 // The game waits for input that will never come: the script ended before the game did.
 void on_stuck() {
   // Once the window is gone the game needs no input to end: it is not stuck, only polling.
-  if (run.script_ended || !winport::headless::find_window(GRAPHICS_WINDOW)) return;
+  if (run.script_ended || !winport::scripted::find_window(GRAPHICS_WINDOW)) return;
   run.script_ended = true;
-  winport::headless::close(GRAPHICS_WINDOW);
+  winport::scripted::close(GRAPHICS_WINDOW);
 }
 
 // Ctrl+<letter> on the graphics window, as a player presses it: Ctrl and the letter go down at one
@@ -98,8 +99,8 @@ void on_stuck() {
 // key-up and reach the game as a typed key.
 void press_ctrl(char letter) {
   const unsigned char ch = static_cast<unsigned char>(letter - 'A' + 'a');
-  winport::headless::key_down(GRAPHICS_WINDOW, letter, ch, true);
-  winport::headless::key_up(GRAPHICS_WINDOW, letter, true);
+  winport::scripted::key_down(GRAPHICS_WINDOW, letter, ch, true);
+  winport::scripted::key_up(GRAPHICS_WINDOW, letter, true);
 }
 
 // The reason for a failed file operation; a full disk is called that.
@@ -193,10 +194,10 @@ ReplayResult replay_script(const std::string &script_path, bool logging, const R
   fs::current_path(work_dir, ec);
 
   winport::headless::use();
-  winport::headless::reset();
+  winport::scripted::reset();
   tevra_testing_reset();
   run = Run{&hooks, 0, false, {}};
-  winport::headless::set_stuck_handler(on_stuck);
+  winport::scripted::set_stuck_handler(on_stuck);
   tevra_testing_set_wait_hook(on_wait, nullptr);
   tevra_testing_set_console_hook(on_console_line, nullptr);
   if (logging) press_ctrl('L');
@@ -209,9 +210,9 @@ ReplayResult replay_script(const std::string &script_path, bool logging, const R
   // The library leaves its windows to the end of the process; forget them now, so that a process
   // that replays many games (or ends here) holds nothing of this one.
   tevra_testing_reset();
-  winport::headless::reset();
-  winport::headless::set_stuck_handler(nullptr);
-  winport::headless::set_idle_limit_ms(60000);
+  winport::scripted::reset();
+  winport::scripted::set_stuck_handler(nullptr);
+  winport::scripted::set_idle_limit_ms(60000);
   fs::current_path(start_dir, ec);
   fs::remove_all(work_dir, ec);  // the link only, not what it points to
   catch_interrupts(false);

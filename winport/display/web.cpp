@@ -14,8 +14,6 @@
 #include <cstdint>
 #include <vector>
 
-#include <winport/program_input.h>
-
 #include "display/display.h"
 #include "display/input.h"
 
@@ -180,10 +178,3 @@ const Display &web_display() {
 }
 
 }  // namespace winport::display
-
-namespace winport {
-
-// The browser's clock is real: an event the program makes itself changes nothing here.
-void program_input() {}
-
-}  // namespace winport

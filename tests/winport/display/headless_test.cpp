@@ -1,6 +1,7 @@
 // The headless display through its table: the virtual clock, and where presented frames go.
 #include <windows.h>
 #include <winport/headless.h>
+#include <winport/scripted_input.h>
 
 #include <gtest/gtest.h>
 
@@ -22,15 +23,15 @@ class Headless : public testing::Test {
  protected:
   void SetUp() override {
     headless::use();
-    headless::reset();
-    headless::set_idle_limit_ms(1000);
-    headless::set_stuck_handler([this] { ++stuck; });
+    scripted::reset();
+    scripted::set_idle_limit_ms(1000);
+    scripted::set_stuck_handler([this] { ++stuck; });
   }
   void TearDown() override {
     unsetenv("WINPORT_FRAMES");
-    headless::set_stuck_handler(nullptr);
-    headless::set_idle_limit_ms(60000);
-    headless::reset();
+    scripted::set_stuck_handler(nullptr);
+    scripted::set_idle_limit_ms(60000);
+    scripted::reset();
   }
   const Display &d = headless_display();
   int stuck = 0;
@@ -44,12 +45,12 @@ TEST_F(Headless, APollMovesTheClockOneMillisecondButNeverPastTheDeadline) {
 }
 
 TEST_F(Headless, AWaitEndsAtScheduledInputBeforeTheDeadlineOrAtTheIdleLimit) {
-  headless::click("Nobody", 0, 0, 70);
+  scripted::click("Nobody", 0, 0, 70);
   testing::internal::CaptureStderr();
   d.pump(true, 100);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("no window titled \"Nobody\""), std::string::npos);
   EXPECT_EQ(d.now_ms(), 70u);
-  EXPECT_EQ(headless::pending_input(), 0u);
+  EXPECT_EQ(scripted::pending_input(), 0u);
   // Nothing left to come: a wait without end is stuck one idle limit after the last input.
   d.pump(true, UINT64_MAX);
   EXPECT_EQ(d.now_ms(), 1070u);

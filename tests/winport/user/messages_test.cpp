@@ -75,7 +75,7 @@ class Timers : public UserTest {};
 TEST_F(Timers, ElapsedPeriodsCoalesceIntoOneMessageAndTheGridHolds) {
   HWND hwnd = make_window();
   SetTimer(hwnd, 1, 100, nullptr);
-  winport::headless::click("Test", 5, 5, 350);
+  winport::scripted::click("Test", 5, 5, 350);
   MSG msg;
   // Wait for the click only: the timer falls due three times meanwhile without being retrieved.
   ASSERT_TRUE(GetMessageA(&msg, nullptr, WM_LBUTTONDOWN, WM_LBUTTONDOWN));
@@ -96,7 +96,7 @@ TEST_F(Timers, KillTimerAndDestroyWindowStopThem) {
   EXPECT_TRUE(KillTimer(a, 1));
   EXPECT_FALSE(KillTimer(a, 1));
   DestroyWindow(b);
-  winport::headless::click("A", 1, 1, 1000);
+  winport::scripted::click("A", 1, 1, 1000);
   MSG msg;
   ASSERT_TRUE(GetMessageA(&msg, nullptr, 0, 0));
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_LBUTTONDOWN));
@@ -106,7 +106,7 @@ TEST_F(Timers, KillTimerAndDestroyWindowStopThem) {
 TEST_F(Timers, ResettingATimerRestartsItsPeriod) {
   HWND hwnd = make_window();
   SetTimer(hwnd, 1, 100, nullptr);
-  winport::headless::click("Test", 1, 1, 60);
+  winport::scripted::click("Test", 1, 1, 60);
   MSG msg;
   GetMessageA(&msg, nullptr, 0, 0);
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_LBUTTONDOWN));
@@ -146,7 +146,7 @@ class Characters : public UserTest {};
 TEST_F(Characters, AKeyTypesItsCharacterBeforeLaterInput) {
   HWND hwnd = make_window();
   ShowWindow(hwnd, SW_SHOW);
-  winport::headless::key("Test", 'A', 'a');
+  winport::scripted::key("Test", 'A', 'a');
   WaitMessage();
   std::vector<UINT> order;
   for (UINT m; (m = pump_one()) != WM_NULL;)
@@ -161,7 +161,7 @@ TEST_F(Characters, AKeyTypesItsCharacterBeforeLaterInput) {
 TEST_F(Characters, CtrlLetterGivesAControlCodeAndCtrlItselfNone) {
   HWND hwnd = make_window();
   ShowWindow(hwnd, SW_SHOW);
-  winport::headless::key("Test", 'Q', 'q', true);
+  winport::scripted::key("Test", 'Q', 'q', true);
   WaitMessage();
   std::vector<UINT> order;
   for (UINT m; (m = pump_one()) != WM_NULL;)
@@ -205,9 +205,9 @@ TEST_F(Characters, RealKeysCarryTheirScanCodeAndTypeWhatTheUserTyped) {
     if (h != other && message == WM_KEYDOWN) PostMessageA(other, message, wparam, lparam);
     return false;
   };
-  winport::headless::key("Test", 'A', 'a');
-  winport::headless::key("Test", VK_CONTROL, 0);
-  winport::headless::key("Test", '1', '!');  // with Shift held
+  winport::scripted::key("Test", 'A', 'a');
+  winport::scripted::key("Test", VK_CONTROL, 0);
+  winport::scripted::key("Test", '1', '!');  // with Shift held
   WaitMessage();
   for (UINT m; (m = pump_one()) != WM_NULL;) {
   }
