@@ -71,6 +71,36 @@ class HeadlessFrames : public Headless {
   std::vector<uint32_t> observed;
 };
 
+// A program that shows something between two looks for input is busy, not idle: however many
+// looks, no virtual time passes and no idle limit runs out; the first look after it shows nothing
+// lets time pass again.
+TEST_F(HeadlessFrames, APollLetsTimePassOnlyWhenNothingWasPresentedSinceThePrevious) {
+  NativeWindow *w = d.create(nullptr, "W", 0, 0, 10, 10);
+  for (int i = 0; i < 5000; ++i) {
+    present(w, static_cast<uint32_t>(i));
+    d.pump(false, UINT64_MAX);
+  }
+  EXPECT_EQ(d.now_ms(), 0u);
+  EXPECT_EQ(stuck, 0);
+  d.pump(false, UINT64_MAX);
+  d.pump(false, UINT64_MAX);
+  EXPECT_EQ(d.now_ms(), 2u);
+  d.destroy(w);
+}
+
+// A program that waits for input that can never come ends with status 124: told so by scripted
+// input when it is the source, and by the display itself when there is no source at all.
+TEST_F(Headless, AWaitForNothingEndsTheProcessWithOrWithoutAnInputSource) {
+  scripted::set_stuck_handler(nullptr);
+  EXPECT_EXIT(d.pump(true, UINT64_MAX), testing::ExitedWithCode(headless::kStuckExitStatus), "no scheduled input left");
+  EXPECT_EXIT(
+      {
+        headless::set_input_source(nullptr);
+        d.pump(true, UINT64_MAX);
+      },
+      testing::ExitedWithCode(headless::kStuckExitStatus), "no input source");
+}
+
 TEST_F(HeadlessFrames, EachWindowNumbersItsOwnFilesNamedAfterItsTitle) {
   char dir[] = "/tmp/winport-display-XXXXXX";
   ASSERT_NE(mkdtemp(dir), nullptr);

@@ -220,5 +220,36 @@ TEST_F(Characters, RealKeysCarryTheirScanCodeAndTypeWhatTheUserTyped) {
   EXPECT_EQ(chars, (std::vector<std::pair<HWND, WPARAM>>{{hwnd, 'a'}, {other, 'a'}, {hwnd, '!'}, {other, '!'}}));
 }
 
+// The whole US keyboard as TranslateMessage types it: every key that types something, with and
+// without the Shift the user holds, and Ctrl turning letters (only) into control codes.
+TEST_F(Characters, EveryKeyTypesItsUsCharacterWithAndWithoutShiftOrCtrl) {
+  HWND hwnd = make_window();
+  ShowWindow(hwnd, SW_SHOW);
+  const std::string keys = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::vector<WPARAM> vks(keys.begin(), keys.end());
+  for (WPARAM vk : {0xC0, 0xBD, 0xBB, 0xDB, 0xDD, 0xDC, 0xBA, 0xDE, 0xBC, 0xBE, 0xBF, VK_SPACE, VK_TAB, VK_RETURN})
+    vks.push_back(vk);
+  const auto typed = [&](int modifier) {
+    if (modifier != 0) winport::scripted::key_down("Test", modifier, 0, modifier == VK_CONTROL);
+    while (pump_one() != WM_NULL) {
+    }
+    seen().clear();
+    for (WPARAM vk : vks) PostMessageA(hwnd, WM_KEYDOWN, vk, 0);
+    while (pump_one() != WM_NULL) {
+    }
+    std::string chars;
+    for (const Seen &s : of(WM_CHAR)) chars += static_cast<char>(s.wparam);
+    if (modifier != 0) winport::scripted::key_up("Test", modifier, false);
+    while (pump_one() != WM_NULL) {
+    }
+    return chars;
+  };
+  EXPECT_EQ(typed(0), "abcdefghijklmnopqrstuvwxyz0123456789`-=[]\\;',./ \t\r");
+  EXPECT_EQ(typed(VK_SHIFT), "ABCDEFGHIJKLMNOPQRSTUVWXYZ)!@#$%^&*(~_+{}|:\"<>? \t\r");
+  std::string controls;
+  for (char c = 1; c <= 26; ++c) controls += c;
+  EXPECT_EQ(typed(VK_CONTROL), controls);
+}
+
 }  // namespace
 }  // namespace winport_test
