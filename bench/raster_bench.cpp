@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 #include <windows.h>
 #include <winport/headless.h>
+#include <winport/scripted_input.h>
 #include <winport/spans.h>
 
 #include <algorithm>
@@ -67,7 +68,7 @@ class OpenLibrary {
  public:
   OpenLibrary() {
     winport::headless::use();
-    winport::headless::reset();
+    winport::scripted::reset();
     tevra_testing_reset();
     char command_line[] = "";
     tevra_open(nullptr, nullptr, command_line, 1);
@@ -77,7 +78,7 @@ class OpenLibrary {
   ~OpenLibrary() {
     tevra_close();
     tevra_testing_reset();
-    winport::headless::reset();
+    winport::scripted::reset();
   }
   OpenLibrary(const OpenLibrary &) = delete;
   OpenLibrary &operator=(const OpenLibrary &) = delete;

@@ -23,6 +23,7 @@
 #include "tevra.h"
 #include "testing.h"
 #include "winport/headless.h"
+#include "winport/scripted_input.h"
 
 namespace {
 
@@ -84,13 +85,13 @@ int32_t small_or_any(FuzzedDataProvider &in, int32_t usual_max) {
 // leak check at the end of a run about what the calls left behind.
 void forget_library() {
   tevra_testing_reset();
-  winport::headless::reset();
+  winport::scripted::reset();
 }
 
 bool open_library() {
   winport::headless::use();
   // Waits advance the virtual clock by a tick each; no input ever comes, and that is not a hang.
-  winport::headless::set_idle_limit_ms(std::numeric_limits<uint64_t>::max() / 4);
+  winport::scripted::set_idle_limit_ms(std::numeric_limits<uint64_t>::max() / 4);
   char command_line[] = "";
   tevra_open(nullptr, nullptr, command_line, 1);
   tevra_set_animation(TEVRA_ANIM_RUN);

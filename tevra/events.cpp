@@ -8,10 +8,6 @@
 // event displaced is reported by the next call.
 #include "internal.h"
 
-#ifndef _WIN32
-#include <winport/program_input.h>
-#endif
-
 namespace tevra {
 
 namespace {
@@ -118,9 +114,6 @@ extern "C" int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_o
     const Pump pumped = pump_step();
 
     if (script_playback_step()) {
-#ifndef _WIN32
-      winport::program_input(); // a scripted event is input: an idle limit does not run out during playback
-#endif
       if (pumped == Pump::kQuit) state.quit_carried = true;
       break; // a scripted event ends the wait at once, without waiting for a tick
     }

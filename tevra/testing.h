@@ -26,7 +26,7 @@ void tevra_testing_set_console_hook(void (*hook)(const char *line, void *ctx), v
 
 // Puts all library state back to how it is at program start (windows forgotten, flags, console
 // ring, script files closed, hooks removed): a fresh library context, so one process can open the
-// library again. Before or after the platform's own reset, in either order.
+// library again. Before or after winport::scripted::reset(), in either order.
 void tevra_testing_reset();
 
 // For the library's own tests: the "&Run" popup (null before the graphics window exists or after

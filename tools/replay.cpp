@@ -7,6 +7,7 @@
 #include "game.h"
 #include "tevra/testing.h"
 #include "winport/headless.h"
+#include "winport/scripted_input.h"
 
 namespace frostvel {
 
@@ -18,7 +19,7 @@ ReplayResult replay_script(const std::string &script_path, tevra::ScriptedRun ru
     return result;
   }
   winport::headless::use();
-  winport::headless::reset();
+  winport::scripted::reset();
   tevra_testing_reset();
   run.script = script_path;
   run.script_name = "TEVRA.SCR"; // the game plays it as a player's own recording
@@ -33,7 +34,7 @@ ReplayResult replay_script(const std::string &script_path, tevra::ScriptedRun ru
   // The library leaves its windows to the end of the process; forget them now, so that a process
   // that replays many games holds nothing of this one.
   tevra_testing_reset();
-  winport::headless::reset();
+  winport::scripted::reset();
   return result;
 }
 

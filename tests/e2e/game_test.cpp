@@ -8,6 +8,7 @@
 
 #include "play.h"
 #include "winport/headless.h"
+#include "winport/scripted_input.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ TEST(Intro, QuitFromTheMenuStartsTheBuildingPhaseAtOnce) {
   Game game;
   game.keep = range(1, 16);
   game.at_wait = [](long frame) {
-    if (frame == 5) winport::headless::menu_command(WINDOW, MENU_QUIT);
+    if (frame == 5) winport::scripted::menu_command(WINDOW, MENU_QUIT);
   };
   EXPECT_EQ(game.play(periodic(10) + panel(EAT) + periodic(60)), 0);
   EXPECT_EQ(game.result.report.frames, 10 + 1 + 60 + 1 + 1) << "the quit is one more event";
@@ -209,7 +210,7 @@ TEST(Building, EveryEventTheLastIncludedIsRedrawn) {
     game.logging = true;
     if (c.quit) {
       game.at_wait = [](long frame) {
-        if (frame == 44) winport::headless::menu_command(WINDOW, MENU_QUIT);
+        if (frame == 44) winport::scripted::menu_command(WINDOW, MENU_QUIT);
       };
     }
     ASSERT_EQ(game.play(c.script), 0) << c.how;
@@ -224,7 +225,7 @@ TEST(Building, EveryEventTheLastIncludedIsRedrawn) {
 TEST(Building, CtrlQEndsItAndTheWholeFarewellPlays) {
   Game game;
   game.at_wait = [](long frame) {
-    if (frame == 47) winport::headless::key(WINDOW, 'Q', 'q', true);
+    if (frame == 47) winport::scripted::key(WINDOW, 'Q', 'q', true);
   };
   // More periodic events than the game needs: it ends on its own after the farewell.
   EXPECT_EQ(game.play(periodic(44) + periodic(20) + periodic(80)), 0);
@@ -235,7 +236,7 @@ TEST(Building, CtrlQEndsItAndTheWholeFarewellPlays) {
 TEST(Farewell, SixtyFramesThatQuitAndClicksDoNotShorten) {
   Game game;
   game.at_wait = [](long frame) {
-    if (frame == 44 + 1 + 30) winport::headless::menu_command(WINDOW, MENU_QUIT);
+    if (frame == 44 + 1 + 30) winport::scripted::menu_command(WINDOW, MENU_QUIT);
   };
   EXPECT_EQ(game.play(periodic(44) + panel(EAT) + periodic(20) + click(0, 40) + panel(EAT) + key('a') +
                       periodic(40)),
@@ -259,7 +260,7 @@ TEST(ClosingTheWindow, EndsTheGameInEveryPhase) {
   for (const Case &c : cases) {
     Game game;
     game.at_wait = [&](long frame) {
-      if (frame == c.close_at) winport::headless::close(WINDOW);
+      if (frame == c.close_at) winport::scripted::close(WINDOW);
     };
     EXPECT_EQ(game.play(c.script), 0) << c.phase;
   }

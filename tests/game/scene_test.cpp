@@ -10,6 +10,7 @@
 #include "tevra.h"
 #include "tevra/testing.h"
 #include "winport/headless.h"
+#include "winport/scripted_input.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ class Drawing : public ::testing::Test {
  protected:
   void SetUp() override {
     winport::headless::use();
-    winport::headless::reset();
+    winport::scripted::reset();
     tevra_testing_reset();
     char command_line[] = "";
     tevra_open(nullptr, nullptr, command_line, 1);
@@ -30,7 +31,7 @@ class Drawing : public ::testing::Test {
   void TearDown() override {
     tevra_close();
     tevra_testing_reset();
-    winport::headless::reset();
+    winport::scripted::reset();
   }
 
   // The lines written since the last call.

@@ -9,7 +9,7 @@ using Console = TevraTest;
 // Non-white pixels of the console in the bottom `rows` rows, columns x0 .. x1 - 1 (x1 < 0: up to
 // the right edge).
 int bottom_ink(int x0, int x1, int rows) {
-  HWND text = headless::find_window(kText);
+  HWND text = scripted::find_window(kText);
   RECT client;
   GetClientRect(text, &client);
   if (x1 < 0) x1 = client.right;
@@ -76,7 +76,7 @@ namespace tevra_test {
 namespace {
 
 std::vector<COLORREF> console_pixels() {
-  HWND text = headless::find_window(kText);
+  HWND text = scripted::find_window(kText);
   RECT client;
   GetClientRect(text, &client);
   HDC dc = GetDC(text);
@@ -89,7 +89,7 @@ std::vector<COLORREF> console_pixels() {
 
 // Paints the whole client area blue behind the console's back.
 void scribble_over_console() {
-  HWND text = headless::find_window(kText);
+  HWND text = scripted::find_window(kText);
   RECT client;
   GetClientRect(text, &client);
   HDC dc = GetDC(text);
@@ -115,7 +115,7 @@ TEST_F(Console, LinesDrawnAtTheNextWaitMatchARepaint) {
   for (uint64_t t : {300, 400}) {
     scribble_over_console();
     ASSERT_FALSE(console_pixels() == drawn);
-    InvalidateRect(headless::find_window(kText), nullptr, TRUE);
+    InvalidateRect(scripted::find_window(kText), nullptr, TRUE);
     click_logical(0, 0, t);
     wait();
     const std::vector<COLORREF> repainted = console_pixels();
@@ -154,7 +154,7 @@ TEST_F(Console, AShortLineBlanksTheLastColumnToo) {
   click_logical(0, 0);
   wait();
   RECT client;
-  GetClientRect(headless::find_window(kText), &client);
+  GetClientRect(scripted::find_window(kText), &client);
   EXPECT_EQ(bottom_ink(client.right - 1, -1, 10), 0);
 }
 

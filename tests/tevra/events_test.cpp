@@ -30,7 +30,7 @@ TEST_F(EventStream, HaltedTicksNeverEndAWaitAndAClickAtTheOriginIsZeroZero) {
   EXPECT_EQ(e.y, 0);
   EXPECT_EQ(headless::now_ms(), 1000u);
 
-  headless::click(kGraphics, 0, 0); // the client's top-left pixel
+  scripted::click(kGraphics, 0, 0); // the client's top-left pixel
   const Event corner = wait();
   EXPECT_EQ(corner.x, -kOriginX);
   EXPECT_EQ(corner.y, kOriginY);
@@ -79,12 +79,12 @@ TEST_F(EventStream, ArmedPeriodicEventGivesWayToClicksAndQuitButNotToHalt) {
   EXPECT_EQ(e.y, 4);
   EXPECT_EQ(wait().kind, TEVRA_PERIODIC); // a new one is armed and comes at the next tick
 
-  headless::menu_command(kGraphics, 8, 150); // Quit while a periodic event is armed
+  scripted::menu_command(kGraphics, 8, 150); // Quit while a periodic event is armed
   EXPECT_EQ(wait().kind, TEVRA_QUIT);
   EXPECT_EQ(headless::now_ms(), 150u);
-  EXPECT_TRUE(IsWindow(headless::find_window(kGraphics))) << "quit by command leaves the window";
+  EXPECT_TRUE(IsWindow(scripted::find_window(kGraphics))) << "quit by command leaves the window";
 
-  headless::menu_command(kGraphics, 2, 170); // Halt while armed: still delivered
+  scripted::menu_command(kGraphics, 2, 170); // Halt while armed: still delivered
   EXPECT_EQ(wait().kind, TEVRA_PERIODIC);
   EXPECT_EQ(headless::now_ms(), 200u);
   click_logical(0, 0, 3000);
@@ -104,7 +104,7 @@ TEST_F(EventStream, QuitModeTurnsEveryEventIntoQuit) {
 TEST_F(EventStream, TypedCharactersAreEventsUnlessCtrlIsHeld) {
   open();
   ctrl_key('Q'); // quits; its character is dropped
-  headless::key(kGraphics, 'Q', 'q', false, 10);
+  scripted::key(kGraphics, 'Q', 'q', false, 10);
   EXPECT_EQ(wait().kind, TEVRA_QUIT);
   const Event e = wait();
   EXPECT_EQ(e.kind, TEVRA_KBD);
@@ -115,13 +115,13 @@ TEST_F(EventStream, TypedCharactersAreEventsUnlessCtrlIsHeld) {
 TEST_F(EventStream, NoWaitOutlivesTheGraphicsWindow) {
   open();
   tevra_set_animation(TEVRA_ANIM_RUN);
-  headless::close(kGraphics, 250);
+  scripted::close(kGraphics, 250);
   ASSERT_NO_THROW({
     Event e = wait();
     EXPECT_EQ(e.kind, TEVRA_PERIODIC);
     EXPECT_EQ(wait().kind, TEVRA_PERIODIC);
     EXPECT_EQ(wait().kind, TEVRA_QUIT);
-    EXPECT_FALSE(IsWindow(headless::find_window(kGraphics)));
+    EXPECT_FALSE(IsWindow(scripted::find_window(kGraphics)));
 
     // A program shaped like the game: a loop until quit, then one that counts 60 frames.
     int frames = 0;
@@ -136,10 +136,10 @@ TEST_F(EventStream, NoWaitOutlivesTheGraphicsWindow) {
 TEST_F(EventStream, KeysTypedInTheConsoleWorkAsShortcuts) {
   open();
   tevra_show_text_window(1);
-  SetFocus(headless::find_window(kText));
+  SetFocus(scripted::find_window(kText));
   ctrl_key('A', kText); // starts the animation
   EXPECT_EQ(wait().kind, TEVRA_PERIODIC);
-  headless::key(kText, 'B', 'b');
+  scripted::key(kText, 'B', 'b');
   const Event e = wait();
   EXPECT_EQ(e.kind, TEVRA_KBD);
   EXPECT_EQ(e.key, 'b');

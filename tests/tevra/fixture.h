@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winport/headless.h>
+#include <winport/scripted_input.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -23,6 +24,7 @@
 namespace tevra_test {
 
 namespace headless = winport::headless;
+namespace scripted = winport::scripted;
 
 inline const std::string kGraphics = "TEVRA Graphics";
 inline const std::string kText = "TEVRA Text";
@@ -45,8 +47,8 @@ class TevraTest : public ::testing::Test {
 protected:
   void SetUp() override {
     headless::use();
-    headless::reset();
-    headless::set_idle_limit_ms(60000);
+    scripted::reset();
+    scripted::set_idle_limit_ms(60000);
     tevra_testing_reset();
     install_hooks();
     char pattern[] = "/tmp/tevra_test_XXXXXX";
@@ -57,7 +59,7 @@ protected:
   }
 
   void install_hooks() {
-    headless::set_stuck_handler([] { throw Stuck(); });
+    scripted::set_stuck_handler([] { throw Stuck(); });
     tevra_testing_set_console_hook(
         [](const char *line, void *ctx) { static_cast<TevraTest *>(ctx)->console.push_back(line); }, this);
   }
@@ -65,14 +67,14 @@ protected:
   // Back to program start, in the same directory: for tests that run the library several times.
   void restart() {
     tevra_testing_reset();
-    headless::reset();
+    scripted::reset();
     install_hooks();
     console.clear();
   }
 
   void TearDown() override {
     tevra_testing_reset();
-    headless::reset();
+    scripted::reset();
     std::filesystem::current_path(previous_dir_);
     std::filesystem::remove_all(dir_);
   }
@@ -89,17 +91,17 @@ protected:
   }
 
   // A click at a logical point, as the user would make it on the graphics window.
-  void click_logical(int x, int y, uint64_t at = headless::kNextWait) {
-    headless::click(kGraphics, kOriginX + x, kOriginY - y, at);
+  void click_logical(int x, int y, uint64_t at = scripted::kNextWait) {
+    scripted::click(kGraphics, kOriginX + x, kOriginY - y, at);
   }
   // Ctrl+letter as a person types it: Ctrl goes down, the letter goes down and up, Ctrl comes up,
   // each a millisecond apart, so the program handles each before the next arrives.
   void ctrl_key(char upper, const std::string &window = kGraphics, uint64_t at = 0) {
     if (at == 0) at = headless::now_ms() + 1;
-    headless::key_down(window, VK_CONTROL, 0, true, at);
-    headless::key_down(window, upper, static_cast<unsigned char>(upper - 'A' + 1), true, at + 1);
-    headless::key_up(window, upper, true, at + 2);
-    headless::key_up(window, VK_CONTROL, false, at + 3);
+    scripted::key_down(window, VK_CONTROL, 0, true, at);
+    scripted::key_down(window, upper, static_cast<unsigned char>(upper - 'A' + 1), true, at + 1);
+    scripted::key_up(window, upper, true, at + 2);
+    scripted::key_up(window, VK_CONTROL, false, at + 3);
   }
 
   // Whether the Run popup's item is checked, read without changing it.

@@ -24,28 +24,28 @@ TEST_F(RunMenu, LoggingItemStartsCheckedAndFollowsTheFlag) {
   click_logical(0, 0, 500);
   wait();
   EXPECT_TRUE(checked(4));
-  EXPECT_FALSE(IsWindowVisible(headless::find_window(kText)));
+  EXPECT_FALSE(IsWindowVisible(scripted::find_window(kText)));
   tevra_circle(1, 0, 0, 3);
   EXPECT_TRUE(console_has("white circle at (0,0), radius 3\n"));
 
-  headless::menu_command(kGraphics, 4); // and off by the menu
+  scripted::menu_command(kGraphics, 4); // and off by the menu
   click_logical(0, 0, 900);
   wait();
   EXPECT_FALSE(checked(4));
 
   tevra_set_logging(1); // switching on by call shows the console
-  EXPECT_TRUE(IsWindowVisible(headless::find_window(kText)));
+  EXPECT_TRUE(IsWindowVisible(scripted::find_window(kText)));
 }
 
 TEST_F(RunMenu, ShortcutsWorkInEitherCaseAndOnlyWithCtrl) {
   open();
-  headless::key_down(kGraphics, VK_CONTROL, 0, true, 1);
-  headless::key_down(kGraphics, 'a', 1, true, 2); // a lower-case key code
+  scripted::key_down(kGraphics, VK_CONTROL, 0, true, 1);
+  scripted::key_down(kGraphics, 'a', 1, true, 2); // a lower-case key code
   EXPECT_EQ(wait().kind, TEVRA_PERIODIC);
-  headless::key_up(kGraphics, 'a', true, 101);
-  headless::key_up(kGraphics, VK_CONTROL, false, 102);
+  scripted::key_up(kGraphics, 'a', true, 101);
+  scripted::key_up(kGraphics, VK_CONTROL, false, 102);
   ctrl_key('H', kGraphics, 103);
-  headless::key(kGraphics, 'A', 'a', false, 110); // without Ctrl: a character, not Animate
+  scripted::key(kGraphics, 'A', 'a', false, 110); // without Ctrl: a character, not Animate
   const Event e = wait();
   EXPECT_EQ(e.kind, TEVRA_KBD);
   EXPECT_EQ(e.key, 'a');
@@ -78,9 +78,9 @@ TEST_F(RunMenu, ScriptShortcutsRunTheirCommands) {
 
 TEST_F(RunMenu, AdvanceOneFrameStopsTheAnimationAfterOneMoreFrame) {
   open();
-  headless::menu_command(kGraphics, 1);
+  scripted::menu_command(kGraphics, 1);
   EXPECT_EQ(wait().kind, TEVRA_PERIODIC);
-  headless::menu_command(kGraphics, 3, 150); // arrives while a periodic event is armed
+  scripted::menu_command(kGraphics, 3, 150); // arrives while a periodic event is armed
   EXPECT_EQ(wait().kind, TEVRA_PERIODIC);    // the armed one
   EXPECT_EQ(wait().kind, TEVRA_PERIODIC);    // the step
   click_logical(0, 0, 5000);
@@ -90,13 +90,13 @@ TEST_F(RunMenu, AdvanceOneFrameStopsTheAnimationAfterOneMoreFrame) {
 TEST_F(RunMenu, HaltLeavesARequestedStepAlone) {
   open();
   tevra_set_animation(TEVRA_ANIM_STEP);
-  headless::menu_command(kGraphics, 2);
+  scripted::menu_command(kGraphics, 2);
   EXPECT_EQ(wait().kind, TEVRA_PERIODIC);
 }
 
 TEST_F(RunMenu, UnknownCommandsDoNothing) {
   open();
-  HWND graphics = headless::find_window(kGraphics);
+  HWND graphics = scripted::find_window(kGraphics);
   PostMessageA(graphics, WM_COMMAND, 9, 0);
   PostMessageA(graphics, WM_COMMAND, 0, 0);
   PostMessageA(graphics, WM_COMMAND, 4242, 0);
@@ -109,10 +109,10 @@ TEST_F(RunMenu, UnknownCommandsDoNothing) {
 
 TEST_F(RunMenu, CtrlIsForgottenWhenTheFocusLeaves) {
   open();
-  HWND graphics = headless::find_window(kGraphics);
+  HWND graphics = scripted::find_window(kGraphics);
   PostMessageA(graphics, WM_KEYDOWN, VK_CONTROL, 0);
   PostMessageA(graphics, WM_KILLFOCUS, 0, 0);
-  headless::key(kGraphics, 'Q', 'q'); // Ctrl's key-up went elsewhere
+  scripted::key(kGraphics, 'Q', 'q'); // Ctrl's key-up went elsewhere
   const Event e = wait();
   EXPECT_EQ(e.kind, TEVRA_KBD) << "q is a character, not a shortcut";
   EXPECT_EQ(e.key, 'q');
@@ -122,10 +122,10 @@ TEST_F(RunMenu, CtrlIsForgottenWhenTheFocusLeaves) {
 // key-up will come, through the text window. A then animates and types nothing.
 TEST_F(RunMenu, CtrlStaysHeldWhileTheFocusMovesBetweenTheLibraryWindows) {
   open();
-  HWND graphics = headless::find_window(kGraphics);
+  HWND graphics = scripted::find_window(kGraphics);
   PostMessageA(graphics, WM_KEYDOWN, VK_CONTROL, 0);
-  PostMessageA(graphics, WM_KILLFOCUS, reinterpret_cast<WPARAM>(headless::find_window(kText)), 0);
-  headless::key(kText, 'A', 'a');
+  PostMessageA(graphics, WM_KILLFOCUS, reinterpret_cast<WPARAM>(scripted::find_window(kText)), 0);
+  scripted::key(kText, 'A', 'a');
   const Event e = wait();
   EXPECT_EQ(e.kind, TEVRA_PERIODIC) << "Ctrl+A animates; key " << int(e.key);
 }
@@ -133,7 +133,7 @@ TEST_F(RunMenu, CtrlStaysHeldWhileTheFocusMovesBetweenTheLibraryWindows) {
 TEST_F(RunMenu, ClosingTheGraphicsWindowQuitsAndStopsTheTimer) {
   open();
   tevra_set_animation(TEVRA_ANIM_RUN);
-  headless::close(kGraphics, 50);
+  scripted::close(kGraphics, 50);
   EXPECT_EQ(wait().kind, TEVRA_QUIT);
   EXPECT_EQ(headless::now_ms(), 50u);
   EXPECT_EQ(tevra_testing_run_popup(), nullptr);

@@ -208,7 +208,7 @@ TEST_F(Primitives, ExtremeCoordinatesDrawNothingAndStayFast) {
 TEST_F(Primitives, AFrameReachesTheWindowAtTheNextWait) {
   int frames = 0;
   COLORREF centre = 0;
-  HWND graphics = headless::find_window(kGraphics);
+  HWND graphics = scripted::find_window(kGraphics);
   headless::on_frame([&](HWND hwnd, const uint32_t *pixels, int width, int height, int stride) {
     if (hwnd != graphics) return;
     ++frames;

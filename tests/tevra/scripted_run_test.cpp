@@ -49,7 +49,7 @@ TEST_F(ScriptedRun, ScriptPlaysFromTheFirstWaitWithoutTicks) {
   EXPECT_NE(console[0].find("start.scr"), std::string::npos);
   EXPECT_FALSE(checked(6));
 
-  SendMessageA(headless::find_window(kGraphics), WM_COMMAND, 6, 0); // Playback reads TEVRA.SCR again
+  SendMessageA(scripted::find_window(kGraphics), WM_COMMAND, 6, 0); // Playback reads TEVRA.SCR again
   EXPECT_EQ(wait().key, 'b');
 }
 

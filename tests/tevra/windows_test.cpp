@@ -12,22 +12,22 @@ TEST_F(Windows, TextWindowSpansTheBottomThirdOfTheScreen) {
   headless::set_screen_size(1280, 1024);
   open();
   RECT r;
-  GetWindowRect(headless::find_window(kText), &r);
+  GetWindowRect(scripted::find_window(kText), &r);
   EXPECT_EQ(r.left, 0);
   EXPECT_EQ(r.top, 683);
   EXPECT_EQ(r.right - r.left, 1280);
   EXPECT_EQ(r.bottom - r.top, 341);
 
-  GetWindowRect(headless::find_window(kGraphics), &r);
+  GetWindowRect(scripted::find_window(kGraphics), &r);
   EXPECT_EQ(r.left, 0);
   EXPECT_EQ(r.top, 0);
   EXPECT_EQ(r.right - r.left, 601);
   EXPECT_EQ(r.bottom - r.top, 540);
-  GetClientRect(headless::find_window(kGraphics), &r);
+  GetClientRect(scripted::find_window(kGraphics), &r);
   EXPECT_EQ(r.right, 595);
   EXPECT_EQ(r.bottom, 496);
-  EXPECT_TRUE(IsWindowVisible(headless::find_window(kText)));
-  EXPECT_TRUE(IsWindowVisible(headless::find_window(kGraphics)));
+  EXPECT_TRUE(IsWindowVisible(scripted::find_window(kText)));
+  EXPECT_TRUE(IsWindowVisible(scripted::find_window(kGraphics)));
 }
 
 // The library's reset and the display's may come in either order: the windows the display's reset
@@ -36,7 +36,7 @@ TEST_F(Windows, TheLibraryOpensAgainAfterResetsInEitherOrder) {
   for (bool library_first : {true, false}) {
     open();
     if (library_first) tevra_testing_reset();
-    headless::reset();
+    scripted::reset();
     if (!library_first) tevra_testing_reset();
     install_hooks();
     open();
@@ -49,7 +49,7 @@ TEST_F(Windows, APreviousInstanceMeansTheClassesAreRegisteredAlready) {
   char command_line[] = "";
   int previous = 0;
   EXPECT_EQ(tevra_open(nullptr, &previous, command_line, SW_SHOWNORMAL), 1);
-  EXPECT_EQ(headless::find_window(kGraphics), nullptr) << "no class was registered, so no window";
+  EXPECT_EQ(scripted::find_window(kGraphics), nullptr) << "no class was registered, so no window";
   EXPECT_EQ(tevra_set_animation(TEVRA_ANIM_RUN), 0);
 }
 

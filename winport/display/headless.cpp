@@ -1,13 +1,14 @@
 // headless.cpp — the headless display: windows in memory, a virtual clock, frames to observers.
 //
-// Nothing is shown. The clock is virtual and starts at 0; it moves only when the program waits:
-// a waiting pump jumps it to the next timer deadline or the next scheduled input, and a pump that
-// must not wait (the program polls) lets one virtual millisecond pass when it has nothing to
-// deliver. Every run is therefore identical, and a long game runs in milliseconds.
+// Nothing is shown. The clock is virtual and starts at 0; it moves only while the program does
+// nothing: a waiting pump jumps it to the next timer deadline or the input source's next turn, and
+// a pump that must not wait (the program polls) lets one virtual millisecond pass when the program
+// has presented nothing since its previous poll. Every run is therefore identical, and a long game
+// runs in milliseconds.
 //
 // Every presented frame goes to the frame observers, and to PNG files when WINPORT_FRAMES names a
-// directory. The input that tests and tools script is scripted_input.cpp's: the pump asks it what
-// is due, and when a program waits with no input left, it is told the program is stuck.
+// directory. Input comes from the input source plugged in (headless.h); this file knows nothing of
+// where it comes from.
 #include <winport/headless.h>
 
 #include <algorithm>
@@ -18,7 +19,6 @@
 #include <vector>
 
 #include "display/display.h"
-#include "display/scripted_input.h"
 #include "gdi/png.h"
 
 namespace winport::display {
@@ -37,6 +37,8 @@ struct Headless {
   std::vector<headless::FrameObserver> observers;
   std::vector<HeadlessWindow *> windows;
   std::vector<uint32_t> composed;  // a frame made one image, for those who look at it
+  bool presented = false;          // a frame was presented since the previous pump
+  const headless::InputSource *source = nullptr;
 };
 
 // Lives for the whole process, like the windows it keeps: a program that ends without closing its
@@ -98,6 +100,7 @@ void save_frame(const char *dir, const HeadlessWindow &w, const uint32_t *pixels
 void present(NativeWindow *window, const Frame &frame) {
   HeadlessWindow *w = as_headless(window);
   ++w->frames;
+  hl().presented = true;
   const char *dir = frames_dir();
   if (dir == nullptr && hl().observers.empty()) return;
   const uint32_t *pixels = frame.client;
@@ -118,29 +121,41 @@ void present(NativeWindow *window, const Frame &frame) {
 
 uint64_t now_ms() { return hl().clock; }
 
+// Without an input source nothing will ever come: a program still waiting after this much virtual
+// time (all of it idle, since the clock moves only then) can only hang.
+constexpr uint64_t kUnattendedLimitMs = 60000;
+
+uint64_t nothing_due() { return kUnattendedLimitMs; }
+bool deliver_nothing(uint64_t, bool) { return false; }
+void stop_unattended(uint64_t) {
+  std::fprintf(stderr,
+               "winport headless: the program is waiting for input that will never come "
+               "(no input source, idle for %llu virtual ms); stopping\n",
+               static_cast<unsigned long long>(kUnattendedLimitMs));
+  std::fflush(stderr);
+  std::exit(headless::kStuckExitStatus);
+}
+
+const headless::InputSource &source() {
+  static const headless::InputSource none{nothing_due, deliver_nothing, stop_unattended};
+  return hl().source != nullptr ? *hl().source : none;
+}
+
 void pump(bool wait, uint64_t deadline_ms) {
   Headless &h = hl();
-  if (scripted_input::deliver_due() || scripted_input::deliver_next_wait()) return;
-  const uint64_t next_input = scripted_input::next_due();
-  const bool input_left = next_input != UINT64_MAX;
-  const uint64_t stop = scripted_input::stuck_at();  // when an idle program is declared stuck
-  if (!wait) {
+  const bool busy = h.presented;  // the program has shown something since it last looked
+  h.presented = false;
+  const headless::InputSource &in = source();
+  if (in.deliver(h.clock, true)) return;
+  if (wait) {
+    h.clock = std::max(h.clock, std::min(deadline_ms, in.next_due()));
+  } else {
     // A poll that finds nothing: time moves on a little, as it would for a real program, unless the
-    // program has been busy with an event of its own since its last look.
-    const bool busy = scripted_input::take_program_input();
+    // program has shown something since its last look. Then it is busy, not waiting: a program
+    // that shows every event it takes (a script played back) takes them all in no time at all.
     if (h.clock < deadline_ms && !busy) ++h.clock;
-    if (!input_left && h.clock >= stop) scripted_input::stuck();
-    scripted_input::deliver_due();
-    return;
   }
-  const uint64_t next = std::min(deadline_ms, next_input);
-  if (!input_left && next >= stop) {
-    h.clock = std::max(h.clock, stop);
-    scripted_input::stuck();
-    return;
-  }
-  h.clock = std::max(h.clock, next);
-  scripted_input::deliver_due();
+  if (!in.deliver(h.clock, false) && h.clock >= in.next_due()) in.idle(h.clock);
 }
 
 }  // namespace
@@ -157,9 +172,9 @@ namespace winport::headless {
 void use() { display::select(display::headless_display()); }
 
 void reset() {
-  display::scripted_input::reset();  // first: USER32's windows go, destroying the native ones here
   auto &h = display::hl();
   h.clock = 0;
+  h.presented = false;
   h.observers.clear();
 }
 
@@ -170,5 +185,7 @@ void set_screen_size(int width, int height) {
 }
 
 void on_frame(FrameObserver observer) { display::hl().observers.push_back(std::move(observer)); }
+
+void set_input_source(const InputSource *source) { display::hl().source = source; }
 
 }  // namespace winport::headless

@@ -15,6 +15,7 @@
 #include "display/display.h"
 #include "display/input.h"
 #include "display/sdl_scale.h"
+#include "keyboard/keys.h"
 
 #include <SDL.h>
 #include <dlfcn.h>
@@ -199,66 +200,23 @@ int unscale(int v) { return sdl_scale::unscale(v, sdl.scale); }
 
 // ---- keys ----------------------------------------------------------------------------------
 
-// Win32's codes for the punctuation keys of a US keyboard.
-constexpr int kVkOem1 = 0xBA;       // ; :
-constexpr int kVkOemPlus = 0xBB;    // = +
-constexpr int kVkOemComma = 0xBC;   // , <
-constexpr int kVkOemMinus = 0xBD;   // - _
-constexpr int kVkOemPeriod = 0xBE;  // . >
-constexpr int kVkOem2 = 0xBF;       // / ?
-constexpr int kVkOem3 = 0xC0;       // ` ~
-constexpr int kVkOem4 = 0xDB;       // [ {
-constexpr int kVkOem5 = 0xDC;       // \ |
-constexpr int kVkOem6 = 0xDD;       // ] }
-constexpr int kVkOem7 = 0xDE;       // ' "
+// Keys that type no character of their own in SDL's keycodes: SDL names them apart.
 constexpr int kVkClear = 0x0C;
 constexpr int kVkNumpad0 = 0x60;
 
 struct KeyMapping {
   SDL_Keycode key;
   int vk;
-  unsigned char ch;       // typed without Shift (0: none)
-  unsigned char shifted;  // typed with Shift
 };
 
 constexpr KeyMapping kKeys[] = {
-    {SDLK_SPACE, VK_SPACE, ' ', ' '},
-    {SDLK_RETURN, VK_RETURN, '\r', '\r'},
-    {SDLK_KP_ENTER, VK_RETURN, '\r', '\r'},
-    {SDLK_TAB, VK_TAB, '\t', '\t'},
-    {SDLK_BACKSPACE, VK_BACK, '\b', '\b'},
-    {SDLK_ESCAPE, VK_ESCAPE, 27, 27},
-    {SDLK_DELETE, VK_DELETE, 0, 0},
-    {SDLK_INSERT, VK_INSERT, 0, 0},
-    {SDLK_HOME, VK_HOME, 0, 0},
-    {SDLK_END, VK_END, 0, 0},
-    {SDLK_PAGEUP, VK_PRIOR, 0, 0},
-    {SDLK_PAGEDOWN, VK_NEXT, 0, 0},
-    {SDLK_LEFT, VK_LEFT, 0, 0},
-    {SDLK_RIGHT, VK_RIGHT, 0, 0},
-    {SDLK_UP, VK_UP, 0, 0},
-    {SDLK_DOWN, VK_DOWN, 0, 0},
-    {SDLK_LCTRL, VK_CONTROL, 0, 0},
-    {SDLK_RCTRL, VK_CONTROL, 0, 0},
-    {SDLK_LSHIFT, VK_SHIFT, 0, 0},
-    {SDLK_RSHIFT, VK_SHIFT, 0, 0},
-    {SDLK_LALT, VK_MENU, 0, 0},
-    {SDLK_RALT, VK_MENU, 0, 0},
-    {SDLK_MINUS, kVkOemMinus, '-', '_'},
-    {SDLK_EQUALS, kVkOemPlus, '=', '+'},
-    {SDLK_LEFTBRACKET, kVkOem4, '[', '{'},
-    {SDLK_RIGHTBRACKET, kVkOem6, ']', '}'},
-    {SDLK_BACKSLASH, kVkOem5, '\\', '|'},
-    {SDLK_SEMICOLON, kVkOem1, ';', ':'},
-    {SDLK_QUOTE, kVkOem7, '\'', '"'},
-    {SDLK_COMMA, kVkOemComma, ',', '<'},
-    {SDLK_PERIOD, kVkOemPeriod, '.', '>'},
-    {SDLK_SLASH, kVkOem2, '/', '?'},
-    {SDLK_BACKQUOTE, kVkOem3, '`', '~'},
-    {SDLK_KP_MULTIPLY, 0x6A, '*', '*'},
-    {SDLK_KP_PLUS, 0x6B, '+', '+'},
-    {SDLK_KP_MINUS, 0x6D, '-', '-'},
-    {SDLK_KP_DIVIDE, 0x6F, '/', '/'},
+    {SDLK_KP_ENTER, VK_RETURN}, {SDLK_DELETE, VK_DELETE}, {SDLK_INSERT, VK_INSERT},
+    {SDLK_HOME, VK_HOME},       {SDLK_END, VK_END},       {SDLK_PAGEUP, VK_PRIOR},
+    {SDLK_PAGEDOWN, VK_NEXT},   {SDLK_LEFT, VK_LEFT},     {SDLK_RIGHT, VK_RIGHT},
+    {SDLK_UP, VK_UP},           {SDLK_DOWN, VK_DOWN},     {SDLK_LCTRL, VK_CONTROL},
+    {SDLK_RCTRL, VK_CONTROL},   {SDLK_LSHIFT, VK_SHIFT},  {SDLK_RSHIFT, VK_SHIFT},
+    {SDLK_LALT, VK_MENU},       {SDLK_RALT, VK_MENU},     {SDLK_KP_MULTIPLY, 0x6A},
+    {SDLK_KP_PLUS, 0x6B},       {SDLK_KP_MINUS, 0x6D},    {SDLK_KP_DIVIDE, 0x6F},
 };
 
 // The keypad's digit keys with Num Lock off act as the navigation keys printed on them.
@@ -270,29 +228,33 @@ struct Key {
   unsigned char ch = 0;   // the character it types without Ctrl, US layout
 };
 
-Key translate(SDL_Keycode key, Uint16 mod) {
-  bool shift = (mod & KMOD_SHIFT) != 0;
-  if (key >= SDLK_a && key <= SDLK_z) {
-    bool upper = shift != ((mod & KMOD_CAPS) != 0);
-    int letter = static_cast<int>(key - SDLK_a);
-    return {'A' + letter, static_cast<unsigned char>((upper ? 'A' : 'a') + letter)};
-  }
-  if (key >= SDLK_0 && key <= SDLK_9) {
-    static const char kShiftedDigits[] = ")!@#$%^&*(";
-    int digit = static_cast<int>(key - SDLK_0);
-    return {'0' + digit, static_cast<unsigned char>(shift ? kShiftedDigits[digit] : '0' + digit)};
-  }
-  if (key >= SDLK_F1 && key <= SDLK_F12) return {VK_F1 + static_cast<int>(key - SDLK_F1), 0};
-  if ((key >= SDLK_KP_1 && key <= SDLK_KP_0) || key == SDLK_KP_PERIOD) {
-    // SDL numbers the keypad 1..9 then 0.
-    int digit = key == SDLK_KP_0 ? 0 : key == SDLK_KP_PERIOD ? -1 : static_cast<int>(key - SDLK_KP_1) + 1;
-    if ((mod & KMOD_NUM) == 0) return {digit < 0 ? VK_DELETE : kKeypadNavigation[digit], 0};
-    if (digit < 0) return {0x6E, '.'};
-    return {kVkNumpad0 + digit, static_cast<unsigned char>('0' + digit)};
-  }
+// The virtual key of a keypad key, or 0 for a key off the keypad's digits and point.
+int keypad_vk(SDL_Keycode key, Uint16 mod) {
+  if (!((key >= SDLK_KP_1 && key <= SDLK_KP_0) || key == SDLK_KP_PERIOD)) return 0;
+  // SDL numbers the keypad 1..9 then 0.
+  int digit = key == SDLK_KP_0 ? 0 : key == SDLK_KP_PERIOD ? -1 : static_cast<int>(key - SDLK_KP_1) + 1;
+  if ((mod & KMOD_NUM) == 0) return digit < 0 ? VK_DELETE : kKeypadNavigation[digit];
+  return digit < 0 ? 0x6E : kVkNumpad0 + digit;
+}
+
+int virtual_key(SDL_Keycode key, Uint16 mod) {
+  // The keycode of a key that types a character is the character it types without Shift.
+  bool shifted = false;
+  const keyboard::Key *typed = key > 0 && key < 0x80 ? keyboard::typing(static_cast<unsigned char>(key), &shifted)
+                                                     : nullptr;
+  if (typed != nullptr && !shifted) return typed->vk;
+  if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + static_cast<int>(key - SDLK_F1);
+  if (int vk = keypad_vk(key, mod)) return vk;
   for (const KeyMapping &m : kKeys)
-    if (m.key == key) return {m.vk, shift ? m.shifted : m.ch};
-  return {};
+    if (m.key == key) return m.vk;
+  return 0;
+}
+
+Key translate(SDL_Keycode key, Uint16 mod) {
+  const int vk = virtual_key(key, mod);
+  bool shift = (mod & KMOD_SHIFT) != 0;
+  if (vk >= 'A' && vk <= 'Z' && (mod & KMOD_CAPS) != 0) shift = !shift;  // Caps Lock shifts letters only
+  return {vk, keyboard::character(vk, shift, false)};
 }
 
 // ---- events --------------------------------------------------------------------------------

@@ -1,8 +1,9 @@
 // web.cpp — the browser display: one <canvas> per top-level window, DOM input, the browser's clock.
 //
 // The page half is web.js (WinportWeb, loaded before the program): it makes a captioned <canvas> for
-// each window, queues the DOM's mouse and keyboard events already turned into Win32 virtual keys and
-// characters, and wakes a waiting program. This half is the display table over it.
+// each window, queues the DOM's mouse and keyboard events (keys already turned into Win32 virtual
+// keys), and wakes a waiting program. This half is the display table over it; the character a key
+// types comes from the keyboard table here, as on the desktop.
 //
 // A wait is a real pause: the program's stack is put aside (Asyncify), the browser runs, and the
 // program resumes when input arrives or the deadline passes, so an idle page costs no processor
@@ -14,10 +15,9 @@
 #include <cstdint>
 #include <vector>
 
-#include <winport/program_input.h>
-
 #include "display/display.h"
 #include "display/input.h"
+#include "keyboard/keys.h"
 
 namespace winport::display {
 namespace {
@@ -45,7 +45,7 @@ EM_ASYNC_JS(void, js_wait, (double timeout_ms), { await WinportWeb.wait(timeout_
 
 // What web.js queues; the numbers are shared with it.
 enum InputKind { kButton = 1, kMove = 2, kKey = 3, kFocus = 4, kClose = 5, kExpose = 6 };
-enum Modifier { kCtrl = 1, kShift = 2, kAlt = 4 };
+enum Modifier { kCtrl = 1, kShift = 2, kAlt = 4, kCapsLock = 8 };
 
 // How long a pump that must not wait may keep the browser from running (about one frame).
 constexpr double kLongestTurnMs = 16;
@@ -125,16 +125,22 @@ void present(NativeWindow *window, const Frame &frame) {
 
 uint64_t now_ms() { return static_cast<uint64_t>(js_now()); }
 
+// A key went down or up; `mods` are the page's modifier bits at that moment.
+void key(HWND hwnd, int vk, bool down, int mods) {
+  const bool shift = (mods & kShift) != 0;
+  const bool letter = vk >= 'A' && vk <= 'Z';
+  const bool upper = shift != (letter && (mods & kCapsLock) != 0);  // Caps Lock shifts letters only
+  const unsigned char ch = down ? keyboard::character(vk, upper, false) : 0;
+  input::key(hwnd, vk, down, ch, (mods & kCtrl) != 0, shift, (mods & kAlt) != 0);
+}
+
 void deliver(const int (&in)[8]) {
   HWND hwnd = hwnd_of(in[1]);
   if (hwnd == nullptr) return;  // the window went away while its input waited
   switch (in[0]) {
     case kButton: input::mouse_button(hwnd, in[2], in[3] != 0, in[4], in[5]); break;
     case kMove: input::mouse_move(hwnd, in[2], in[3]); break;
-    case kKey:
-      input::key(hwnd, in[2], in[3] != 0, static_cast<unsigned char>(in[4]), (in[5] & kCtrl) != 0,
-                 (in[5] & kShift) != 0, (in[5] & kAlt) != 0);
-      break;
+    case kKey: key(hwnd, in[2], in[3] != 0, in[4]); break;
     case kFocus: input::focus(hwnd, in[2] != 0); break;
     case kClose: input::close(hwnd); break;
     case kExpose: input::expose(hwnd); break;
@@ -180,10 +186,3 @@ const Display &web_display() {
 }
 
 }  // namespace winport::display
-
-namespace winport {
-
-// The browser's clock is real: an event the program makes itself changes nothing here.
-void program_input() {}
-
-}  // namespace winport

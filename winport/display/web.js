@@ -1,15 +1,13 @@
 // web.js — the page half of winport's web display (web.cpp), loaded before the program.
 //
 // WinportWeb keeps one captioned <canvas> per top-level window inside the element #winport-screen,
-// turns the DOM's mouse and keyboard events into Win32 input (virtual keys and the character a key
-// types on a US keyboard) queued for the program, and wakes the program when it waits. Keys typed
-// into a window stay with the program: the browser never sees Ctrl+R, Ctrl+P, Ctrl+O or Ctrl+Q
-// while a window has the focus.
+// turns the DOM's mouse and keyboard events into Win32 input (virtual keys; the character a key
+// types comes from winport's keyboard table, as on the desktop) queued for the program, and wakes
+// the program when it waits. Keys typed into a window stay with the program: the browser never sees
+// Ctrl+R, Ctrl+P, Ctrl+O or Ctrl+Q while a window has the focus.
 //
-// The page itself (web.html) reads its address parameters through WinportWeb.params:
-//   script=URL   the script file is fetched and played from the start (TEVRA_SCRIPT)
-//   record=1     Record Script starts at the first wait (what the program then does can be replayed
-//                from the start, on the desktop too)
+// The page (web.html) reads its address parameters through WinportWeb.params; a program's own page
+// script (an extra --pre-js) may read more:
 //   glyphs=off   text is measured and placed but no glyph is drawn (for comparing pixels with the
 //                desktop, whose fonts differ)
 //   frames=1     every frame presented to the first window is kept in WinportWeb.frames (tests)
@@ -136,10 +134,11 @@ var WinportWeb = {
       WinportWeb.post([2, id, p[0], p[1]]);
     });
     const key = (down) => (e) => {
-      const k = WinportWeb.translate(e);
-      if (!k) return;
-      const mods = (e.ctrlKey ? 1 : 0) | (e.shiftKey ? 2 : 0) | (e.altKey ? 4 : 0);
-      WinportWeb.post([3, id, k[0], down ? 1 : 0, down ? k[1] : 0, mods]);
+      const vk = WinportWeb.virtualKey(e.code || '');
+      if (!vk) return;
+      const caps = e.getModifierState && e.getModifierState('CapsLock');
+      const mods = (e.ctrlKey ? 1 : 0) | (e.shiftKey ? 2 : 0) | (e.altKey ? 4 : 0) | (caps ? 8 : 0);
+      WinportWeb.post([3, id, vk, down ? 1 : 0, mods]);
       e.preventDefault();  // the program's key, not the browser's (Ctrl+R, Ctrl+P, ...)
     };
     canvas.addEventListener('keydown', key(true));
@@ -147,36 +146,24 @@ var WinportWeb = {
     canvas.addEventListener('focus', () => WinportWeb.post([4, id, 1]));
     canvas.addEventListener('blur', () => WinportWeb.post([4, id, 0]));
   },
-  // [virtual key, character typed without Ctrl] of a key event, or null for a key winport lacks.
+  // The virtual key of a DOM key code (where the key sits, whatever the layout), or 0 for a key
+  // winport lacks.
   keys: {
-    Space: [0x20, 32, 32], Enter: [0x0D, 13, 13], NumpadEnter: [0x0D, 13, 13], Tab: [0x09, 9, 9],
-    Backspace: [0x08, 8, 8], Escape: [0x1B, 27, 27], Delete: [0x2E, 0, 0], Insert: [0x2D, 0, 0],
-    Home: [0x24, 0, 0], End: [0x23, 0, 0], PageUp: [0x21, 0, 0], PageDown: [0x22, 0, 0],
-    ArrowLeft: [0x25, 0, 0], ArrowUp: [0x26, 0, 0], ArrowRight: [0x27, 0, 0], ArrowDown: [0x28, 0, 0],
-    ControlLeft: [0x11, 0, 0], ControlRight: [0x11, 0, 0], ShiftLeft: [0x10, 0, 0], ShiftRight: [0x10, 0, 0],
-    AltLeft: [0x12, 0, 0], AltRight: [0x12, 0, 0],
-    Minus: [0xBD, 45, 95], Equal: [0xBB, 61, 43], BracketLeft: [0xDB, 91, 123], BracketRight: [0xDD, 93, 125],
-    Backslash: [0xDC, 92, 124], Semicolon: [0xBA, 59, 58], Quote: [0xDE, 39, 34], Comma: [0xBC, 44, 60],
-    Period: [0xBE, 46, 62], Slash: [0xBF, 47, 63], Backquote: [0xC0, 96, 126],
-    NumpadMultiply: [0x6A, 42, 42], NumpadAdd: [0x6B, 43, 43], NumpadSubtract: [0x6D, 45, 45],
-    NumpadDivide: [0x6F, 47, 47], NumpadDecimal: [0x6E, 46, 46],
+    Space: 0x20, Enter: 0x0D, NumpadEnter: 0x0D, Tab: 0x09, Backspace: 0x08, Escape: 0x1B,
+    Delete: 0x2E, Insert: 0x2D, Home: 0x24, End: 0x23, PageUp: 0x21, PageDown: 0x22,
+    ArrowLeft: 0x25, ArrowUp: 0x26, ArrowRight: 0x27, ArrowDown: 0x28,
+    ControlLeft: 0x11, ControlRight: 0x11, ShiftLeft: 0x10, ShiftRight: 0x10, AltLeft: 0x12, AltRight: 0x12,
+    Minus: 0xBD, Equal: 0xBB, BracketLeft: 0xDB, BracketRight: 0xDD, Backslash: 0xDC, Semicolon: 0xBA,
+    Quote: 0xDE, Comma: 0xBC, Period: 0xBE, Slash: 0xBF, Backquote: 0xC0,
+    NumpadMultiply: 0x6A, NumpadAdd: 0x6B, NumpadSubtract: 0x6D, NumpadDivide: 0x6F, NumpadDecimal: 0x6E,
   },
-  translate: function(e) {
-    const code = e.code || '';
-    const shift = e.shiftKey;
+  virtualKey: function(code) {
     let m = /^Key([A-Z])$/.exec(code);
-    if (m) {
-      const upper = shift != (e.getModifierState && e.getModifierState('CapsLock'));
-      return [m[1].charCodeAt(0), (upper ? m[1] : m[1].toLowerCase()).charCodeAt(0)];
-    }
-    if ((m = /^Digit([0-9])$/.exec(code))) {
-      const d = +m[1];
-      return [48 + d, (shift ? ')!@#$%^&*('[d] : m[1]).charCodeAt(0)];
-    }
-    if ((m = /^Numpad([0-9])$/.exec(code))) return [0x60 + +m[1], 48 + +m[1]];
-    if ((m = /^F([0-9]+)$/.exec(code)) && +m[1] >= 1 && +m[1] <= 12) return [0x6F + +m[1], 0];
-    const k = WinportWeb.keys[code];
-    return k ? [k[0], shift ? k[2] : k[1]] : null;
+    if (m) return m[1].charCodeAt(0);
+    if ((m = /^Digit([0-9])$/.exec(code))) return 48 + +m[1];
+    if ((m = /^Numpad([0-9])$/.exec(code))) return 0x60 + +m[1];
+    if ((m = /^F([0-9]+)$/.exec(code)) && +m[1] >= 1 && +m[1] <= 12) return 0x6F + +m[1];
+    return WinportWeb.keys[code] || 0;
   },
 };
 
@@ -193,24 +180,6 @@ Object.assign(WinportWeb, {
     const p = WinportWeb.params;
     if (p.get('glyphs') == 'off') ENV.WINPORT_GLYPHS = 'off';
     if (p.get('frames')) WinportWeb.frames = [];
-    // The fetched script is played as TEVRA_SCRIPT plays a file on the desktop: from the start,
-    // under its own name, so TEVRA.SCR stays the page's recording.
-    const script = p.get('script');
-    if (script) {
-      addRunDependency('winport-script');
-      fetch(script).then((r) => {
-        if (!r.ok) throw new Error(r.status + ' ' + r.statusText);
-        return r.arrayBuffer();
-      }).then((data) => {
-        FS.mkdirTree('/scripts');
-        const path = '/scripts/' + (script.split('/').pop().replace(/[^A-Za-z0-9._-]/g, '_') || 'script');
-        FS.writeFile(path, new Uint8Array(data));
-        ENV.TEVRA_SCRIPT = path;
-      }).catch((e) => WinportWeb.say('The script ' + script + ' could not be loaded (' + e.message + ').'))
-        .finally(() => removeRunDependency('winport-script'));
-    }
-    if (p.get('record')) WinportWeb.command('R');
-    WinportWeb.wireControls();
   },
   start: function() {
     WinportWeb.startedAt = performance.now();
@@ -233,15 +202,6 @@ Object.assign(WinportWeb, {
     WinportWeb.say('The program ended with status ' + status + '.');
     document.body.classList.add('winport-ended');
   },
-  // A Ctrl shortcut pressed on the first window, as a player presses it.
-  command: function(letter) {
-    const vk = letter.toUpperCase().charCodeAt(0);
-    WinportWeb.post([4, 1, 1]);
-    WinportWeb.post([3, 1, 0x11, 1, 0, 1]);
-    WinportWeb.post([3, 1, vk, 1, letter.toLowerCase().charCodeAt(0), 1]);
-    WinportWeb.post([3, 1, vk, 0, 0, 1]);
-    WinportWeb.post([3, 1, 0x11, 0, 0, 0]);
-  },
   // A file of the page's file system (the program's current directory), or null.
   readFile: function(name) {
     try {
@@ -249,32 +209,6 @@ Object.assign(WinportWeb, {
     } catch (e) {
       return null;
     }
-  },
-  wireControls: function() {
-    const chooser = WinportWeb.element('winport-script-file');
-    if (chooser) chooser.addEventListener('change', () => {
-      const file = chooser.files[0];
-      if (!file) return;
-      file.arrayBuffer().then((data) => {
-        FS.writeFile('TEVRA.SCR', new Uint8Array(data));
-        WinportWeb.say(file.name + ' is TEVRA.SCR now: "Play" (Ctrl+P) plays it, "Play one" (Ctrl+O) one event at a time.');
-      });
-    });
-    const on = (id, what) => {
-      const e = WinportWeb.element(id);
-      if (e) e.addEventListener('click', what);
-    };
-    on('winport-play', () => WinportWeb.command('P'));
-    on('winport-play-one', () => WinportWeb.command('O'));
-    on('winport-download', () => {
-      const data = WinportWeb.readFile('TEVRA.SCR');
-      if (!data) return WinportWeb.say('There is no TEVRA.SCR yet: Run > Record Script (Ctrl+R) writes one.');
-      const link = document.createElement('a');
-      link.href = URL.createObjectURL(new Blob([data], {type: 'text/plain'}));
-      link.download = 'TEVRA.SCR';
-      link.click();
-      setTimeout(() => URL.revokeObjectURL(link.href), 1000);
-    });
   },
 });
 

@@ -1,6 +1,6 @@
-// control.h — what the headless display asks of USER32 to carry out scheduled input.
+// control.h — what scripted input (winport/scripted) asks of USER32 to carry out scheduled input.
 //
-// Scheduled input names windows by title and clicks in client coordinates; the display turns it
+// Scheduled input names windows by title and clicks in client coordinates; scripted input turns it
 // into the same input-sink calls a real screen makes, with these few look-ups.
 #pragma once
 

@@ -8,6 +8,7 @@
 // queue for TranslateMessage.
 #include "display/input.h"
 
+#include "keyboard/keys.h"
 #include "user/state.h"
 
 namespace winport::input {
@@ -46,44 +47,6 @@ unsigned char typed(unsigned char ch, bool ctrl) {
   if (ch >= 'a' && ch <= 'z') return static_cast<unsigned char>(ch - 'a' + 1);
   if (ch >= 'A' && ch <= 'Z') return static_cast<unsigned char>(ch - 'A' + 1);
   return 0;
-}
-
-// The scan code of a virtual key on a US keyboard (set 1), and whether it is one of the extended
-// keys (the arrows and the block above them); 0 for a key winport does not know.
-struct Scan {
-  unsigned char code;
-  bool extended;
-};
-
-Scan scan_code(int vk) {
-  // Rows of the main block, in scan-code order.
-  static const char kRows[][14] = {"1234567890", "QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
-  static const unsigned char kRowStart[] = {0x02, 0x10, 0x1E, 0x2C};
-  for (int r = 0; r < 4; ++r)
-    for (int i = 0; kRows[r][i] != '\0'; ++i)
-      if (kRows[r][i] == vk) return {static_cast<unsigned char>(kRowStart[r] + i), false};
-  if (vk >= VK_F1 && vk <= VK_F1 + 9) return {static_cast<unsigned char>(0x3B + vk - VK_F1), false};
-  if (vk == VK_F1 + 10 || vk == VK_F1 + 11) return {static_cast<unsigned char>(0x57 + vk - VK_F1 - 10), false};
-  static const struct {
-    int vk;
-    Scan scan;
-  } kOthers[] = {
-      {VK_ESCAPE, {0x01, false}}, {0xBD, {0x0C, false}},   {0xBB, {0x0D, false}},     {VK_BACK, {0x0E, false}},
-      {VK_TAB, {0x0F, false}},    {0xDB, {0x1A, false}},   {0xDD, {0x1B, false}},     {VK_RETURN, {0x1C, false}},
-      {VK_CONTROL, {0x1D, false}}, {0xBA, {0x27, false}},  {0xDE, {0x28, false}},     {0xC0, {0x29, false}},
-      {VK_SHIFT, {0x2A, false}},  {0xDC, {0x2B, false}},   {0xBC, {0x33, false}},     {0xBE, {0x34, false}},
-      {0xBF, {0x35, false}},      {0x6A, {0x37, false}},   {VK_MENU, {0x38, false}},  {VK_SPACE, {0x39, false}},
-      {0x6D, {0x4A, false}},      {0x6B, {0x4E, false}},   {0x6F, {0x35, true}},      {0x6E, {0x53, false}},
-      {0x60, {0x52, false}},      {0x61, {0x4F, false}},   {0x62, {0x50, false}},     {0x63, {0x51, false}},
-      {0x64, {0x4B, false}},      {0x65, {0x4C, false}},   {0x66, {0x4D, false}},     {0x67, {0x47, false}},
-      {0x68, {0x48, false}},      {0x69, {0x49, false}},   {0x0C, {0x4C, false}},     {VK_HOME, {0x47, true}},
-      {VK_UP, {0x48, true}},      {VK_PRIOR, {0x49, true}}, {VK_LEFT, {0x4B, true}},  {VK_RIGHT, {0x4D, true}},
-      {VK_END, {0x4F, true}},     {VK_DOWN, {0x50, true}}, {VK_NEXT, {0x51, true}},   {VK_INSERT, {0x52, true}},
-      {VK_DELETE, {0x53, true}},
-  };
-  for (const auto &o : kOthers)
-    if (o.vk == vk) return o.scan;
-  return {0, false};
 }
 
 }  // namespace
@@ -138,9 +101,11 @@ void key(HWND hwnd, int vk, bool down, unsigned char ch, bool ctrl, bool shift, 
   if (user::menu_key(*w, vk, down, ch, ctrl, alt)) return;
   // Keys go to the window with the focus; the display's window when none of ours has it.
   HWND target = find_window(state().focus) != nullptr ? state().focus : hwnd;
-  const Scan scan = scan_code(vk);
-  LPARAM lparam = 1 | (static_cast<LPARAM>(scan.code) << 16);
-  if (scan.extended) lparam |= 1L << 24;
+  LPARAM lparam = 1;
+  if (const keyboard::Key *k = keyboard::find(vk)) {
+    lparam |= static_cast<LPARAM>(k->scan) << 16;
+    if (k->extended) lparam |= 1L << 24;
+  }
   if (alt) lparam |= 1L << 29;
   if (!down || repeat) lparam |= 1L << 30;  // the key was down before
   if (!down) lparam |= 1L << 31;

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "keyboard/keys.h"
 #include "user/state.h"
 
 namespace winport::user {
@@ -139,45 +140,13 @@ bool same_message(const MSG &a, const MSG &b) {
          a.time == b.time;
 }
 
-// Keys of a US keyboard that type something, with and without Shift.
-struct Typing {
-  WPARAM vk;
-  char plain;
-  char shifted;
-};
-constexpr Typing kTyping[] = {
-    {VK_SPACE, ' ', ' '},   {VK_RETURN, '\r', '\r'}, {VK_BACK, '\b', '\b'}, {VK_TAB, '\t', '\t'},
-    {VK_ESCAPE, 27, 27},    {0xBA, ';', ':'},        {0xBB, '=', '+'},      {0xBC, ',', '<'},
-    {0xBD, '-', '_'},       {0xBE, '.', '>'},        {0xBF, '/', '?'},      {0xC0, '`', '~'},
-    {0xDB, '[', '{'},       {0xDC, '\\', '|'},       {0xDD, ']', '}'},      {0xDE, '\'', '"'},
-    {0x6A, '*', '*'},       {0x6B, '+', '+'},        {0x6D, '-', '-'},      {0x6E, '.', '.'},
-    {0x6F, '/', '/'},
-};
-
 // The character a key-down types: for real input, what the display said the key typed; for a
 // key-down that did not come from the keyboard (posted by a program), what its virtual key types
-// on a US keyboard in the current keyboard state, which only real input changes. Ctrl turns a
-// letter into its control code and makes every other key type nothing; Ctrl, Shift and Alt
-// themselves never type.
+// on a US keyboard in the current keyboard state, which only real input changes.
 unsigned char key_character(const MSG &msg) {
   const State &s = state();
   if (same_message(msg, s.last_key)) return s.last_key_char;
-  const WPARAM vk = msg.wParam;
-  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
-  const bool shift = GetKeyState(VK_SHIFT) < 0;
-  if (vk >= 'A' && vk <= 'Z') {
-    if (ctrl) return static_cast<unsigned char>(vk - 'A' + 1);
-    return static_cast<unsigned char>(shift ? vk : vk - 'A' + 'a');
-  }
-  if (ctrl) return 0;
-  if (vk >= '0' && vk <= '9') {
-    static const char kShiftedDigits[] = ")!@#$%^&*(";
-    return static_cast<unsigned char>(shift ? kShiftedDigits[vk - '0'] : vk);
-  }
-  if (vk >= 0x60 && vk <= 0x69) return static_cast<unsigned char>('0' + (vk - 0x60));  // keypad digits
-  for (const Typing &t : kTyping)
-    if (t.vk == vk) return static_cast<unsigned char>(shift ? t.shifted : t.plain);
-  return 0;
+  return keyboard::character(static_cast<int>(msg.wParam), GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The headless display through its table: the virtual clock, and where presented frames go.
 #include <windows.h>
 #include <winport/headless.h>
+#include <winport/scripted_input.h>
 
 #include <gtest/gtest.h>
 
@@ -22,15 +23,15 @@ class Headless : public testing::Test {
  protected:
   void SetUp() override {
     headless::use();
-    headless::reset();
-    headless::set_idle_limit_ms(1000);
-    headless::set_stuck_handler([this] { ++stuck; });
+    scripted::reset();
+    scripted::set_idle_limit_ms(1000);
+    scripted::set_stuck_handler([this] { ++stuck; });
   }
   void TearDown() override {
     unsetenv("WINPORT_FRAMES");
-    headless::set_stuck_handler(nullptr);
-    headless::set_idle_limit_ms(60000);
-    headless::reset();
+    scripted::set_stuck_handler(nullptr);
+    scripted::set_idle_limit_ms(60000);
+    scripted::reset();
   }
   const Display &d = headless_display();
   int stuck = 0;
@@ -44,12 +45,12 @@ TEST_F(Headless, APollMovesTheClockOneMillisecondButNeverPastTheDeadline) {
 }
 
 TEST_F(Headless, AWaitEndsAtScheduledInputBeforeTheDeadlineOrAtTheIdleLimit) {
-  headless::click("Nobody", 0, 0, 70);
+  scripted::click("Nobody", 0, 0, 70);
   testing::internal::CaptureStderr();
   d.pump(true, 100);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("no window titled \"Nobody\""), std::string::npos);
   EXPECT_EQ(d.now_ms(), 70u);
-  EXPECT_EQ(headless::pending_input(), 0u);
+  EXPECT_EQ(scripted::pending_input(), 0u);
   // Nothing left to come: a wait without end is stuck one idle limit after the last input.
   d.pump(true, UINT64_MAX);
   EXPECT_EQ(d.now_ms(), 1070u);
@@ -69,6 +70,36 @@ class HeadlessFrames : public Headless {
   }
   std::vector<uint32_t> observed;
 };
+
+// A program that shows something between two looks for input is busy, not idle: however many
+// looks, no virtual time passes and no idle limit runs out; the first look after it shows nothing
+// lets time pass again.
+TEST_F(HeadlessFrames, APollLetsTimePassOnlyWhenNothingWasPresentedSinceThePrevious) {
+  NativeWindow *w = d.create(nullptr, "W", 0, 0, 10, 10);
+  for (int i = 0; i < 5000; ++i) {
+    present(w, static_cast<uint32_t>(i));
+    d.pump(false, UINT64_MAX);
+  }
+  EXPECT_EQ(d.now_ms(), 0u);
+  EXPECT_EQ(stuck, 0);
+  d.pump(false, UINT64_MAX);
+  d.pump(false, UINT64_MAX);
+  EXPECT_EQ(d.now_ms(), 2u);
+  d.destroy(w);
+}
+
+// A program that waits for input that can never come ends with status 124: told so by scripted
+// input when it is the source, and by the display itself when there is no source at all.
+TEST_F(Headless, AWaitForNothingEndsTheProcessWithOrWithoutAnInputSource) {
+  scripted::set_stuck_handler(nullptr);
+  EXPECT_EXIT(d.pump(true, UINT64_MAX), testing::ExitedWithCode(headless::kStuckExitStatus), "no scheduled input left");
+  EXPECT_EXIT(
+      {
+        headless::set_input_source(nullptr);
+        d.pump(true, UINT64_MAX);
+      },
+      testing::ExitedWithCode(headless::kStuckExitStatus), "no input source");
+}
 
 TEST_F(HeadlessFrames, EachWindowNumbersItsOwnFilesNamedAfterItsTitle) {
   char dir[] = "/tmp/winport-display-XXXXXX";

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <winport/headless.h>
+#include <winport/scripted_input.h>
 
 #include <gtest/gtest.h>
 
@@ -41,9 +42,9 @@ class UserTest : public ::testing::Test {
  protected:
   void SetUp() override {
     winport::headless::use();
-    winport::headless::reset();
-    winport::headless::set_idle_limit_ms(60000);
-    winport::headless::set_stuck_handler(nullptr);
+    winport::scripted::reset();
+    winport::scripted::set_idle_limit_ms(60000);
+    winport::scripted::set_stuck_handler(nullptr);
     seen().clear();
     reaction() = nullptr;
     WNDCLASSA wc{};
@@ -55,7 +56,7 @@ class UserTest : public ::testing::Test {
   }
   void TearDown() override {
     reaction() = nullptr;
-    winport::headless::reset();
+    winport::scripted::reset();
   }
 
   // A window like the graphics window: caption, system menu, 601 x 540 at the origin.

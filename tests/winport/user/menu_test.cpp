@@ -5,9 +5,9 @@
 namespace winport_test {
 namespace {
 
-using winport::headless::alt_key;
-using winport::headless::click;
-using winport::headless::key;
+using winport::scripted::alt_key;
+using winport::scripted::click;
+using winport::scripted::key;
 
 class Menus : public UserTest {
  protected:
@@ -33,7 +33,7 @@ class Menus : public UserTest {
 
   // Dispatch everything, letting each poll that finds nothing deliver the next scheduled input.
   void settle() {
-    while (pump_one() != WM_NULL || winport::headless::pending_input() > 0) {
+    while (pump_one() != WM_NULL || winport::scripted::pending_input() > 0) {
     }
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // presents what the last input changed
@@ -50,8 +50,8 @@ class Menus : public UserTest {
 };
 
 TEST_F(Menus, ChoosingWithTheMouseCommandsAndTheClicksStayInTheMenu) {
-  winport::headless::menu_command("Test", 2);
-  winport::headless::menu_command("Test", 20);
+  winport::scripted::menu_command("Test", 2);
+  winport::scripted::menu_command("Test", 20);
   settle();
   EXPECT_EQ(commands(), (std::vector<WPARAM>{2, 20}));
   EXPECT_TRUE(of(WM_LBUTTONDOWN).empty());
@@ -71,7 +71,7 @@ TEST_F(Menus, AClickOutsideAnOpenMenuClosesItAndIsNotTheProgramsClick) {
 }
 
 TEST_F(Menus, GrayedItemsAndSeparatorsCannotBeChosen) {
-  winport::headless::menu_command("Test", 9);
+  winport::scripted::menu_command("Test", 9);
   settle();
   EXPECT_TRUE(commands().empty());
   key("Test", VK_ESCAPE, 27);  // the menu stayed open on the grayed item; back out of it
@@ -153,7 +153,7 @@ TEST_F(Menus, CheckAndEnableReportThePreviousState) {
   EXPECT_EQ(CheckMenuItem(run, 77, MF_CHECKED), static_cast<DWORD>(-1));
   EXPECT_EQ(CheckMenuItem(run, 0, MF_CHECKED | MF_BYPOSITION), static_cast<DWORD>(MF_UNCHECKED));
   EXPECT_EQ(EnableMenuItem(run, 9, MF_ENABLED), MF_GRAYED);
-  winport::headless::menu_command("Test", 9);
+  winport::scripted::menu_command("Test", 9);
   settle();
   EXPECT_EQ(commands(), (std::vector<WPARAM>{9}));
   EXPECT_EQ(GetMenu(hwnd), bar);

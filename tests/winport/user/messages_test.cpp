@@ -75,7 +75,7 @@ class Timers : public UserTest {};
 TEST_F(Timers, ElapsedPeriodsCoalesceIntoOneMessageAndTheGridHolds) {
   HWND hwnd = make_window();
   SetTimer(hwnd, 1, 100, nullptr);
-  winport::headless::click("Test", 5, 5, 350);
+  winport::scripted::click("Test", 5, 5, 350);
   MSG msg;
   // Wait for the click only: the timer falls due three times meanwhile without being retrieved.
   ASSERT_TRUE(GetMessageA(&msg, nullptr, WM_LBUTTONDOWN, WM_LBUTTONDOWN));
@@ -96,7 +96,7 @@ TEST_F(Timers, KillTimerAndDestroyWindowStopThem) {
   EXPECT_TRUE(KillTimer(a, 1));
   EXPECT_FALSE(KillTimer(a, 1));
   DestroyWindow(b);
-  winport::headless::click("A", 1, 1, 1000);
+  winport::scripted::click("A", 1, 1, 1000);
   MSG msg;
   ASSERT_TRUE(GetMessageA(&msg, nullptr, 0, 0));
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_LBUTTONDOWN));
@@ -106,7 +106,7 @@ TEST_F(Timers, KillTimerAndDestroyWindowStopThem) {
 TEST_F(Timers, ResettingATimerRestartsItsPeriod) {
   HWND hwnd = make_window();
   SetTimer(hwnd, 1, 100, nullptr);
-  winport::headless::click("Test", 1, 1, 60);
+  winport::scripted::click("Test", 1, 1, 60);
   MSG msg;
   GetMessageA(&msg, nullptr, 0, 0);
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_LBUTTONDOWN));
@@ -146,7 +146,7 @@ class Characters : public UserTest {};
 TEST_F(Characters, AKeyTypesItsCharacterBeforeLaterInput) {
   HWND hwnd = make_window();
   ShowWindow(hwnd, SW_SHOW);
-  winport::headless::key("Test", 'A', 'a');
+  winport::scripted::key("Test", 'A', 'a');
   WaitMessage();
   std::vector<UINT> order;
   for (UINT m; (m = pump_one()) != WM_NULL;)
@@ -161,7 +161,7 @@ TEST_F(Characters, AKeyTypesItsCharacterBeforeLaterInput) {
 TEST_F(Characters, CtrlLetterGivesAControlCodeAndCtrlItselfNone) {
   HWND hwnd = make_window();
   ShowWindow(hwnd, SW_SHOW);
-  winport::headless::key("Test", 'Q', 'q', true);
+  winport::scripted::key("Test", 'Q', 'q', true);
   WaitMessage();
   std::vector<UINT> order;
   for (UINT m; (m = pump_one()) != WM_NULL;)
@@ -205,9 +205,9 @@ TEST_F(Characters, RealKeysCarryTheirScanCodeAndTypeWhatTheUserTyped) {
     if (h != other && message == WM_KEYDOWN) PostMessageA(other, message, wparam, lparam);
     return false;
   };
-  winport::headless::key("Test", 'A', 'a');
-  winport::headless::key("Test", VK_CONTROL, 0);
-  winport::headless::key("Test", '1', '!');  // with Shift held
+  winport::scripted::key("Test", 'A', 'a');
+  winport::scripted::key("Test", VK_CONTROL, 0);
+  winport::scripted::key("Test", '1', '!');  // with Shift held
   WaitMessage();
   for (UINT m; (m = pump_one()) != WM_NULL;) {
   }
@@ -218,6 +218,37 @@ TEST_F(Characters, RealKeysCarryTheirScanCodeAndTypeWhatTheUserTyped) {
   std::vector<std::pair<HWND, WPARAM>> chars;
   for (const Seen &s : of(WM_CHAR)) chars.push_back({s.hwnd, s.wparam});
   EXPECT_EQ(chars, (std::vector<std::pair<HWND, WPARAM>>{{hwnd, 'a'}, {other, 'a'}, {hwnd, '!'}, {other, '!'}}));
+}
+
+// The whole US keyboard as TranslateMessage types it: every key that types something, with and
+// without the Shift the user holds, and Ctrl turning letters (only) into control codes.
+TEST_F(Characters, EveryKeyTypesItsUsCharacterWithAndWithoutShiftOrCtrl) {
+  HWND hwnd = make_window();
+  ShowWindow(hwnd, SW_SHOW);
+  const std::string keys = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::vector<WPARAM> vks(keys.begin(), keys.end());
+  for (WPARAM vk : {0xC0, 0xBD, 0xBB, 0xDB, 0xDD, 0xDC, 0xBA, 0xDE, 0xBC, 0xBE, 0xBF, VK_SPACE, VK_TAB, VK_RETURN})
+    vks.push_back(vk);
+  const auto typed = [&](int modifier) {
+    if (modifier != 0) winport::scripted::key_down("Test", modifier, 0, modifier == VK_CONTROL);
+    while (pump_one() != WM_NULL) {
+    }
+    seen().clear();
+    for (WPARAM vk : vks) PostMessageA(hwnd, WM_KEYDOWN, vk, 0);
+    while (pump_one() != WM_NULL) {
+    }
+    std::string chars;
+    for (const Seen &s : of(WM_CHAR)) chars += static_cast<char>(s.wparam);
+    if (modifier != 0) winport::scripted::key_up("Test", modifier, false);
+    while (pump_one() != WM_NULL) {
+    }
+    return chars;
+  };
+  EXPECT_EQ(typed(0), "abcdefghijklmnopqrstuvwxyz0123456789`-=[]\\;',./ \t\r");
+  EXPECT_EQ(typed(VK_SHIFT), "ABCDEFGHIJKLMNOPQRSTUVWXYZ)!@#$%^&*(~_+{}|:\"<>? \t\r");
+  std::string controls;
+  for (char c = 1; c <= 26; ++c) controls += c;
+  EXPECT_EQ(typed(VK_CONTROL), controls);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // the queue is searched and the moment the wait starts. That wait must still end at the timer.
 #include <windows.h>
 #include <winport/headless.h>
+#include <winport/scripted_input.h>
 
 #include <gtest/gtest.h>
 
@@ -38,7 +39,7 @@ const winport::display::Display moving_clock{"moving clock", screen_size, create
 
 TEST(RealClock, AWaitEndsAtATimerThatFellDueWhileTheQueueWasSearched) {
   winport::headless::use();
-  winport::headless::reset();
+  winport::scripted::reset();
   winport::display::select(moving_clock);
   UINT_PTR id = SetTimer(nullptr, 0, 10, nullptr);
   for (int i = 0; i < 50; ++i) {
@@ -50,7 +51,7 @@ TEST(RealClock, AWaitEndsAtATimerThatFellDueWhileTheQueueWasSearched) {
   EXPECT_EQ(endless_waits, 0);
   KillTimer(nullptr, id);
   winport::headless::use();
-  winport::headless::reset();
+  winport::scripted::reset();
 }
 
 }  // namespace

@@ -121,7 +121,7 @@ TEST_F(Closing, TheCloseBoxSendsWmCloseWhoseDefaultDestroysTheWindow) {
   ShowWindow(hwnd, SW_SHOW);
   UpdateWindow(hwnd);
   SetTimer(hwnd, 2, 100, nullptr);
-  winport::headless::close("Test");
+  winport::scripted::close("Test");
   WaitMessage();  // the close happens while waiting, inside the display's pump
   EXPECT_FALSE(IsWindow(hwnd));
   auto close = std::find_if(seen().begin(), seen().end(), [](const Seen &s) { return s.message == WM_CLOSE; });
@@ -129,7 +129,7 @@ TEST_F(Closing, TheCloseBoxSendsWmCloseWhoseDefaultDestroysTheWindow) {
   ASSERT_NE(close, seen().end());
   ASSERT_NE(destroy, seen().end());
   EXPECT_LT(close - seen().begin(), destroy - seen().begin());
-  EXPECT_EQ(winport::headless::find_window("Test"), nullptr);
+  EXPECT_EQ(winport::scripted::find_window("Test"), nullptr);
   MSG msg;
   EXPECT_FALSE(GetMessageA(&msg, nullptr, 0, 0));  // the quit, and no timer of the dead window
 }
@@ -152,8 +152,8 @@ TEST_F(Closing, AProcedureThatKeepsWmCloseKeepsItsWindow) {
     return message == WM_CLOSE;
   };
   HWND hwnd = make_window();
-  winport::headless::close("Test", 10);
-  winport::headless::click("Test", 1, 1, 20);
+  winport::scripted::close("Test", 10);
+  winport::scripted::click("Test", 1, 1, 20);
   MSG msg;
   GetMessageA(&msg, nullptr, 0, 0);
   EXPECT_TRUE(IsWindow(hwnd));
@@ -173,8 +173,8 @@ TEST_F(Input, KeysGoToTheWindowWithTheFocus) {
   ASSERT_FALSE(of(WM_KILLFOCUS).empty());
   EXPECT_EQ(of(WM_KILLFOCUS).back().hwnd, b);
   EXPECT_EQ(of(WM_SETFOCUS).back().hwnd, a);
-  winport::headless::key("A", 'X', 'x');
-  winport::headless::key("B", 'Y', 'y');
+  winport::scripted::key("A", 'X', 'x');
+  winport::scripted::key("B", 'Y', 'y');
   // Each poll that finds nothing delivers the next scheduled key.
   while (pump_one() != WM_NULL) {
   }
@@ -190,7 +190,7 @@ TEST_F(Input, AClickArrivesInClientCoordinatesBelowTheMenuBar) {
   HWND hwnd = make_window();
   attach_menu_bar(hwnd);
   ShowWindow(hwnd, SW_SHOW);
-  winport::headless::click("Test", 297, 248);
+  winport::scripted::click("Test", 297, 248);
   WaitMessage();
   while (pump_one() != WM_NULL) {
   }
@@ -355,9 +355,9 @@ TEST_F(Stuck, AProgramWaitingForNothingMeetsTheStuckHandler) {
   struct Stopped {};
   HWND hwnd = make_window();
   SetTimer(hwnd, 1, 100, nullptr);
-  winport::headless::set_idle_limit_ms(1000);
-  winport::headless::set_stuck_handler([] { throw Stopped{}; });
-  winport::headless::click("Test", 3, 3, 500);
+  winport::scripted::set_idle_limit_ms(1000);
+  winport::scripted::set_stuck_handler([] { throw Stopped{}; });
+  winport::scripted::click("Test", 3, 3, 500);
   int ticks = 0;
   MSG msg;
   EXPECT_THROW(
@@ -372,8 +372,8 @@ TEST_F(Stuck, AProgramWaitingForNothingMeetsTheStuckHandler) {
 
 TEST_F(Stuck, AnEndlessPollingLoopIsStoppedToo) {
   struct Stopped {};
-  winport::headless::set_idle_limit_ms(200);
-  winport::headless::set_stuck_handler([] { throw Stopped{}; });
+  winport::scripted::set_idle_limit_ms(200);
+  winport::scripted::set_stuck_handler([] { throw Stopped{}; });
   MSG msg;
   EXPECT_THROW(
       for (;;) PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE), Stopped);

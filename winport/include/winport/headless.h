@@ -1,72 +1,55 @@
 // winport/headless.h — control of the headless display, for tests and tools.
 //
-// On the headless display windows live in memory and time is virtual: when the program waits
-// (WaitMessage, GetMessageA, or a display pump with nothing to do), the clock jumps to the next
-// timer deadline or the next scheduled input. A PeekMessageA that finds nothing counts as a short
-// wait: it may deliver scheduled input, and lets one virtual millisecond pass when there is none,
-// unless the program has fed itself an event since its last look (winport/program_input.h).
-// Tests and tools schedule input here and observe the frames that windows present. Windows are
-// named by their title, looked up when the input is delivered, so input can be scheduled before
-// the program creates its windows; input for a title that no window has then is dropped with a
-// message on standard error.
+// On the headless display windows live in memory and time is virtual. The clock moves only while
+// the program does nothing: when it waits (WaitMessage, GetMessageA), the clock jumps to the next
+// timer deadline or to when its input source next wants a turn; a PeekMessageA that finds nothing
+// lets one virtual millisecond pass, unless the program has presented a frame since its previous
+// look (it is busy showing what it does, not waiting). A program that shows every event it takes
+// therefore plays any number of events in the same virtual instant, and every run is identical.
 //
-// Nothing ever hangs: when no scheduled input remains and the clock has run on for the idle limit
-// (60 virtual seconds unless set), the program is stopped with a message on standard error and exit
-// status kStuckExitStatus (or the stuck handler runs instead, when one is set).
+// Input comes from an input source that plugs in here (scripted input, winport/scripted_input.h,
+// is one). Without one, nothing ever comes: a program still waiting after a minute of virtual time
+// is stopped with a message on standard error and exit status kStuckExitStatus.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
-#include <string>
 
 namespace winport::headless {
 
-// Input scheduled at this time is delivered when the program next waits, whatever the clock says:
-// one such item per wait, in the order scheduled, after any timed input that is due.
-constexpr uint64_t kNextWait = UINT64_MAX;
 constexpr int kStuckExitStatus = 124;
 
 // Select the headless display for this process (same as WINPORT_DISPLAY=headless). Call before the
 // first window is created.
 void use();
-// Forget everything: windows, classes, timers, menus, the queue and quit flag, scheduled input,
-// frame observers; the clock goes back to 0. For tests that run several programs in one process.
+// The clock goes back to 0 and the frame observers go; the windows stay (USER32 owns them) and so
+// do the screen size and the input source.
 void reset();
 
 uint64_t now_ms();
-// Idle time counts from the last delivered input (or from reset()).
-void set_idle_limit_ms(uint64_t ms);
-// Replaces exit(kStuckExitStatus). The handler should end the program's wait (throw, or post a
-// quit message); if it returns, the program is given another idle period.
-void set_stuck_handler(std::function<void()> handler);
-void set_screen_size(int width, int height);             // default 1024 x 768
-
-// Scheduled input. Coordinates are client coordinates of the window with that title.
-void click(const std::string &title, int x, int y, uint64_t at_ms = kNextWait);
-// A key pressed and released; `ch` is the character it types (0 for none), `ctrl` holds Ctrl down
-// (a VK_CONTROL key-down before the key and its key-up after). The window gets the keyboard focus
-// first if it has not got it, as if the user had clicked it.
-void key(const std::string &title, int vk, unsigned char ch, bool ctrl = false, uint64_t at_ms = kNextWait);
-void key_down(const std::string &title, int vk, unsigned char ch, bool ctrl = false, uint64_t at_ms = kNextWait);
-void key_up(const std::string &title, int vk, bool ctrl = false, uint64_t at_ms = kNextWait);
-// A key pressed and released while Alt is held (Alt goes down before it and up after it), as
-// for a menu mnemonic.
-void alt_key(const std::string &title, int vk, unsigned char ch, uint64_t at_ms = kNextWait);
-// Choose the menu item with this command identifier, as if the user picked it with the mouse: its
-// bar item is clicked, then the item. A grayed item refuses, and its popup stays open as it would
-// for the user; an identifier the menu does not have is reported on standard error.
-void menu_command(const std::string &title, UINT id, uint64_t at_ms = kNextWait);
-// Click the window's close box.
-void close(const std::string &title, uint64_t at_ms = kNextWait);
-// Input still scheduled and not yet delivered.
-size_t pending_input();
+void set_screen_size(int width, int height);  // default 1024 x 768
 
 // Every presented frame of every window: the composed image (menu bar, then client area).
 using FrameObserver = std::function<void(HWND hwnd, const uint32_t *pixels, int width, int height, int stride)>;
 void on_frame(FrameObserver observer);
 
-HWND find_window(const std::string &title);
+// Where the program's input comes from. The display calls these while the program looks for input.
+struct InputSource {
+  // The virtual time at which the source next wants a turn (its next input, or when it would
+  // decide about a program that is still waiting); UINT64_MAX for never. The clock never jumps
+  // past it.
+  uint64_t (*next_due)();
+  // Deliver (through the input sink) what is due at `now_ms`; `waiting` says the program looks
+  // for input and has nothing else, which is when input meant for "the next wait" goes. True when
+  // anything was delivered.
+  bool (*deliver)(uint64_t now_ms, bool waiting);
+  // The clock reached next_due() and nothing was delivered: the program waits with nothing due.
+  // The source may stop it (exit, or a handler that ends the wait by throwing) or let it wait on.
+  void (*idle)(uint64_t now_ms);
+};
+// The source from now on; null for none.
+void set_input_source(const InputSource *source);
 
 }  // namespace winport::headless

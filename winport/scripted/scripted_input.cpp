@@ -1,16 +1,14 @@
-// scripted_input.cpp — the input that tests and tools script for the headless display.
+// scripted_input.cpp — the input that tests and tools script, as the headless display's input source.
 //
 // Input is scheduled by window title and delivered through the input sink, exactly as a real
 // screen delivers it: at its virtual time, or (kNextWait) one item each time the program looks for
-// input and finds nothing else. Windows are looked up when the input is delivered.
+// input and finds nothing else. Windows are looked up when the input is delivered, through the few
+// look-ups into USER32 that naming windows by title needs (user/control.h).
 //
 // Nothing hangs: when no scheduled input remains and the clock has run for the idle limit since the
-// last input, the program is stopped with a message (or the stuck handler runs instead). Input the
-// program makes itself (winport::program_input) counts as input and costs no time.
-#include "display/scripted_input.h"
-
-#include <winport/headless.h>
-#include <winport/program_input.h>
+// last input, the program is stopped with a message (or the stuck handler runs instead). The
+// display tells the time; this part keeps no clock of its own.
+#include <winport/scripted_input.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "display/display.h"
 #include "display/input.h"
+#include "keyboard/keys.h"
 #include "user/control.h"
 
-namespace winport::display::scripted_input {
+namespace winport::scripted {
 namespace {
 
 enum class Kind { Click, Key, KeyDown, KeyUp, AltKey, MenuCommand, Close };
@@ -42,7 +40,6 @@ struct Input {
 struct Script {
   uint64_t last_input = 0;  // when input was last delivered (or the run began)
   uint64_t idle_limit = 60000;
-  bool program_input = false;  // the program fed itself an event since the last look at the queue
   std::function<void()> stuck_handler;
   std::vector<Input> timed;     // in order of time, then of scheduling
   std::deque<Input> next_wait;  // delivered one per wait
@@ -54,21 +51,14 @@ Script &script() {
   return s;
 }
 
-// The headless display's virtual clock.
-uint64_t now() { return headless_display().now_ms(); }
-
-// Whether a US keyboard needs Shift held to type ch: a key-down that a window passes on is typed
+// Shift is held for a character only Shift types: a key-down that a window passes on is typed
 // again from its key and the keyboard state, so the state must show the Shift the user held.
-bool needs_shift(unsigned char ch) {
-  return (ch >= 'A' && ch <= 'Z') || (ch != 0 && std::strchr("~!@#$%^&*()_+{}|:\"<>?", ch) != nullptr);
-}
-
 void key_event(HWND hwnd, int vk, bool down, unsigned char ch, bool ctrl, bool alt = false) {
-  input::key(hwnd, vk, down, down ? ch : 0, ctrl, down && needs_shift(ch), alt);
+  input::key(hwnd, vk, down, down ? ch : 0, ctrl, down && keyboard::needs_shift(ch), alt);
 }
 
-void deliver(const Input &in) {
-  script().last_input = now();
+void deliver(const Input &in, uint64_t now) {
+  script().last_input = now;
   HWND hwnd = user::window_by_title(in.title);
   if (hwnd == nullptr) {
     std::fprintf(stderr, "winport headless: no window titled \"%s\" for scheduled input; dropped\n",
@@ -113,9 +103,67 @@ void deliver(const Input &in) {
   }
 }
 
-void schedule(Input in) {
+// Delivers all timed input due at `now`; true when something was delivered.
+bool deliver_due(uint64_t now) {
   Script &s = script();
-  if (in.at == headless::kNextWait) {
+  bool any = false;
+  while (!s.timed.empty() && s.timed.front().at <= now) {
+    Input in = s.timed.front();
+    s.timed.erase(s.timed.begin());
+    deliver(in, now);
+    any = true;
+  }
+  return any;
+}
+
+// ---- the headless display's input source ----------------------------------------------------
+
+// The next timed input; with none left, when a program still waiting has waited the idle limit.
+uint64_t next_due() {
+  const Script &s = script();
+  if (!s.timed.empty()) return s.timed.front().at;
+  return s.last_input + std::min(s.idle_limit, UINT64_MAX - s.last_input);
+}
+
+bool deliver_input(uint64_t now, bool waiting) {
+  Script &s = script();
+  if (deliver_due(now)) return true;
+  if (!waiting || s.next_wait.empty()) return false;
+  Input in = s.next_wait.front();
+  s.next_wait.pop_front();
+  deliver(in, now);
+  return true;
+}
+
+// The program waits with nothing due: with no input left, it is stuck. The stuck handler runs
+// (and the program is given another idle period), or without one the process ends.
+void idle(uint64_t now) {
+  Script &s = script();
+  if (!s.timed.empty()) return;
+  s.last_input = now;  // a handler that returns gets another full idle period
+  if (s.stuck_handler) {
+    s.stuck_handler();
+    return;
+  }
+  std::fprintf(stderr,
+               "winport headless: the program is waiting for input that will never come "
+               "(no scheduled input left, idle for %llu virtual ms); stopping\n",
+               static_cast<unsigned long long>(s.idle_limit));
+  std::fflush(stderr);
+  std::exit(kStuckExitStatus);
+}
+
+// Plugs this part into the headless display, once, before anything is scheduled or waited for.
+Script &attached() {
+  static const headless::InputSource source{next_due, deliver_input, idle};
+  static const bool once = (headless::set_input_source(&source), true);
+  (void)once;
+  return script();
+}
+
+void schedule(Input in) {
+  Script &s = attached();
+  if (in.at == kNextWait) {
     s.next_wait.push_back(std::move(in));
     return;
   }
@@ -126,83 +174,17 @@ void schedule(Input in) {
 
 }  // namespace
 
-bool deliver_due() {
-  Script &s = script();
-  bool any = false;
-  while (!s.timed.empty() && s.timed.front().at <= now()) {
-    Input in = s.timed.front();
-    s.timed.erase(s.timed.begin());
-    deliver(in);
-    any = true;
-  }
-  return any;
-}
-
-bool deliver_next_wait() {
-  Script &s = script();
-  if (s.next_wait.empty()) return false;
-  Input in = s.next_wait.front();
-  s.next_wait.pop_front();
-  deliver(in);
-  return true;
-}
-
-uint64_t next_due() { return script().timed.empty() ? UINT64_MAX : script().timed.front().at; }
-
-uint64_t stuck_at() { return script().last_input + script().idle_limit; }
-
-bool take_program_input() {
-  const bool fed = script().program_input;
-  script().program_input = false;
-  return fed;
-}
-
-void stuck() {
-  Script &s = script();
-  s.last_input = now();  // a handler that returns gets another full idle period
-  if (s.stuck_handler) {
-    s.stuck_handler();
-    return;
-  }
-  std::fprintf(stderr,
-               "winport headless: the program is waiting for input that will never come "
-               "(no scheduled input left, idle for %llu virtual ms); stopping\n",
-               static_cast<unsigned long long>(s.idle_limit));
-  std::fflush(stderr);
-  std::exit(headless::kStuckExitStatus);
-}
-
 void reset() {
   user::reset();  // destroys the native windows through the display
-  Script &s = script();
+  Script &s = attached();
   s.last_input = 0;
-  s.program_input = false;
   s.timed.clear();
   s.next_wait.clear();
+  headless::reset();
 }
 
-}  // namespace winport::display::scripted_input
-
-namespace winport {
-
-void program_input() {
-  if (&display::current() != &display::headless_display()) return;
-  display::scripted_input::Script &s = display::scripted_input::script();
-  s.last_input = display::scripted_input::now();
-  s.program_input = true;
-}
-
-}  // namespace winport
-
-namespace winport::headless {
-
-using display::scripted_input::Input;
-using display::scripted_input::Kind;
-using display::scripted_input::schedule;
-using display::scripted_input::script;
-
-void set_idle_limit_ms(uint64_t ms) { script().idle_limit = ms; }
-void set_stuck_handler(std::function<void()> handler) { script().stuck_handler = std::move(handler); }
+void set_idle_limit_ms(uint64_t ms) { attached().idle_limit = ms; }
+void set_stuck_handler(std::function<void()> handler) { attached().stuck_handler = std::move(handler); }
 
 void click(const std::string &title, int x, int y, uint64_t at_ms) { schedule(Input{Kind::Click, at_ms, title, x, y}); }
 void key(const std::string &title, int vk, unsigned char ch, bool ctrl, uint64_t at_ms) {
@@ -226,4 +208,4 @@ size_t pending_input() { return script().timed.size() + script().next_wait.size(
 
 HWND find_window(const std::string &title) { return user::window_by_title(title); }
 
-}  // namespace winport::headless
+}  // namespace winport::scripted
