@@ -7,8 +7,8 @@
 //   the same on every platform and every machine.
 // - TEVRA_FRAMES=DIR writes DIR/frame-NNNNNN (six digits or more) at the start of every wait, so
 //   frame 0 is the canvas when the program first waits and frame N the canvas after it handled
-//   event N; tevra_close writes the frame the last event left. Frames are PNG files where winport
-//   provides Win32, and 24-bit BMP files (what the platform writes natively) on Win32 itself.
+//   event N; tevra_close writes the frame the last event left. Frames are PNG files, the same bytes
+//   for the same pixels on every platform.
 //   DIR/text-boxes.txt gives, per frame, the canvas rectangles that text drawn by the program may
 //   cover: each line's extent as the platform's font measures it, widened to its ink, dropped again
 //   once a filled rectangle paints over all of it. Fonts differ between platforms; everything
@@ -24,9 +24,7 @@
 #include <utility>
 #include <vector>
 
-#ifndef _WIN32
-#include "gdi/png.h"
-#endif
+#include "frame_image.h"
 
 namespace fs = std::filesystem;
 
@@ -127,45 +125,10 @@ Box text_box(HFONT font, int x, int y, const char *text, int length, SIZE extent
   return box;
 }
 
-#ifdef _WIN32
-void put_le(std::vector<unsigned char> &out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
-}
-
-// A 24-bit BMP: file header, info header, then the rows bottom-up, each padded to 4 bytes.
 bool write_image(const std::string &path, const std::vector<uint32_t> &pixels) {
-  const uint32_t row = (kCanvasWidth * 3 + 3) & ~3u;
-  const uint32_t data = row * kCanvasHeight;
-  std::vector<unsigned char> out;
-  out.reserve(54 + data);
-  out.push_back('B');
-  out.push_back('M');
-  put_le(out, 54 + data, 4);
-  put_le(out, 0, 4);
-  put_le(out, 54, 4);
-  put_le(out, 40, 4);
-  put_le(out, kCanvasWidth, 4);
-  put_le(out, kCanvasHeight, 4);
-  put_le(out, 1, 2);
-  put_le(out, 24, 2);
-  for (int i = 0; i < 6; ++i) put_le(out, 0, 4); // no compression, default size, resolution, palette
-  for (int y = kCanvasHeight - 1; y >= 0; --y) {
-    const uint32_t *p = &pixels[static_cast<size_t>(y) * kCanvasWidth];
-    for (int x = 0; x < kCanvasWidth; ++x) put_le(out, p[x], 3); // blue, green, red
-    out.resize(out.size() + row - kCanvasWidth * 3, 0);
-  }
-  FILE *file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-  return std::fclose(file) == 0 && written;
-}
-constexpr const char *kImageSuffix = ".bmp";
-#else
-bool write_image(const std::string &path, const std::vector<uint32_t> &pixels) {
-  return winport::write_png(path, pixels.data(), kCanvasWidth, kCanvasHeight, kCanvasWidth);
+  return img::write_png(path, pixels.data(), kCanvasWidth, kCanvasHeight, kCanvasWidth);
 }
 constexpr const char *kImageSuffix = ".png";
-#endif
 
 void write_frame() {
   char name[32];

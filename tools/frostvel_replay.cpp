@@ -19,7 +19,7 @@
 #include <filesystem>
 #include <string>
 
-#include "png_file.h"
+#include "frame_image.h"
 #include "replay.h"
 
 namespace fs = std::filesystem;
@@ -99,12 +99,12 @@ int main(int argc, char **argv) {
   int unwritten = 0;
   frostvel::ReplayHooks hooks;
   if (!frames_dir.empty()) {
-    hooks.frame = [&](long number, const frostvel::Image &canvas) {
+    hooks.frame = [&](long number, const img::Image &canvas) {
       char name[32];
       std::snprintf(name, sizeof name, "/frame-%06ld.png", number);
-      std::string error;
-      if (!frostvel::write_png_file(frames_dir + name, canvas, &error)) {
-        if (unwritten++ == 0) std::fprintf(stderr, "frostvel-replay: %s\n", error.c_str());
+      std::string reason;
+      if (!img::write_png(frames_dir + name, canvas, &reason)) {
+        if (unwritten++ == 0) std::fprintf(stderr, "frostvel-replay: cannot write %s%s: %s\n", frames_dir.c_str(), name, reason.c_str());
       }
     };
   }

@@ -41,7 +41,7 @@ struct Run {
 Run run;
 
 // The canvas as pixels.
-bool read_canvas(Image *image) {
+bool read_canvas(img::Image *image) {
   image->width = CANVAS_WIDTH;
   image->height = CANVAS_HEIGHT;
   return tevra_testing_read_canvas(image->pixels);
@@ -51,9 +51,9 @@ bool read_canvas(Image *image) {
 void take_frame() {
   const long number = run.frames++;
   if (!run.hooks->frame || (run.hooks->wants && !run.hooks->wants(number))) return;
-  Image image;
+  img::Image image;
   if (!read_canvas(&image)) {  // no canvas: a black frame keeps the numbering
-    image = Image{CANVAS_WIDTH, CANVAS_HEIGHT, std::vector<uint32_t>(CANVAS_WIDTH * CANVAS_HEIGHT)};
+    image = img::Image{CANVAS_WIDTH, CANVAS_HEIGHT, std::vector<uint32_t>(CANVAS_WIDTH * CANVAS_HEIGHT)};
   }
   run.hooks->frame(number, image);
 }

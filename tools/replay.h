@@ -16,7 +16,7 @@
 #include <functional>
 #include <string>
 
-#include "png_file.h"
+#include "frame_image.h"
 
 namespace frostvel {
 
@@ -25,7 +25,7 @@ constexpr int kReplayFailed = 2;  // the run could not be set up (see the error 
 
 struct ReplayHooks {
   // Each frame with its number; unset: the canvas is never read.
-  std::function<void(long number, const Image &canvas)> frame;
+  std::function<void(long number, const img::Image &canvas)> frame;
   // Which frames to hand to `frame`; unset: all of them.
   std::function<bool(long number)> wants;
   // Each console line as the library wrote it (normally ending in a newline).

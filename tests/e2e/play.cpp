@@ -17,7 +17,7 @@ std::string panel(int row) { return click(-240, 245 - 25 * row - 12); }
 
 namespace {
 
-const frostvel::Image &kept(const std::map<long, frostvel::Image> &frames, long frame) {
+const img::Image &kept(const std::map<long, img::Image> &frames, long frame) {
   const auto it = frames.find(frame);
   if (it == frames.end()) throw std::out_of_range("frame " + std::to_string(frame) + " was not kept");
   return it->second;
@@ -34,7 +34,7 @@ int Game::play(const std::string &script) {
   }
   frostvel::ReplayHooks hooks;
   hooks.wants = [this](long number) { return keep.count(number) > 0; };
-  hooks.frame = [this](long number, const frostvel::Image &canvas) { frames[number] = canvas; };
+  hooks.frame = [this](long number, const img::Image &canvas) { frames[number] = canvas; };
   hooks.console = [this](const char *line) { console.emplace_back(line); };
   if (at_wait) hooks.wait = at_wait;
   result = frostvel::replay_script(file.string(), logging, hooks);
