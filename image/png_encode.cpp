@@ -1,14 +1,15 @@
-// png_encode.cpp — the PNG encoder: scanlines, a small deflate, zlib and PNG framing.
+// png_encode.cpp — the PNG encoder: a small deflate over pixels, zlib and PNG framing.
 //
-// Canvas frames are large flat areas, repeated rows and some text. The deflate here finds only the
-// two matches that pay for such pictures — the pixel to the left (distance 3) and the same place in
-// the row above (distance one scanline) — takes the longer greedily and writes one block with the
-// fixed Huffman codes, so there are no tables to build or send. No state outlives a call; the fixed
-// tables are built once, on first use.
+// Canvas frames are large flat areas, repeated rows and some text. Rows are stored unfiltered, and
+// the deflate here looks for the two matches that pay for such pictures, a whole pixel at a time:
+// a run of the pixel to the left (distance 3) and a run of the row above (distance one scanline).
+// It takes the longer greedily, writes one block with the fixed Huffman codes (no tables to build
+// or send), and never lays the scanline bytes out in memory: the matches are found on the pixels,
+// and the zlib checksum is kept as they go, a whole run of one colour in one step. No state
+// outlives a call; the fixed tables are built once, on first use.
 #include "frame_image.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <memory>
 
@@ -106,79 +107,132 @@ class BitWriter {
   int used_ = 0;
 };
 
-// How many bytes from `a` equal those from `b`, up to `limit`; compared eight at a time.
-int match_length(const uint8_t *a, const uint8_t *b, int limit) {
-  int n = 0;
-  while (n + 8 <= limit) {
-    uint64_t x, y;
-    std::memcpy(&x, a + n, 8);
-    std::memcpy(&y, b + n, 8);
-    if (x != y) {
-      // The first differing byte in memory order, whatever the machine's byte order.
-      while (a[n] == b[n]) ++n;
-      return n;
-    }
-    n += 8;
-  }
-  while (n < limit && a[n] == b[n]) ++n;
-  return n;
+void put32(uint8_t *p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
 }
 
-// The deflate stream (one final fixed-code block) of `raw`; returns its size in `out`.
-size_t deflate_fixed(const uint8_t *raw, size_t size, size_t row_bytes, uint8_t *out) {
-  const FixedTables &t = tables();
-  const Code left = distance_code(3);
-  const bool above_ok = row_bytes <= static_cast<size_t>(kWindow);
-  const Code above = above_ok ? distance_code(static_cast<int>(row_bytes)) : Code{};
-  BitWriter bits(out);
-  bits.put({0x3u, 3});  // final block, fixed codes
-  size_t i = 0;
-  while (i < size) {
-    const int limit = static_cast<int>(std::min<size_t>(kMaxMatch, size - i));
-    const int by_left = i >= 3 ? match_length(raw + i, raw + i - 3, limit) : 0;
-    const int by_above = above_ok && i >= row_bytes && by_left < limit ? match_length(raw + i, raw + i - row_bytes, limit) : 0;
-    const int best = std::max(by_left, by_above);
-    if (best < kMinMatch) {
-      bits.put(t.literal[raw[i++]]);
-      continue;
-    }
-    bits.put(t.length[best]);
-    bits.put(by_left >= by_above ? left : above);  // on a tie the cheaper distance
-    i += static_cast<size_t>(best);
+
+// Adler-32 of the scanline bytes, fed a byte, a pixel (R, G, B) or a run of one pixel at a time.
+// After k pixels whose bytes sum to s and weigh w = 3 R + 2 G + B, a grows by k s and b by
+// 3 k a + 3 s k (k - 1) / 2 + k w. Sums are reduced before 64 bits could overflow.
+class Adler {
+ public:
+  void byte(uint32_t v) {
+    a_ += v;
+    b_ += a_;
+    count(1);
   }
-  bits.put(t.end_of_block);
-  return bits.finish();
+  void pixel(uint32_t p) {  // the pending count is the caller's: see pixels()
+    const uint64_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, bl = p & 0xFF;
+    b_ += 3 * a_ + 3 * r + 2 * g + bl;
+    a_ += r + g + bl;
+  }
+  void pixels(const uint32_t *p, int k) {
+    for (int i = 0; i < k; ++i) pixel(p[i]);
+    count(3 * static_cast<uint64_t>(k));
+  }
+  void run(uint32_t p, uint64_t k) {
+    const uint64_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, bl = p & 0xFF;
+    const uint64_t s = r + g + bl, w = 3 * r + 2 * g + bl;
+    b_ += 3 * k * a_ + 3 * s * (k * (k - 1) / 2) + k * w;
+    a_ += k * s;
+    count(3 * k);
+  }
+  uint32_t value() {
+    reduce();
+    return static_cast<uint32_t>(b_ << 16 | a_);
+  }
+
+ private:
+  void count(uint64_t bytes) {
+    if ((pending_ += bytes) >= 1u << 20) reduce();
+  }
+  void reduce() {
+    a_ %= 65521;
+    b_ %= 65521;
+    pending_ = 0;
+  }
+  uint64_t a_ = 1, b_ = 0, pending_ = 0;
+};
+
+constexpr uint32_t kRgb = 0xFFFFFF;
+constexpr int kMaxRun = kMaxMatch / 3;  // 86 pixels, exactly the longest match
+
+// How many pixels from `x` on equal `colour` (RGB), up to `limit`.
+int run_of(const uint32_t *row, int x, int limit, uint32_t colour) {
+  int k = 0;
+  while (k < limit && (row[x + k] & kRgb) == colour) ++k;
+  return k;
 }
 
-// Adler-32, sixteen interleaved lanes at a time so that the compiler can use vector registers.
-// Over a run of J sixteen-byte groups, lane k sums its bytes (sa) and the running sums before each
-// group (sb); byte 16 j + k then weighs 16 (J - 1 - j) + 16 - k in b, which is 16 sb + (16 - k) sa.
-uint32_t adler32(const uint8_t *data, size_t size) {
-  constexpr size_t kRun = 5536;  // 16 * 346: the most bytes before a lane's sb could overflow b's sum
-  uint64_t a = 1, b = 0;
-  while (size >= 16) {
-    const size_t n = std::min(size, kRun) & ~size_t{15};
-    uint32_t sa[16] = {}, sb[16] = {};
-    for (size_t j = 0; j < n; j += 16)
-      for (int k = 0; k < 16; ++k) {
-        sb[k] += sa[k];
-        sa[k] += data[j + k];
+// How many pixels from `x` on equal those of `above`, up to `limit`.
+int run_above(const uint32_t *row, const uint32_t *above, int x, int limit) {
+  int k = 0;
+  while (k < limit && ((row[x + k] ^ above[x + k]) & kRgb) == 0) ++k;
+  return k;
+}
+
+// One scanline: its filter byte (0, none), then per pixel the longer of the two runs, else the
+// pixel's three bytes as literals. A tie goes to the run on the left, whose distance is cheaper.
+struct RowEncoder {
+  const FixedTables &t;
+  Code left, up;  // the two distances
+  bool up_ok;     // one scanline is within deflate's window
+  BitWriter &bits;
+  Adler &adler;
+
+  void encode(const uint32_t *row, const uint32_t *above, int w) {
+    bits.put(t.literal[0]);
+    adler.byte(0);
+    for (int x = 0; x < w;) {
+      const int limit = std::min(kMaxRun, w - x);
+      const uint32_t before = x > 0 ? row[x - 1] & kRgb : 0;
+      const int by_left = x > 0 ? run_of(row, x, limit, before) : 0;
+      const int by_above = above != nullptr && up_ok && by_left < limit ? run_above(row, above, x, limit) : 0;
+      if (by_left == 0 && by_above == 0) {
+        literal_pixel(row[x++]);
+      } else if (by_left >= by_above) {
+        match(by_left, left);
+        adler.run(before, static_cast<uint64_t>(by_left));
+        x += by_left;
+      } else {
+        match(by_above, up);
+        adler.pixels(row + x, by_above);
+        x += by_above;
       }
-    b += n * a;
-    for (int k = 0; k < 16; ++k) {
-      b += 16 * uint64_t{sb[k]} + uint64_t(16 - k) * sa[k];
-      a += sa[k];
     }
-    a %= 65521;
-    b %= 65521;
-    data += n;
-    size -= n;
   }
-  for (; size > 0; --size, ++data) {
-    a += *data;
-    b += a;
+  void literal_pixel(uint32_t p) {
+    const Code &r = t.literal[(p >> 16) & 0xFF], &g = t.literal[(p >> 8) & 0xFF], &b = t.literal[p & 0xFF];
+    bits.put({r.bits | g.bits << r.count | b.bits << (r.count + g.count), r.count + g.count + b.count});
+    adler.pixels(&p, 1);
   }
-  return static_cast<uint32_t>((b % 65521) << 16 | a % 65521);
+  void match(int pixels, Code distance) {
+    const Code &length = t.length[3 * pixels];
+    bits.put({length.bits | distance.bits << length.count, length.count + distance.count});
+  }
+};
+
+// The zlib stream (header, one final fixed-code block, Adler-32) of the scanlines into `out`, which
+// has room for the worst case; returns its size.
+size_t zlib_stream(const uint32_t *pixels, int w, int h, int stride, uint8_t *out) {
+  const size_t row_bytes = 1 + 3 * static_cast<size_t>(w);
+  const bool up_ok = row_bytes <= static_cast<size_t>(kWindow);
+  out[0] = 0x78;  // deflate with a 32 KiB window,
+  out[1] = 0x01;  // fastest, no dictionary; (0x7801 % 31) == 0 as zlib requires
+  BitWriter bits(out + 2);
+  Adler adler;
+  RowEncoder rows{tables(), distance_code(3), up_ok ? distance_code(static_cast<int>(row_bytes)) : Code{}, up_ok,
+                  bits, adler};
+  bits.put({0x3u, 3});  // final block, fixed codes
+  for (int y = 0; y < h; ++y) {
+    const uint32_t *row = pixels + static_cast<size_t>(y) * static_cast<size_t>(stride);
+    rows.encode(row, y > 0 ? row - stride : nullptr, w);
+  }
+  bits.put(tables().end_of_block);
+  const size_t size = 2 + bits.finish();
+  put32(out + size, adler.value());
+  return size + 4;
 }
 
 uint32_t crc32(const uint8_t *data, size_t size) {
@@ -196,10 +250,6 @@ uint32_t crc32(const uint8_t *data, size_t size) {
   return ~crc;
 }
 
-void put32(uint8_t *p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
-}
-
 // Fills in a chunk whose data already sits at `chunk + 8`: length, type, CRC. Returns its size.
 size_t seal_chunk(uint8_t *chunk, const char *type, size_t data_size) {
   put32(chunk, static_cast<uint32_t>(data_size));
@@ -208,37 +258,16 @@ size_t seal_chunk(uint8_t *chunk, const char *type, size_t data_size) {
   return data_size + 12;
 }
 
-// The scanlines as PNG stores them: a filter byte (0, none) and R, G, B for each pixel. A pixel is
-// stored as four bytes R, G, B, 0 whose last the next pixel overwrites, so `raw` has one byte to spare.
-void scanlines(const uint32_t *pixels, int w, int h, int stride, uint8_t *raw) {
-  for (int y = 0; y < h; ++y) {
-    const uint32_t *src = pixels + static_cast<size_t>(y) * static_cast<size_t>(stride);
-    *raw++ = 0;
-    for (int x = 0; x < w; ++x, raw += 3) {
-      uint32_t rgb0;
-      if constexpr (std::endian::native == std::endian::little)
-        rgb0 = __builtin_bswap32(src[x] << 8);
-      else
-        rgb0 = src[x] << 8;
-      std::memcpy(raw, &rgb0, 4);
-    }
-  }
-}
-
 }  // namespace
 
 std::vector<uint8_t> encode_png(const uint32_t *pixels, int w, int h, int stride) {
   if (pixels == nullptr || w <= 0 || h <= 0 || stride < w) return {};
-  const size_t row_bytes = 1 + 3 * static_cast<size_t>(w);
-  const size_t raw_size = row_bytes * static_cast<size_t>(h);
-  std::unique_ptr<uint8_t[]> raw(new uint8_t[raw_size + 1]);
-  scanlines(pixels, w, h, stride, raw.get());
-
-  // Signature, IHDR (25), then IDAT around the zlib stream, then IEND (12). A literal costs at
-  // most 9 bits, so the stream is at most raw_size * 9 / 8 plus its header, tail and padding.
-  // The buffer is left uninitialised: only the bytes written are touched, then copied out.
+  // Signature, IHDR (25), IDAT around the zlib stream, IEND (12). A pixel costs at most 27 bits as
+  // literals and a row's filter byte 8, so the stream is at most 9/8 of the scanlines, plus its
+  // header, tail and padding. The buffer is left uninitialised: only the bytes written are touched.
+  const size_t raw_size = (1 + 3 * static_cast<size_t>(w)) * static_cast<size_t>(h);
+  std::unique_ptr<uint8_t[]> file(new uint8_t[8 + 25 + 12 + 12 + raw_size / 8 * 9 + 32]);
   static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::unique_ptr<uint8_t[]> file(new uint8_t[8 + 25 + 12 + 2 + raw_size / 8 * 9 + 32 + 12]);
   uint8_t *p = file.get();
   std::memcpy(p, signature, 8);
   p += 8;
@@ -247,14 +276,7 @@ std::vector<uint8_t> encode_png(const uint32_t *pixels, int w, int h, int stride
   const uint8_t format[5] = {8, 2, 0, 0, 0};  // 8 bits a sample, RGB, deflate, filters, no interlace
   std::memcpy(p + 16, format, 5);
   p += seal_chunk(p, "IHDR", 13);
-
-  uint8_t *z = p + 8;
-  z[0] = 0x78;  // deflate with a 32 KiB window,
-  z[1] = 0x01;  // fastest, no dictionary; (0x7801 % 31) == 0 as zlib requires
-  size_t z_size = 2 + deflate_fixed(raw.get(), raw_size, row_bytes, z + 2);
-  put32(z + z_size, adler32(raw.get(), raw_size));
-  z_size += 4;
-  p += seal_chunk(p, "IDAT", z_size);
+  p += seal_chunk(p, "IDAT", zlib_stream(pixels, w, h, stride, p + 8));
   p += seal_chunk(p, "IEND", 0);
   return std::vector<uint8_t>(file.get(), p);
 }
