@@ -58,7 +58,8 @@ bool read_png(const std::string &path, Image *image, std::string *reason = nullp
 // them. It is FNV-1a over 32-bit words instead of bytes: h = 0xcbf29ce484222325, then for each word
 // v in turn h = (h ^ v) * 0x100000001b3 (mod 2^64); the words are w, h, then every pixel & 0xFFFFFF,
 // row by row, left to right. So it does not depend on the stride or the pixels' high byte, is the
-// same on every platform, and differs whenever one pixel alone changes.
+// same on every platform, and differs whenever one pixel alone changes. Null pixels, or a size or
+// stride out of range, hash as the size alone.
 uint64_t frame_hash(const uint32_t *pixels, int w, int h, int stride);
 
 // A rectangle of pixels: left and top included, right and bottom excluded.

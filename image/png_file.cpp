@@ -45,6 +45,7 @@ std::string temporary_name(const std::string &path) {
 bool write_new_file(const std::string &path, const std::vector<uint8_t> &bytes, std::string *reason) {
   FILE *file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return fail(reason, error_text(errno));
+  std::setvbuf(file, nullptr, _IONBF, 0);  // the bytes are all in memory: one write, no copy
   errno = 0;
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   int error = errno;
