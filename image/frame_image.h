@@ -11,9 +11,11 @@
 //                        leave out boxes (the text boxes of a scripted run)
 //   Reading a PNG:       img::read_png(path, &image, &reason)   (Linux only, for tests and tools)
 //
-//   Files are 8-bit RGB PNG, non-interlaced, compressed for speed rather than size (a game frame of
-//   601 x 540 is written in well under a millisecond and takes some 10 to 20 KB). The encoder is
-//   plain integer code of our own: the same pixels give the same bytes on every platform, every run.
+//   Files are 8-bit RGB PNG, non-interlaced, compressed for speed rather than size: a game frame of
+//   601 x 540 encodes in under a millisecond into some 30 KB, where a general-purpose deflate takes
+//   ten times as long for a third less. The encoder is plain integer code of our own and needs no
+//   library: the same pixels give the same bytes on every platform (Linux, Win32, the browser), every
+//   run.
 //   Nothing here keeps state between calls; every call may be made from any thread.
 #pragma once
 

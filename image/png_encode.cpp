@@ -111,7 +111,6 @@ void put32(uint8_t *p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
 }
 
-
 // Adler-32 of the scanline bytes, fed a byte, a pixel (R, G, B) or a run of one pixel at a time.
 // After k pixels whose bytes sum to s and weigh w = 3 R + 2 G + B, a grows by k s and b by
 // 3 k a + 3 s k (k - 1) / 2 + k w. Sums are reduced before 64 bits could overflow.
