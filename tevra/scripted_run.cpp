@@ -26,7 +26,7 @@
 #include <utility>
 #include <vector>
 
-#include "image.h"
+#include "frame_image.h"
 
 namespace fs = std::filesystem;
 
@@ -126,7 +126,7 @@ void write_frame(long number, const Frame &frame) {
   const std::string name = frame_name(number);
   const std::string path = (fs::path(run.dir) / name).string();
   std::string error;
-  if (!image::write_png(path.c_str(), frame.pixels.data(), frame.width, frame.height, frame.width, &error)) {
+  if (!img::write_png(path, frame.pixels.data(), frame.width, frame.height, frame.width, &error)) {
     stop_frames(path + ": " + error);
   } else if (!write_boxes_line(name.substr(0, name.size() - 4))) { // named without ".png"
     stop_frames((fs::path(run.dir) / "text-boxes.txt").string());

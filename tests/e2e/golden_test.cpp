@@ -46,10 +46,10 @@ TEST(Goldens, TheRecordedGameLooksAsItDid) {
 
   for (const auto &[number, name] : goldens) {
     SCOPED_TRACE(name);
-    frostvel::Image expected;
+    img::Image expected;
     std::string error;
-    ASSERT_TRUE(frostvel::read_png_file(GOLDEN_DIR + name + ".png", &expected, &error)) << error;
-    const frostvel::Image &actual = game.frames.at(number);
+    ASSERT_TRUE(img::read_png(GOLDEN_DIR + name + ".png", &expected, &error)) << error;
+    const img::Image &actual = game.frames.at(number);
     ASSERT_EQ(actual.width, expected.width);
     ASSERT_EQ(actual.height, expected.height);
 
@@ -62,7 +62,7 @@ TEST(Goldens, TheRecordedGameLooksAsItDid) {
       }
     }
     if (differing > 0) {
-      frostvel::write_png_file(GOLDEN_DIR + name + ".png.new", actual);
+      img::write_png(GOLDEN_DIR + name + ".png.new", actual);
       ADD_FAILURE() << differing << " pixels differ from the golden frame, the first at canvas (" << first_x << ", "
                     << first_y << "): " << e2e::hex(actual.at(first_x, first_y)) << " instead of "
                     << e2e::hex(expected.at(first_x, first_y)) << "; see " << name << ".png.new";

@@ -17,7 +17,7 @@ std::string panel(int row) { return click(-240, 245 - 25 * row - 12); }
 
 namespace {
 
-const frostvel::Image &kept(const std::map<long, frostvel::Image> &frames, long frame) {
+const img::Image &kept(const std::map<long, img::Image> &frames, long frame) {
   const auto it = frames.find(frame);
   if (it == frames.end()) throw std::out_of_range("frame " + std::to_string(frame) + " was not kept");
   return it->second;
@@ -36,7 +36,7 @@ int Game::play(const std::string &script) {
   run.logging = logging;
   run.wants = [this](long number) { return keep.count(number) > 0; };
   run.frame = [this](long number, const tevra::Frame &canvas) {
-    frames[number] = frostvel::Image{canvas.width, canvas.height, canvas.pixels};
+    frames[number] = img::Image{canvas.width, canvas.height, canvas.pixels};
   };
   run.console = [this](const char *line) { console.emplace_back(line); };
   if (at_wait) run.wait = at_wait;

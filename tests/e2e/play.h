@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "png_file.h"
+#include "frame_image.h"
 #include "replay.h"
 
 namespace e2e {
@@ -40,7 +40,7 @@ struct Game {
   bool logging = false;
 
   frostvel::ReplayResult result;
-  std::map<long, frostvel::Image> frames;
+  std::map<long, img::Image> frames;
   std::vector<std::string> console;
 
   // Plays `script` (the text of a script file). Returns the exit status.

@@ -56,9 +56,9 @@ TEST_F(ReplayTool, WritesAFrameForEveryEventAndStopsWithStatusThreeWhenTheScript
 
   EXPECT_TRUE(fs::exists(file("frames/frame-000002.png")));
   EXPECT_FALSE(fs::exists(file("frames/frame-000003.png")));
-  frostvel::Image first, last;
-  ASSERT_TRUE(frostvel::read_png_file(file("frames/frame-000000.png").string(), &first));
-  ASSERT_TRUE(frostvel::read_png_file(file("frames/frame-000002.png").string(), &last));
+  img::Image first, last;
+  ASSERT_TRUE(img::read_png(file("frames/frame-000000.png").string(), &first));
+  ASSERT_TRUE(img::read_png(file("frames/frame-000002.png").string(), &last));
   EXPECT_EQ(first.width, 601);
   EXPECT_EQ(first.height, 540);
   // Frame 0: the cleared canvas, white in a black frame; frame 2: the intro's second frame.
@@ -143,8 +143,8 @@ TEST_F(ReplayTool, TheCommandLineWinsOverTheEnvironmentAndEarlierFramesGo) {
 void expect_whole_frames(const fs::path &dir) {
   for (const auto &entry : fs::directory_iterator(dir)) {
     if (entry.path().extension() != ".png") continue;
-    frostvel::Image image;
-    EXPECT_TRUE(frostvel::read_png_file(entry.path().string(), &image)) << entry.path();
+    img::Image image;
+    EXPECT_TRUE(img::read_png(entry.path().string(), &image)) << entry.path();
   }
 }
 

@@ -9,24 +9,24 @@
 #include <string>
 #include <vector>
 
-#include "gdi/png.h"
+#include "frame_image.h"
 
 int main(int argc, char **argv) {
   if (argc < 5 || (argc - 2) % 3 != 0) {
     std::fprintf(stderr, "usage: check_frame FRAME.png X Y RRGGBB [X Y RRGGBB ...]\n");
     return 2;
   }
-  std::vector<uint32_t> pixels;
-  int width = 0, height = 0;
-  if (!winport::read_png(argv[1], pixels, width, height)) {
-    std::fprintf(stderr, "check_frame: cannot read %s\n", argv[1]);
+  img::Image frame;
+  std::string reason;
+  if (!img::read_png(argv[1], &frame, &reason)) {
+    std::fprintf(stderr, "check_frame: cannot read %s: %s\n", argv[1], reason.c_str());
     return 2;
   }
   int wrong = 0;
   for (int i = 2; i + 2 < argc; i += 3) {
     const int x = 297 + std::atoi(argv[i]), y = 248 - std::atoi(argv[i + 1]);
     const uint32_t want = static_cast<uint32_t>(std::strtoul(argv[i + 2], nullptr, 16));
-    const uint32_t got = x >= 0 && y >= 0 && x < width && y < height ? pixels[y * width + x] & 0xFFFFFF : 0xFFFFFFFF;
+    const uint32_t got = x >= 0 && y >= 0 && x < frame.width && y < frame.height ? frame.at(x, y) : 0xFFFFFFFF;
     if (got != want) {
       std::fprintf(stderr, "check_frame: %s at (%s, %s): %06X, expected %06X\n", argv[1], argv[i], argv[i + 1], got,
                    want);

@@ -83,7 +83,7 @@ for f in ./usr/lib/libtevra.so.1 ./usr/include/tevra.h ./usr/lib/pkgconfig/tevra
   grep -qx -- "$f" <<<"$contents" || fail "$(basename "$deb") lacks $f"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in libsdl2-2.0-0 libfreetype6 libfontconfig1 libpng16-16 libstdc++6 fonts-dejavu-core; do
+for p in libsdl2-2.0-0 libfreetype6 libfontconfig1 libstdc++6 fonts-dejavu-core; do
   grep -q "$p" <<<"$depends" || fail "$(basename "$deb") does not depend on $p: $depends"
 done
 root="$work/root"

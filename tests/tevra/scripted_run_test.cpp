@@ -1,7 +1,7 @@
 // Unattended runs: TEVRA_SCRIPT plays a script from the start, TEVRA_FRAMES writes every frame.
 #include "fixture.h"
 
-#include "winport/gdi/png.h"
+#include "frame_image.h"
 
 namespace tevra_test {
 namespace {
@@ -14,10 +14,9 @@ protected:
     TevraTest::TearDown();
   }
   static std::vector<uint32_t> frame(const std::string &name) {
-    std::vector<uint32_t> pixels;
-    int w = 0, h = 0;
-    EXPECT_TRUE(winport::read_png("frames/" + name + ".png", pixels, w, h)) << name;
-    return pixels;
+    img::Image image;
+    EXPECT_TRUE(img::read_png("frames/" + name + ".png", &image)) << name;
+    return image.pixels;
   }
   // A frame that could not be read (or is not the canvas's size) has no pixels: kMissing, never a
   // read past its end.

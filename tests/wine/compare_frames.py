@@ -3,7 +3,7 @@
 
     compare_frames.py REFERENCE_DIR OTHER_DIR DIFF_DIR
 
-Each directory holds what TEVRA_FRAMES wrote: frame-NNNNNN.png or .bmp and text-boxes.txt. Text is
+Each directory holds what TEVRA_FRAMES wrote: frame-NNNNNN.png and text-boxes.txt. Text is
 drawn with each platform's own fonts, so a pixel counts only where neither run's text-boxes.txt has a
 text box in that frame. Prints one line per frame that differs (its count of differing pixels) and
 writes DIFF_DIR/frame-NNNNNN.png for it: differing pixels red, text boxes grey, the rest the reference
@@ -19,7 +19,7 @@ def frames(directory):
     found = {}
     for name in os.listdir(directory):
         stem, ext = os.path.splitext(name)
-        if stem.startswith("frame-") and ext in (".png", ".bmp"):
+        if stem.startswith("frame-") and ext == ".png":
             found[stem] = os.path.join(directory, name)
     return found
 

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "display/display.h"
-#include "gdi/png.h"
+#include "frame_image.h"
 
 namespace winport::display {
 namespace {
@@ -90,8 +90,10 @@ void save_frame(const char *dir, const HeadlessWindow &w, const uint32_t *pixels
   char number[16];
   std::snprintf(number, sizeof number, "-%06d.png", w.frames);
   std::string path = std::string(dir) + "/" + name + number;
-  if (!write_png(path, pixels, width, height, stride)) {
-    std::fprintf(stderr, "winport headless: cannot write %s; no more frames are saved there\n", path.c_str());
+  std::string reason;
+  if (!img::write_png(path, pixels, width, height, stride, &reason)) {
+    std::fprintf(stderr, "winport headless: cannot write %s (%s); no more frames are saved there\n", path.c_str(),
+                 reason.c_str());
     failed_frames_dir = dir;
   }
 }

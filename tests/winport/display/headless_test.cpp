@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "display/display.h"
-#include "gdi/png.h"
+#include "frame_image.h"
 
 namespace winport::display {
 namespace {
@@ -121,10 +121,9 @@ TEST_F(HeadlessFrames, EachWindowNumbersItsOwnFilesNamedAfterItsTitle) {
     uint32_t colour;
   } files[] = {{"a_b_c-000001.png", 0x010203}, {"a_b_c-000002.png", 0x070809}, {"B-000001.png", 0x040506}};
   for (const auto &file : files) {
-    std::vector<uint32_t> pixels;
-    int width = 0, height = 0;
-    ASSERT_TRUE(read_png(base + file.name, pixels, width, height)) << file.name;
-    EXPECT_EQ(pixels[0], file.colour) << file.name;
+    img::Image frame;
+    ASSERT_TRUE(img::read_png(base + file.name, &frame)) << file.name;
+    EXPECT_EQ(frame.pixels[0], file.colour) << file.name;
     std::remove((base + file.name).c_str());
   }
   rmdir(dir);

@@ -8,7 +8,6 @@
 
 #include "canvas.h"
 #include "gdi/objects.h"
-#include "gdi/png.h"
 
 using namespace gdi_test;
 
@@ -110,18 +109,4 @@ TEST(Drawing, MarksTheSurfaceDirty) {
   EXPECT_FALSE(surface->dirty);
   c.line(0, 3, 4, 3);
   EXPECT_TRUE(surface->dirty);
-}
-
-TEST(PngFiles, RoundTripPixelsWithAStride) {
-  const std::vector<uint32_t> pixels = {0x00FF0000, 0x0000FF00, 0xDEAD, 0x000000FF, 0x00123456, 0xDEAD};
-  const auto path = std::filesystem::temp_directory_path() / "winport_png_round_trip.png";
-  ASSERT_TRUE(winport::write_png(path.string(), pixels.data(), 2, 2, 3));
-  std::vector<uint32_t> back;
-  int w = 0, h = 0;
-  ASSERT_TRUE(winport::read_png(path.string(), back, w, h));
-  EXPECT_EQ(w, 2);
-  EXPECT_EQ(h, 2);
-  EXPECT_EQ(back, (std::vector<uint32_t>{0x00FF0000, 0x0000FF00, 0x000000FF, 0x00123456}));
-  std::filesystem::remove(path);
-  EXPECT_FALSE(winport::read_png(path.string(), back, w, h));
 }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "winport/gdi/png.h"
+#include "frame_image.h"
 
 namespace winport_test {
 namespace {
@@ -336,14 +336,13 @@ TEST_F(Frames, WinportFramesSavesEveryPresentedFrameAsPng) {
 
   std::string first = std::string(dir) + "/Frame_test__1-000001.png";
   std::string second = std::string(dir) + "/Frame_test__1-000002.png";
-  std::vector<uint32_t> pixels;
-  int width = 0, height = 0;
-  ASSERT_TRUE(winport::read_png(first, pixels, width, height));
-  EXPECT_EQ(width, 595);
-  EXPECT_EQ(height, 515);
-  EXPECT_EQ(pixels[4 * 595 + 3], 0x0A141Eu);
-  ASSERT_TRUE(winport::read_png(second, pixels, width, height));
-  EXPECT_EQ(pixels[4 * 595 + 3], 0x28323Cu);
+  img::Image frame;
+  ASSERT_TRUE(img::read_png(first, &frame));
+  EXPECT_EQ(frame.width, 595);
+  EXPECT_EQ(frame.height, 515);
+  EXPECT_EQ(frame.at(3, 4), 0x0A141Eu);
+  ASSERT_TRUE(img::read_png(second, &frame));
+  EXPECT_EQ(frame.at(3, 4), 0x28323Cu);
   std::remove(first.c_str());
   std::remove(second.c_str());
   rmdir(dir);
