@@ -126,7 +126,8 @@ bool may_take(const Loan &loan, const Surface &window, const RECT &c) {
 // The bitmap is about to be written: every window that borrows its pixels keeps them.
 void settle_lender(Surface &bitmap, const RECT *cover) {
   auto &list = loans();
-  const auto borrowers = std::count_if(list.begin(), list.end(), [&](const Loan &l) { return l.bitmap.get() == &bitmap; });
+  const auto borrowers =
+      std::count_if(list.begin(), list.end(), [&](const Loan &l) { return l.bitmap.get() == &bitmap; });
   const RECT c = cover ? clipped(*cover, bitmap) : RECT{0, 0, 0, 0};
   for (size_t i = 0; i < list.size();) {
     Loan &loan = list[i];
