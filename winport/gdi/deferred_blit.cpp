@@ -1,8 +1,9 @@
 // deferred_blit.cpp — loans of a bitmap's pixels to a window (see deferred_blit.h).
 //
-// Owns the list of loans, one per borrowing window (a program has one or two). A loan keeps its
-// window weakly, so a destroyed window's loan is simply dropped, and its bitmap strongly, so the
-// lent pixels outlive DeleteObject.
+// Owns the list of loans, one per borrowing window (a program has one or two), and one pixel
+// buffer kept from an ended loan for the next. A loan keeps its window weakly, so a destroyed
+// window's loan is simply dropped, and its bitmap strongly, so the lent pixels outlive
+// DeleteObject.
 #include "gdi/deferred_blit.h"
 
 #include <algorithm>
@@ -32,6 +33,13 @@ std::vector<Loan> &loans() {
   return list;
 }
 
+// A buffer of an ended loan: a program that opens its windows again (a replay does) needs no fresh
+// memory, which costs a page fault per page and a clearing pass.
+Pixels &kept() {
+  static Pixels buffer;
+  return buffer;
+}
+
 Loan *loan_of_window(const Surface &s) {
   for (Loan &loan : loans())
     if (loan.window_at == &s) return &loan;
@@ -52,6 +60,7 @@ void release_bitmap(Loan &loan) {
 
 void end(Loan &loan) {
   release_bitmap(loan);
+  if (kept().empty()) kept() = std::move(loan.spare.empty() ? loan.frame : loan.spare);
   auto &list = loans();
   list.erase(list.begin() + (&loan - list.data()));
 }
@@ -105,6 +114,7 @@ void copy_outside(const Pixels &from, Pixels &to, const Surface &s, const RECT &
 void take_frame(Loan &loan, const RECT &c) {
   Surface &bitmap = *loan.bitmap;
   Pixels fresh = std::move(loan.spare);
+  if (fresh.size() != bitmap.pixels.size()) fresh = std::move(kept());
   if (fresh.size() != bitmap.pixels.size()) fresh = Pixels(bitmap.pixels.size());
   copy_outside(bitmap.pixels, fresh, bitmap, c);
   loan.frame = std::move(bitmap.pixels);
