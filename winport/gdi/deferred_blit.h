@@ -2,7 +2,7 @@
 //
 // What it buys: a program that draws every frame into a bitmap and then copies the bitmap onto
 // its window (TEVRA does, a 601 x 540 canvas onto a 595 x 496 client area) copies no pixels per
-// frame. Script playback with a full redraw per event runs about 1.8 times as fast as with the
+// frame. Script playback with a full redraw per event runs about 1.5 times as fast as with the
 // copy (bench/playback_bench, BM_ReplayRecordedGame).
 //
 // How: a SRCCOPY BitBlt from a memory DC that fills the whole of a window's surface is recorded
