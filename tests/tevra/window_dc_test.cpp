@@ -44,8 +44,6 @@ TEST(GraphicsWindowDc, ReadsTheCanvasAfterAWaitThroughGetPixelBitBltAndRepaint) 
   ASSERT_NE(window, nullptr);
 
   // Two frames, nobody looking at the window in between; the second starts on a cleared canvas.
-  tevra_clear();
-  tevra_rectangle(TEVRA_RED, -200, -100, 0, 100, 0);
   tevra_oval(TEVRA_BLUE, 20, -100, 220, 100, 0);
   await_tick();
   tevra_clear();
