@@ -157,11 +157,6 @@ extern "C" int32_t tevra_open(void *instance_arg, void *previous_instance, const
   state.canvas_bitmap = CreateCompatibleBitmap(state.window_context, kCanvasWidth, kCanvasHeight);
   state.canvas = CreateCompatibleDC(state.window_context);
   SelectObject(state.canvas, state.canvas_bitmap);
-#ifdef WINPORT_SHOW_BITMAP
-  // Where the platform can show the canvas bitmap in the window itself, the present step's copy
-  // finds the canvas already in place and moves nothing. Win32 keeps the copy.
-  WinportShowBitmap(state.graphics_window, state.canvas_bitmap);
-#endif
 
   ShowWindow(state.text_window, show_command);
   ShowWindow(state.graphics_window, show_command);

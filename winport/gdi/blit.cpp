@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "gdi/deferred_blit.h"
 #include "gdi/raster.h"
 
 using namespace winport::gdi;
@@ -43,6 +44,11 @@ void copy_box(Surface &to, const Surface &from, const Box &dst, i64 dx, i64 dy) 
 
 Box box_of(const RECT &r) { return {r.left, r.top, r.right, r.bottom}; }
 
+RECT rect_of(const Box &b) {
+  return {static_cast<LONG>(b.left), static_cast<LONG>(b.top), static_cast<LONG>(b.right),
+          static_cast<LONG>(b.bottom)};
+}
+
 }  // namespace
 
 extern "C" {
@@ -53,13 +59,22 @@ BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, in
   if (!dst_dc || !src_dc || !dst_dc->surface || !src_dc->surface || rop != SRCCOPY) return FALSE;
   if (cx <= 0 || cy <= 0) return TRUE;
   Surface &to = *dst_dc->surface;
-  const Surface &from = *src_dc->surface;
+  Surface &from = *src_dc->surface;
   const i64 dx = i64{x} - x1, dy = i64{y} - y1;  // source to destination displacement
-  // A window that shows the source bitmap itself already shows these pixels in this place.
-  if (dst_dc->shown == &from && dx == 0 && dy == 0) return TRUE;
   Box dst{x, y, i64{x} + cx, i64{y} + cy};
   dst = intersect(dst, bounds(to));
   dst = intersect(dst, offset(bounds(from), dx, dy));
+  if (dst.empty()) return TRUE;
+  // A bitmap's pixels over the whole of a window: shown from the bitmap until either changes.
+  const Box whole = bounds(to);
+  if (dst_dc->window_dc && !src_dc->window_dc && dst.left == whole.left && dst.top == whole.top &&
+      dst.right == whole.right && dst.bottom == whole.bottom &&
+      deferred_blit::lend(dst_dc->surface, src_dc->surface, static_cast<int>(-dx), static_cast<int>(-dy)))
+    return TRUE;
+  deferred_blit::before_read(from);
+  // Within one surface the source is the destination: nothing of it is painted over unread.
+  const RECT cover = rect_of(dst);
+  deferred_blit::before_write(to, &to == &from ? nullptr : &cover);
   copy_box(to, from, dst, dx, dy);
   return TRUE;
 }
@@ -73,6 +88,7 @@ BOOL WINAPI ScrollDC(HDC hDC, int dx, int dy, const RECT *lprcScroll, const RECT
   DC *dc = dc_from_handle(hDC);
   if (!dc || !dc->surface) return FALSE;
   Surface &s = *dc->surface;
+  deferred_blit::before_write(s);
   Box clip = bounds(s);
   if (lprcClip) clip = intersect(clip, box_of(*lprcClip));
   Box src = lprcScroll ? box_of(*lprcScroll) : bounds(s);

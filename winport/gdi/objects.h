@@ -84,9 +84,6 @@ struct DC {
   std::shared_ptr<Surface> surface;
   bool window_dc = false;
   HWND hwnd = nullptr;  // window DCs only
-  // Window DCs of a window that shows a bitmap instead of its own pixels: that bitmap's surface,
-  // only compared (a BitBlt of it onto the window at the same place has nothing to do).
-  const Surface *shown = nullptr;
 
   Pen *pen = nullptr;
   PenRoute pen_route = PenRoute::Cosmetic;  // pen->route

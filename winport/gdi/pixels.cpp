@@ -4,6 +4,7 @@
 // CLR_INVALID; writes outside it do nothing.
 #include <cstring>
 
+#include "gdi/deferred_blit.h"
 #include "gdi/objects.h"
 
 using namespace winport::gdi;
@@ -25,12 +26,15 @@ extern "C" {
 
 COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
   Surface *s = surface_at(hdc, x, y);
-  return s ? winport::colorref_from_pixel(s->row(y)[x]) : CLR_INVALID;
+  if (!s) return CLR_INVALID;
+  deferred_blit::before_read(*s);
+  return winport::colorref_from_pixel(s->row(y)[x]);
 }
 
 COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
   Surface *s = surface_at(hdc, x, y);
   if (!s) return static_cast<COLORREF>(-1);
+  deferred_blit::before_write(*s);
   s->row(y)[x] = winport::pixel_from_colorref(color);
   s->dirty = true;
   return color & 0x00FFFFFFu;

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "gdi/deferred_blit.h"
 #include "gdi/raster.h"
 
 using namespace winport::gdi;
@@ -37,7 +38,21 @@ struct Paint {
   bool one_colour() const { return pen_width > 0 && fills && pen_pixel == brush_pixel; }
 };
 
-bool begin(HDC hdc, Paint &p) {
+// A surface lent or borrowed by a deferred BitBlt is settled before the shape is drawn. A
+// rectangle's box (as given to Rectangle) is painted opaquely when the brush fills it and a
+// one-pixel pen, or none, outlines it: no pen leaves its right and bottom edge.
+[[gnu::noinline]] void settle(const Paint &p, const RECT *box) {
+  RECT cover{0, 0, 0, 0};
+  if (box && p.fills && p.pen_width <= 1) {
+    const LONG shrink = p.pen_width == 0 ? 1 : 0;
+    cover = {std::min(box->left, box->right), std::min(box->top, box->bottom),
+             std::max(box->left, box->right) - shrink, std::max(box->top, box->bottom) - shrink};
+  }
+  deferred_blit::settle_for_write(*p.surface, &cover);
+}
+
+// `box`: Rectangle's own arguments, which it may paint opaquely.
+bool begin(HDC hdc, Paint &p, const RECT *box = nullptr) {
   p.dc = dc_from_handle(hdc);
   if (!p.dc || !p.dc->surface) return false;
   p.surface = p.dc->surface.get();
@@ -46,6 +61,7 @@ bool begin(HDC hdc, Paint &p) {
   if (p.dc->pen) p.pen_pixel = winport::pixel_from_colorref(p.dc->pen->color);
   p.fills = p.dc->brush && !p.dc->brush->hollow;
   if (p.fills) p.brush_pixel = winport::pixel_from_colorref(p.dc->brush->color);
+  if (p.surface->deferred) [[unlikely]] settle(p, box);
   return true;
 }
 
@@ -353,7 +369,8 @@ extern "C" {
 
 BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
   Paint p;
-  if (!begin(hdc, p)) return FALSE;
+  const RECT box{left, top, right, bottom};
+  if (!begin(hdc, p, &box)) return FALSE;
   i64 l = left, t = top, r = right, b = bottom;
   if (l > r) std::swap(l, r);
   if (t > b) std::swap(t, b);
@@ -478,6 +495,7 @@ int WINAPI FillRect(HDC hDC, const RECT *lprc, HBRUSH hbr) {
   if (!dc || !dc->surface || !lprc || !object || object->kind != ObjectKind::Brush) return 0;
   const auto *brush = static_cast<const Brush *>(object);
   if (!brush->hollow) {
+    deferred_blit::before_write(*dc->surface, lprc);
     fill_box(*dc->surface, lprc->left, lprc->top, lprc->right, lprc->bottom,
              winport::pixel_from_colorref(brush->color));
   }

@@ -73,6 +73,8 @@ struct Surface {
   std::vector<uint32_t, SurfaceAllocator<uint32_t>> pixels;  // width * height, row-major, top row first
   // Set by every write; the windowing layer clears it when it presents the surface.
   bool dirty = false;
+  // Lent or borrowed by a BitBlt not done yet (deferred_blit.h): settle before touching the pixels.
+  bool deferred = false;
 
   Surface() = default;
   Surface(int w, int h, uint32_t fill = 0) { resize(w, h, fill); }

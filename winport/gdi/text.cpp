@@ -12,6 +12,7 @@
 #include <cstring>
 #include <limits>
 
+#include "gdi/deferred_blit.h"
 #include "gdi/font.h"
 #include "gdi/objects.h"
 
@@ -115,6 +116,7 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
   DC *dc = dc_from_handle(hdc);
   if (!dc || c < 0 || (c > 0 && !lpString)) return FALSE;
   if (c == 0 || !dc->surface) return TRUE;
+  deferred_blit::before_write(*dc->surface);
   draw_text(*dc, *dc->surface, x, y, lpString, c);
   dc->surface->dirty = true;
   return TRUE;

@@ -499,6 +499,8 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
 BOOL WINAPI DestroyWindow(HWND hWnd);
 /* differs: any command but SW_HIDE shows the window at its size (no minimising or maximising). */
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow);
+/* differs: class atoms in place of names (MAKEINTATOM) are not accepted. */
+HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName);
 BOOL WINAPI IsWindow(HWND hWnd);
 BOOL WINAPI IsWindowVisible(HWND hWnd);
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect);
@@ -525,14 +527,6 @@ BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT *lpPaint);
 BOOL WINAPI InvalidateRect(HWND hWnd, const RECT *lpRect, BOOL bErase);
 BOOL WINAPI UpdateWindow(HWND hWnd);
 int WINAPI FillRect(HDC hDC, const RECT *lprc, HBRUSH hbr);
-/* winport's own, not in Win32: the window shows the bitmap's pixels (its top-left part) instead of
- * its own from now on, so drawing on the bitmap reaches the screen at the next presentation and a
- * BitBlt of the bitmap onto the window at the same place copies nothing. Window DCs still draw into
- * the window's own pixels, unseen until the window outgrows the bitmap, when it takes the bitmap's
- * pixels and shows its own again. FALSE for a bad handle or a bitmap smaller than the client area.
- * Programs test for WINPORT_SHOW_BITMAP before calling it. */
-#define WINPORT_SHOW_BITMAP 1
-BOOL WINAPI WinportShowBitmap(HWND hWnd, HBITMAP hbm);
 BOOL WINAPI ScrollDC(HDC hDC, int dx, int dy, const RECT *lprcScroll, const RECT *lprcClip,
                      HRGN hrgnUpdate, LPRECT lprcUpdate); /* differs: hrgnUpdate is ignored */
 

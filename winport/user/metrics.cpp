@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "gdi/deferred_blit.h"
 #include "user/state.h"
 
 namespace winport::user {
@@ -65,6 +66,7 @@ void update_client_size(HWND hwnd, bool notify) {
   Surface &surface = *w->client;
   if (size.cx == surface.width && size.cy == surface.height) return;
   // Keep what still fits at the top-left; new parts start white until painted.
+  gdi::deferred_blit::before_write(surface);
   resize_keeping(surface, size.cx, size.cy, 0xFFFFFF);
   w->frame_stale = true;
   invalidate_all(*w, true);

@@ -7,8 +7,8 @@
 //
 // Presentation: whenever the client surface was drawn on, or the menu bar or popup changed, the
 // window's image is handed to the display as two bands, the menu bar (drawn in the top rows of the
-// window's menu image) and the client surface as it is (or the bitmap the window shows instead,
-// WinportShowBitmap): no pixel is copied on the way. Only an open popup, which lies over the
+// window's menu image) and the client pixels as they are (a bitmap's, while the window borrows them:
+// gdi/deferred_blit.h): no pixel is copied on the way. Only an open popup, which lies over the
 // client area, makes winport compose the whole image first. The message functions call
 // present_all() before looking for a message, so a frame drawn between two waits reaches the
 // screen whole.
@@ -18,6 +18,7 @@
 #include <cstring>
 #include <vector>
 
+#include "gdi/deferred_blit.h"
 #include "gdi/objects.h"
 #include "user/state.h"
 
@@ -60,34 +61,18 @@ void add_to_update(Window &w, const RECT *rect, bool erase) {
 
 void invalidate_all(Window &w, bool erase) { add_to_update(w, nullptr, erase); }
 
-void set_shown(Window &w, std::shared_ptr<Surface> pixels) {
-  if (!pixels && w.shown) {
-    // The window's own pixels become visible again: they take what it showed.
-    Surface &own = *w.client;
-    for (int y = 0; y < std::min(own.height, w.shown->height); ++y)
-      std::copy_n(w.shown->row(y), std::min(own.width, w.shown->width), own.row(y));
-  }
-  w.shown = std::move(pixels);
-  w.client->dirty = true;
-  for (HDC hdc : window_dcs()) {
-    gdi::DC *dc = gdi::dc_from_handle(hdc);
-    if (dc != nullptr && dc->hwnd == w.handle) dc->shown = w.shown.get();
-  }
-}
-
 void present_window(Window &w) {
   if (!w.visible || w.native == nullptr) return;
-  if (w.shown && (w.shown->width < w.client->width || w.shown->height < w.client->height)) set_shown(w, nullptr);
-  Surface &client = w.shown ? *w.shown : *w.client;
-  // A shown bitmap may be larger than the client area: only its top-left part shows.
+  Surface &client = *w.client;
+  const gdi::deferred_blit::View shown = gdi::deferred_blit::shown(client);
   const SIZE size = client_size(w);
   const int width = std::min<int>(size.cx, client.width), height = std::min<int>(size.cy, client.height);
   const int bar = menu_bar_height(w);
   display::Frame frame;
   frame.width = width;
-  frame.client = client.pixels.data();
+  frame.client = shown.pixels;
   frame.client_height = height;
-  frame.client_stride = client.width;
+  frame.client_stride = shown.stride;
   if (bar > 0 || w.tracking.open) {
     // The menu bar is drawn into the image; only while a popup lies over the client area does the
     // image hold the client rows as well.
@@ -100,7 +85,8 @@ void present_window(Window &w) {
     }
     if (w.composed_dc == nullptr) w.composed_dc = gdi::create_surface_dc(w.composed, w.handle);
     if (w.tracking.open) {
-      for (int y = 0; y < height; ++y) std::copy_n(client.row(y), width, image.row(bar + y));
+      const uint32_t *row = shown.pixels;
+      for (int y = 0; y < height; ++y, row += shown.stride) std::copy_n(row, width, image.row(bar + y));
       frame.client_height = 0;
     }
     menu_draw(w, bar_stale);
@@ -109,7 +95,6 @@ void present_window(Window &w) {
     frame.bar_stride = image.width;
   }
   screen().present(w.native, frame);
-  w.client->dirty = false;
   client.dirty = false;
   w.frame_stale = false;
 }
@@ -117,7 +102,7 @@ void present_window(Window &w) {
 void present_all() {
   // Presenting calls no window procedure, so the list cannot change underneath.
   for (auto &w : state().windows)
-    if (w->visible && (w->client->dirty || (w->shown && w->shown->dirty) || w->frame_stale)) present_window(*w);
+    if (w->visible && (w->client->dirty || w->frame_stale)) present_window(*w);
 }
 
 }  // namespace winport::user
@@ -135,7 +120,6 @@ HDC WINAPI GetDC(HWND hwnd) {
   if (w == nullptr) return nullptr;
   HDC dc = winport::gdi::create_surface_dc(w->client, hwnd);
   if (dc == nullptr) return nullptr;
-  winport::gdi::dc_from_handle(dc)->shown = w->shown.get();
   window_dcs().push_back(dc);
   return dc;
 }
@@ -177,16 +161,6 @@ BOOL WINAPI InvalidateRect(HWND hwnd, const RECT *rect, BOOL erase) {
   Window *w = find_window(hwnd);
   if (w == nullptr) return FALSE;
   add_to_update(*w, rect, erase != FALSE);
-  return TRUE;
-}
-
-BOOL WINAPI WinportShowBitmap(HWND hwnd, HBITMAP hbm) {
-  Window *w = find_window(hwnd);
-  auto *object = winport::gdi::object_from_handle(hbm);
-  if (w == nullptr || object == nullptr || object->kind != winport::gdi::ObjectKind::Bitmap) return FALSE;
-  std::shared_ptr<winport::Surface> pixels = static_cast<winport::gdi::Bitmap *>(object)->surface;
-  if (!pixels || pixels->width < w->client->width || pixels->height < w->client->height) return FALSE;
-  set_shown(*w, std::move(pixels));
   return TRUE;
 }
 

@@ -57,13 +57,13 @@ struct Window {
   HBRUSH background = nullptr;
   DWORD style = 0;
   std::string title;
+  std::string class_name;  // as registered
   RECT rect{};  // outer rectangle on the screen
   HMENU menu = nullptr;
   bool visible = false;
   bool shown_before = false;
 
   std::shared_ptr<Surface> client;    // the client area's pixels, drawn by window DCs
-  std::shared_ptr<Surface> shown;     // a bitmap's pixels shown instead of `client` (WinportShowBitmap)
   std::shared_ptr<Surface> composed;  // the menu bar; with a popup open, the client rows under it too
   HDC composed_dc = nullptr;          // GDI DC over `composed`, for drawing the menu
   bool frame_stale = true;            // menu bar or popup changed since the last present
@@ -140,7 +140,6 @@ void update_client_size(HWND hwnd, bool notify);
 void invalidate_all(Window &w, bool erase);
 void present_all();             // present every visible window whose pixels changed
 void present_window(Window &w);  // compose and present now, if visible
-void set_shown(Window &w, std::shared_ptr<Surface> pixels);  // WinportShowBitmap; null: own pixels again
 
 // Focus (window.cpp): sends WM_KILLFOCUS and WM_SETFOCUS.
 void move_focus(HWND to);

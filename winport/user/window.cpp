@@ -148,6 +148,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWO
   w.background = cls->background;
   w.style = style & ~static_cast<DWORD>(WS_VISIBLE);
   w.title = title != nullptr ? title : "";
+  w.class_name = cls->name;
   w.rect = {x, y, x + width, y + height};
   w.menu = find_menu(menu) != nullptr ? menu : nullptr;
   w.client = std::make_shared<winport::Surface>();
@@ -224,6 +225,16 @@ BOOL WINAPI ShowWindow(HWND hwnd, int command) {
     SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(size.cx, size.cy));
   }
   return was_visible;
+}
+
+// Names compare without regard to case, as Win32 compares them; a null name matches any window.
+HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR title) {
+  for (const auto &w : state().windows) {
+    if (class_name != nullptr && !same_name(w->class_name, class_name)) continue;
+    if (title != nullptr && !same_name(w->title, title)) continue;
+    return w->handle;
+  }
+  return nullptr;
 }
 
 BOOL WINAPI IsWindow(HWND hwnd) { return find_window(hwnd) != nullptr ? TRUE : FALSE; }

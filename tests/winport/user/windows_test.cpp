@@ -240,48 +240,6 @@ TEST_F(Frames, DrawingThroughGetDcIsPresentedOnceAtTheNextLookForMessages) {
   EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
 }
 
-TEST_F(Frames, AWindowShowingABitmapPresentsItsPixelsNotItsOwn) {
-  HWND hwnd = make_window();
-  attach_menu_bar(hwnd);
-  ShowWindow(hwnd, SW_SHOW);
-  HDC window = GetDC(hwnd);
-  HDC memory = CreateCompatibleDC(window);
-  HBITMAP small = CreateCompatibleBitmap(window, 594, 496);
-  EXPECT_FALSE(WinportShowBitmap(hwnd, small)) << "smaller than the client area";
-  HBITMAP canvas = CreateCompatibleBitmap(window, 601, 540);
-  SelectObject(memory, canvas);
-  ASSERT_TRUE(WinportShowBitmap(hwnd, canvas));
-
-  int frames = 0, width = 0, height = 0;
-  uint32_t drawn = 0, corner = 0;
-  winport::headless::on_frame([&](HWND, const uint32_t *pixels, int w, int h, int stride) {
-    ++frames;
-    width = w;
-    height = h;
-    drawn = pixels[static_cast<size_t>(19 + 10) * stride + 20];
-    corner = pixels[static_cast<size_t>(h - 1) * stride + w - 1];
-  });
-  SetPixel(memory, 20, 10, RGB(255, 0, 0));
-  SetPixel(memory, 594, 495, RGB(0, 0, 255));  // the client area's last pixel
-  SetPixel(window, 20, 10, RGB(0, 255, 0));    // the window's own pixels are not shown
-  MSG msg;
-  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-  EXPECT_EQ(frames, 1);
-  EXPECT_EQ(width, 595);
-  EXPECT_EQ(height, 19 + 496);
-  EXPECT_EQ(drawn, 0xFF0000u);
-  EXPECT_EQ(corner, 0x0000FFu);
-
-  // Copying the bitmap onto the window changes nothing, and the window keeps showing it.
-  EXPECT_TRUE(BitBlt(window, 0, 0, 601, 540, memory, 0, 0, SRCCOPY));
-  SetPixel(memory, 20, 10, RGB(255, 255, 0));
-  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-  EXPECT_EQ(drawn, 0xFFFF00u);
-  ReleaseDC(hwnd, window);
-  DeleteDC(memory);
-  DeleteObject(small);
-}
-
 TEST_F(Frames, BeginPaintValidatesAndAsksForTheBackgroundOnce) {
   HWND hwnd = make_window();
   ShowWindow(hwnd, SW_SHOW);
