@@ -3,20 +3,24 @@
 // fontconfig's configuration supplies the defaults (default families, substitutions); we add the
 // generic family that GDI's pitch-and-family byte implies, so that an unknown name still falls back
 // to a face of the right kind. Its answers are kept on disk (see match_cache.h): while they hold,
-// fontconfig is not even started.
+// fontconfig is not even started. Face files are opened here too, never blocking (see open_face_file).
 #include "gdi/font_match.h"
 
 #include <fontconfig/fontconfig.h>
 #include <pthread.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <windows.h>
 
 #include <cstdlib>
 #include <future>
 #include <mutex>
+#include <new>
 #include <system_error>
 
 #include "gdi/match_cache.h"
+#include "gdi/regular_file.h"
 
 namespace winport::gdi::font {
 namespace {
@@ -48,6 +52,12 @@ std::shared_future<void> &background_start() {
 // longer exists holding its locks.
 void finish_background_start() {
   if (background_start().valid()) background_start().wait();
+}
+
+// The stream of a face file: its mapping, released when FreeType closes the face.
+void close_mapped(FT_Stream stream) {
+  munmap(stream->base, stream->size);
+  delete stream;
 }
 
 // What fontconfig's answers depend on: its configuration files and their folders, the user's own
@@ -112,7 +122,7 @@ bool choice_of(FcPattern *font, FaceChoice &out) {
 // is fixed width.
 bool probe(FT_Library library, const FaceChoice &c, bool *fixed_width) {
   FT_Face face = nullptr;
-  if (FT_New_Face(library, c.path.c_str(), c.index, &face) != 0) return false;
+  if (open_face_file(library, c.path, c.index, &face) != 0) return false;
   bool usable = FT_IS_SCALABLE(face) && face->units_per_EM > 0;
   *fixed_width = FT_IS_FIXED_WIDTH(face);
   FT_Done_Face(face);
@@ -133,6 +143,29 @@ FaceChoice first_usable(FT_Library library, FcFontSet *set, bool want_fixed) {
 }
 
 }  // namespace
+
+FT_Error open_face_file(FT_Library library, const std::string &path, FT_Long index, FT_Face *face) {
+  *face = nullptr;
+  size_t size = 0;
+  const int fd = open_regular_file(path.c_str(), &size);
+  if (fd < 0) return FT_Err_Cannot_Open_Resource;
+  void *base = size > 0 ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
+  close(fd);
+  if (base == MAP_FAILED) return FT_Err_Cannot_Open_Stream;
+  auto *stream = new (std::nothrow) FT_StreamRec{};
+  if (!stream) {
+    munmap(base, size);
+    return FT_Err_Out_Of_Memory;
+  }
+  stream->base = static_cast<unsigned char *>(base);
+  stream->size = static_cast<unsigned long>(size);
+  stream->close = close_mapped;
+  FT_Open_Args args{};
+  args.flags = FT_OPEN_STREAM;
+  args.stream = stream;
+  // FreeType closes the stream itself, at FT_Done_Face or when the face cannot be opened.
+  return FT_Open_Face(library, &args, index, face);
+}
 
 void start_matching() {
   static std::once_flag once;
