@@ -390,8 +390,6 @@ Mapper &mapper() {
 
 }  // namespace
 
-void prepare() { start_matching(); }
-
 FaceSize &resolve(Font &font) {
   if (!font.resolved) font.resolved = mapper().resolve(font);
   return *static_cast<FaceSize *>(font.resolved.get());

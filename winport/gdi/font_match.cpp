@@ -7,17 +7,13 @@
 #include "gdi/font_match.h"
 
 #include <fontconfig/fontconfig.h>
-#include <pthread.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <windows.h>
 
 #include <cstdlib>
-#include <future>
-#include <mutex>
 #include <new>
-#include <system_error>
 
 #include "gdi/match_cache.h"
 #include "gdi/regular_file.h"
@@ -28,30 +24,21 @@ namespace {
 // How many sorted candidates to open while looking for a usable (and, if asked, fixed-width) face.
 constexpr int kCandidates = 24;
 
+// The answers kept from earlier runs, read on first use.
 MatchCache &kept_answers() {
-  static MatchCache cache(MatchCache::default_file());
+  static MatchCache cache = [] {
+    MatchCache loaded(MatchCache::default_file());
+    loaded.load();
+    return loaded;
+  }();
   return cache;
 }
 
-// fontconfig reads the whole system configuration when it starts: milliseconds of XML. Whichever
-// thread gets here first starts it; any other waits for that start to finish.
+// fontconfig reads the whole system configuration when it starts: milliseconds of XML, spent only
+// when a question has no kept answer.
 bool fontconfig_ready() {
-  static std::once_flag once;
-  static bool ready = false;
-  std::call_once(once, [] { ready = FcInit() == FcTrue; });
+  static const bool ready = FcInit() == FcTrue;
   return ready;
-}
-
-// fontconfig starting on a thread of its own (see start_matching).
-std::shared_future<void> &background_start() {
-  static std::shared_future<void> done;
-  return done;
-}
-
-// Runs before every fork: a child must not inherit fontconfig half started, with a thread that no
-// longer exists holding its locks.
-void finish_background_start() {
-  if (background_start().valid()) background_start().wait();
 }
 
 // The stream of a face file: its mapping, released when FreeType closes the face.
@@ -167,25 +154,9 @@ FT_Error open_face_file(FT_Library library, const std::string &path, FT_Long ind
   return FT_Open_Face(library, &args, index, face);
 }
 
-void start_matching() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    kept_answers().load();
-    if (!kept_answers().empty()) return;  // fontconfig may never be needed
-    // The first question will need fontconfig: it starts now, alongside whatever the program does
-    // before its first text.
-    pthread_atfork(finish_background_start, nullptr, nullptr);
-    try {
-      background_start() = std::async(std::launch::async, [] { fontconfig_ready(); }).share();
-    } catch (const std::system_error &) {  // no thread to be had: the first question starts it
-    }
-  });
-}
-
 FaceChoice match_face(FT_Library library, const FaceRequest &request) {
   FaceChoice choice;
   if (!library) return choice;
-  start_matching();
   if (auto kept = kept_answers().find(request)) return *kept;
   if (!fontconfig_ready()) return choice;
   FcPattern *pattern = pattern_for(request);
