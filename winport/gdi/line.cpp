@@ -169,11 +169,6 @@ void cosmetic_line(Surface &s, i64 ax, i64 ay, i64 bx, i64 by, uint32_t pixel) {
     axis_line(s, ax, ay, bx, by, pixel);
     return;
   }
-  if (span_recording.recorder) [[unlikely]] {
-    walk_line(ax, ay, bx, by, s.width, s.height,
-              [&](i64 y, i64 x0, i64 x1) { fill_span(s, y, x0, x1, pixel); });
-    return;
-  }
   // Every pixel of the walk lies on the surface: no span needs cutting.
   LineWalk w;
   if (!start_walk(ax, ay, bx, by, s.width, s.height, w)) return;

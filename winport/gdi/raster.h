@@ -79,21 +79,12 @@ inline void fill_pixels(uint32_t *p, size_t n, uint32_t pixel) {
   for (size_t i = 0; i < n; ++i) p[i] = pixel;
 }
 
-// The benchmarks' span recorder (winport/spans.h); null while nobody records.
-struct SpanRecording {
-  void (*recorder)(int y, int x0, int x1, uint32_t pixel, void *ctx) = nullptr;
-  void *ctx = nullptr;
-};
-extern SpanRecording span_recording;
-
 // Store one span [x0, x1) of row y; the span is clipped to the surface here.
 inline void fill_span(Surface &s, i64 y, i64 x0, i64 x1, uint32_t pixel) {
   if (y < 0 || y >= s.height) return;
   if (x0 < 0) x0 = 0;
   if (x1 > s.width) x1 = s.width;
   if (x0 >= x1) return;
-  if (span_recording.recorder) [[unlikely]]
-    span_recording.recorder(static_cast<int>(y), static_cast<int>(x0), static_cast<int>(x1), pixel, span_recording.ctx);
   fill_pixels(s.row(static_cast<int>(y)) + x0, static_cast<size_t>(x1 - x0), pixel);
   s.dirty = true;
 }
@@ -114,10 +105,6 @@ inline void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint3
   left = left < 0 ? 0 : left;
   right = right > s.width ? s.width : right;
   if (rows.first > rows.last || left >= right) return;
-  if (span_recording.recorder) [[unlikely]] {
-    for (i64 y = rows.first; y <= rows.last; ++y) fill_span(s, y, left, right, pixel);
-    return;
-  }
   // Row by row even where whole rows lie end to end: one fill of megabytes would bypass the cache
   // (the C library streams large fills to memory), and the next shape would read it back. The
   // stride is a local because, as far as the compiler knows, the pixels could alias the surface.

@@ -6,13 +6,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include <winport/spans.h>
-
 #include "gdi/raster.h"
 
 namespace winport::gdi {
-
-SpanRecording span_recording;
 
 u128 isqrt(u128 v) {
   if (v == 0) return 0;
@@ -150,7 +146,3 @@ void RowWriter::write(i64 y) {
 }
 
 }  // namespace winport::gdi
-
-void winport::spans::set_recorder(Recorder recorder, void *ctx) {
-  gdi::span_recording = {recorder, ctx};
-}
