@@ -12,7 +12,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cwchar>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -51,15 +50,16 @@ inline i128 ceil_div(i128 a, i128 b) { return -floor_div(-a, b); }
 // Largest r with r * r <= v.
 u128 isqrt(u128 v);
 
-// Store n copies of a pixel. Most spans of a scene are short (the sides of ellipses and slanted
-// edges, a few pixels each), where calling the C library's vectorised fill costs more than the
-// stores: those are written here, four pixels at a time, without a loop (stores overlap where the
-// count is not a multiple of four).
+// Store n copies of a pixel: a plain loop, vectorised as wide as the processor allows (spans.cpp).
+void fill_long(uint32_t *p, size_t n, uint32_t pixel);
+
+// Most spans of a scene are short (the sides of ellipses and slanted edges, a few pixels each),
+// where even the vectorised loop's set-up costs more than the stores: those are written here, four
+// pixels at a time, without a loop (stores overlap where the count is not a multiple of four).
 constexpr size_t kInlineFill = 16;
 inline void fill_pixels(uint32_t *p, size_t n, uint32_t pixel) {
   if (n > kInlineFill) {
-    static_assert(sizeof(wchar_t) == sizeof(uint32_t), "wmemset fills 32-bit units here");
-    std::wmemset(reinterpret_cast<wchar_t *>(p), static_cast<wchar_t>(pixel), n);
+    fill_long(p, n, pixel);
     return;
   }
 #if defined(__SSE2__)
@@ -105,8 +105,8 @@ inline void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint3
   left = left < 0 ? 0 : left;
   right = right > s.width ? s.width : right;
   if (rows.first > rows.last || left >= right) return;
-  // Row by row even where whole rows lie end to end: one fill of megabytes would bypass the cache
-  // (the C library streams large fills to memory), and the next shape would read it back. The
+  // Row by row even where whole rows lie end to end: a fill of megabytes would push the canvas out
+  // of the cache, and the next shape would read it back. The
   // stride is a local because, as far as the compiler knows, the pixels could alias the surface.
   const size_t n = static_cast<size_t>(right - left), stride = static_cast<size_t>(s.width);
   uint32_t *row = s.row(static_cast<int>(rows.first)) + left;
@@ -123,9 +123,7 @@ inline void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint3
     case 4: each_row([pixel](uint32_t *r) { fill_pixels(r, 4, pixel); }); break;
     default:
       if (n > kInlineFill) {
-        each_row([pixel, n](uint32_t *r) {
-          std::wmemset(reinterpret_cast<wchar_t *>(r), static_cast<wchar_t>(pixel), n);
-        });
+        each_row([pixel, n](uint32_t *r) { fill_long(r, n, pixel); });
       } else {
         each_row([pixel, n](uint32_t *r) { fill_pixels(r, n, pixel); });
       }
