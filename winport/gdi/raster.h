@@ -267,6 +267,9 @@ class CosmeticEdge {
 
  private:
   void start(i64 y);
+  // widen_rows for the rows y0 .. y0 + rows - 1, all of which the line reaches.
+  template <bool kSet>
+  void merge_rows(i64 y0, i64 rows, i64 *lo, i64 *hi) const;
   bool empty_, x_major_;
   i64 au_, av_, su_, sv_, n_, nv_, bias_;
   i64 row_lo_, row_hi_;
