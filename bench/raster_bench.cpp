@@ -3,8 +3,8 @@
 //   BM_BuildingSceneRedraw    one full redraw of the building scene: the game's own redraw_scene
 //                             through TEVRA into its canvas, on the headless display, logging off
 //                             (3 scoops, 10 toppings, a topping selected, the red-rayed sun).
-//   BM_BuildingSceneSpanFloor the same redraw's pixel runs, recorded from the product's span writer
-//                             while it drew, written again with a plain fill and nothing else: what
+//   BM_BuildingSceneSpanFloor the same redraw's pixel runs, found by drawing its calls one at a time
+//                             (see recorded_spans), written with a plain fill and nothing else: what
 //                             the shapes' pixels cost at least. Text is blended glyph by glyph and is
 //                             not among them.
 //   BM_BuildingSceneRedrawOverFloor  the two in turn; reports the redraw's time over the floor's as
@@ -14,12 +14,13 @@
 #include <windows.h>
 #include <winport/headless.h>
 #include <winport/scripted_input.h>
-#include <winport/spans.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <cwchar>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "game/game.h"
@@ -97,27 +98,69 @@ double median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-// The pixel runs of one everyday redraw (glyph caches warm), as the product's span writer wrote them.
+// Draws one line of bench/building-scene.txt with TEVRA's primitive; false for comments, text and
+// lines that are not calls.
+bool draw_call(const std::string &line) {
+  std::istringstream in(line);
+  std::string kind;
+  int32_t a[8] = {};
+  in >> kind;
+  const int count = kind == "TRI" ? 8 : kind == "CIRCLE" ? 4 : 6;
+  for (int i = 0; i < count; ++i) in >> a[i];
+  if (!in) return false;
+  if (kind == "RECT") return tevra_rectangle(a[0], a[1], a[2], a[3], a[4], a[5]), true;
+  if (kind == "OVAL") return tevra_oval(a[0], a[1], a[2], a[3], a[4], a[5]), true;
+  if (kind == "LINE") return tevra_line(a[0], a[1], a[2], a[3], a[4], a[5]), true;
+  if (kind == "TRI") return tevra_triangle(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]), true;
+  if (kind == "CIRCLE") return tevra_circle(a[0], a[1], a[2], a[3]), true;
+  return false;
+}
+
+// Adds the runs of pixels that differ from `unused`, row by row, one run per colour.
+void add_runs(const std::vector<uint32_t> &pixels, uint32_t unused, std::vector<Span> &spans) {
+  for (int y = 0; y < kHeight; ++y) {
+    const uint32_t *row = pixels.data() + static_cast<size_t>(y) * kWidth;
+    for (int x = 0; x < kWidth;) {
+      const uint32_t pixel = row[x];
+      int end = x + 1;
+      while (end < kWidth && row[end] == pixel) ++end;
+      if (pixel != unused) spans.push_back({y, x, end, pixel});
+      x = end;
+    }
+  }
+}
+
+// The pixel runs of the building scene's shapes: each call of the scene (bench/building-scene.txt,
+// the calls redraw_scene makes) drawn alone onto a canvas of a colour no call uses, and what it
+// changed taken as its runs. Drawing never reads the canvas, so these are the runs the redraw
+// writes, overdraw included.
 std::vector<Span> recorded_spans() {
+  constexpr COLORREF kUnused = RGB(1, 2, 3);
   std::vector<Span> spans;
   OpenLibrary library;
-  GameState scene = building_scene();
-  redraw_scene(scene);
-  winport::spans::set_recorder(
-      [](int y, int x0, int x1, uint32_t pixel, void *ctx) {
-        static_cast<std::vector<Span> *>(ctx)->push_back({y, x0, x1, pixel});
-      },
-      &spans);
-  redraw_scene(scene);
-  winport::spans::set_recorder(nullptr, nullptr);
+  HDC canvas = tevra_testing_canvas();
+  HBRUSH unused = CreateSolidBrush(kUnused);
+  const RECT whole = {0, 0, kWidth, kHeight};
+  std::ifstream calls(FROSTVEL_SOURCE_DIR "/bench/building-scene.txt");
+  std::vector<uint32_t> pixels;
+  for (std::string line; std::getline(calls, line);) {
+    FillRect(canvas, &whole, unused);
+    if (draw_call(line) && tevra_testing_read_canvas(pixels)) add_runs(pixels, 0x010203, spans);
+  }
+  DeleteObject(unused);
   return spans;
 }
 
+// One run: a call, as to the C library's fill, to a plain loop as wide as the processor allows.
+#if defined(__linux__) && defined(__x86_64__)
+[[gnu::target_clones("avx2", "default")]]
+#endif
+[[gnu::noinline]] void fill_run(uint32_t *p, int n, uint32_t pixel) {
+  std::fill_n(p, n, pixel);
+}
+
 void write_spans(const std::vector<Span> &spans, std::vector<uint32_t> &canvas) {
-  for (const Span &s : spans) {
-    std::wmemset(reinterpret_cast<wchar_t *>(canvas.data() + static_cast<size_t>(s.y) * kWidth + s.x0),
-                 static_cast<wchar_t>(s.pixel), static_cast<size_t>(s.x1 - s.x0));
-  }
+  for (const Span &s : spans) fill_run(canvas.data() + static_cast<size_t>(s.y) * kWidth + s.x0, s.x1 - s.x0, s.pixel);
 }
 
 void BM_BuildingSceneSpanFloor(benchmark::State &state) {

@@ -83,21 +83,10 @@ HGDIOBJ select(DC &dc, Object *object) {
   return nullptr;
 }
 
-// SelectObject with handles that need a call to check.
-[[gnu::noinline]] HGDIOBJ select_checked(HDC hdc, HGDIOBJ h) {
-  DC *dc = dc_from_handle(hdc);
-  Object *object = object_from_handle(h);
-  return dc && object ? select(*dc, object) : nullptr;
-}
-
 }  // namespace
 
-HDC recent_dc = nullptr;
-
-DC *find_dc(HDC hdc) {
-  if (!dcs().contains(hdc)) return nullptr;
-  recent_dc = hdc;
-  return reinterpret_cast<DC *>(hdc);
+DC *dc_from_handle(HDC hdc) {
+  return dcs().contains(hdc) ? reinterpret_cast<DC *>(hdc) : nullptr;
 }
 
 HDC create_surface_dc(std::shared_ptr<Surface> surface, HWND hwnd) {
@@ -136,7 +125,6 @@ BOOL WINAPI DeleteDC(HDC hdc) {
   hold(dc->font, static_cast<Font *>(nullptr));
   hold(dc->bitmap, static_cast<Bitmap *>(nullptr));
   dcs().erase(dc);
-  if (recent_dc == hdc) recent_dc = nullptr;
   delete dc;
   return TRUE;
 }
@@ -157,12 +145,9 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC, int cx, int cy) {
 }
 
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
-  // Drawing code selects into the DC it drew with last, objects of the pool's first chunk: those
-  // are checked here without a call, so that the common case needs no stack frame.
-  if (hdc == nullptr || hdc != recent_dc || !in_first_chunk(h)) return select_checked(hdc, h);
-  const bool *live = first_chunk_flag(h);
-  if (!live || !*live) return nullptr;
-  return select(*reinterpret_cast<DC *>(hdc), static_cast<Object *>(h));
+  DC *dc = dc_from_handle(hdc);
+  Object *object = object_from_handle(h);
+  return dc && object ? select(*dc, object) : nullptr;
 }
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {

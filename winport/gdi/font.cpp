@@ -62,7 +62,7 @@ OpenedFace open_face(const std::shared_ptr<Library> &library, const FaceChoice &
   FT_Face face = nullptr;
   if (!choice.path.empty()) {
     std::lock_guard<std::mutex> guard(library->mutex);
-    if (FT_New_Face(library->ft, choice.path.c_str(), choice.index, &face) != 0) face = nullptr;
+    if (open_face_file(library->ft, choice.path, choice.index, &face) != 0) face = nullptr;
   }
   return OpenedFace(face, FaceCloser{library});
 }
@@ -389,8 +389,6 @@ Mapper &mapper() {
 }
 
 }  // namespace
-
-void prepare() { start_matching(); }
 
 FaceSize &resolve(Font &font) {
   if (!font.resolved) font.resolved = mapper().resolve(font);

@@ -87,10 +87,5 @@ class FaceSize {
 // Caches the result in font.resolved.
 FaceSize &resolve(Font &font);
 
-// Gets ready for the first resolve: reads the font answers kept from earlier runs, or starts reading
-// the system's font configuration in the background; called when the first window is made. Cheap
-// after the first call.
-void prepare();
-
 }  // namespace font
 }  // namespace winport::gdi

@@ -3,20 +3,20 @@
 // fontconfig's configuration supplies the defaults (default families, substitutions); we add the
 // generic family that GDI's pitch-and-family byte implies, so that an unknown name still falls back
 // to a face of the right kind. Its answers are kept on disk (see match_cache.h): while they hold,
-// fontconfig is not even started.
+// fontconfig is not even started. Face files are opened here too, never blocking (see open_face_file).
 #include "gdi/font_match.h"
 
 #include <fontconfig/fontconfig.h>
-#include <pthread.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <windows.h>
 
 #include <cstdlib>
-#include <future>
-#include <mutex>
-#include <system_error>
+#include <new>
 
 #include "gdi/match_cache.h"
+#include "gdi/regular_file.h"
 
 namespace winport::gdi::font {
 namespace {
@@ -24,30 +24,27 @@ namespace {
 // How many sorted candidates to open while looking for a usable (and, if asked, fixed-width) face.
 constexpr int kCandidates = 24;
 
+// The answers kept from earlier runs, read on first use.
 MatchCache &kept_answers() {
-  static MatchCache cache(MatchCache::default_file());
+  static MatchCache cache = [] {
+    MatchCache loaded(MatchCache::default_file());
+    loaded.load();
+    return loaded;
+  }();
   return cache;
 }
 
-// fontconfig reads the whole system configuration when it starts: milliseconds of XML. Whichever
-// thread gets here first starts it; any other waits for that start to finish.
+// fontconfig reads the whole system configuration when it starts: milliseconds of XML, spent only
+// when a question has no kept answer.
 bool fontconfig_ready() {
-  static std::once_flag once;
-  static bool ready = false;
-  std::call_once(once, [] { ready = FcInit() == FcTrue; });
+  static const bool ready = FcInit() == FcTrue;
   return ready;
 }
 
-// fontconfig starting on a thread of its own (see start_matching).
-std::shared_future<void> &background_start() {
-  static std::shared_future<void> done;
-  return done;
-}
-
-// Runs before every fork: a child must not inherit fontconfig half started, with a thread that no
-// longer exists holding its locks.
-void finish_background_start() {
-  if (background_start().valid()) background_start().wait();
+// The stream of a face file: its mapping, released when FreeType closes the face.
+void close_mapped(FT_Stream stream) {
+  munmap(stream->base, stream->size);
+  delete stream;
 }
 
 // What fontconfig's answers depend on: its configuration files and their folders, the user's own
@@ -112,7 +109,7 @@ bool choice_of(FcPattern *font, FaceChoice &out) {
 // is fixed width.
 bool probe(FT_Library library, const FaceChoice &c, bool *fixed_width) {
   FT_Face face = nullptr;
-  if (FT_New_Face(library, c.path.c_str(), c.index, &face) != 0) return false;
+  if (open_face_file(library, c.path, c.index, &face) != 0) return false;
   bool usable = FT_IS_SCALABLE(face) && face->units_per_EM > 0;
   *fixed_width = FT_IS_FIXED_WIDTH(face);
   FT_Done_Face(face);
@@ -134,25 +131,32 @@ FaceChoice first_usable(FT_Library library, FcFontSet *set, bool want_fixed) {
 
 }  // namespace
 
-void start_matching() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    kept_answers().load();
-    if (!kept_answers().empty()) return;  // fontconfig may never be needed
-    // The first question will need fontconfig: it starts now, alongside whatever the program does
-    // before its first text.
-    pthread_atfork(finish_background_start, nullptr, nullptr);
-    try {
-      background_start() = std::async(std::launch::async, [] { fontconfig_ready(); }).share();
-    } catch (const std::system_error &) {  // no thread to be had: the first question starts it
-    }
-  });
+FT_Error open_face_file(FT_Library library, const std::string &path, FT_Long index, FT_Face *face) {
+  *face = nullptr;
+  size_t size = 0;
+  const int fd = open_regular_file(path.c_str(), &size);
+  if (fd < 0) return FT_Err_Cannot_Open_Resource;
+  void *base = size > 0 ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
+  close(fd);
+  if (base == MAP_FAILED) return FT_Err_Cannot_Open_Stream;
+  auto *stream = new (std::nothrow) FT_StreamRec{};
+  if (!stream) {
+    munmap(base, size);
+    return FT_Err_Out_Of_Memory;
+  }
+  stream->base = static_cast<unsigned char *>(base);
+  stream->size = static_cast<unsigned long>(size);
+  stream->close = close_mapped;
+  FT_Open_Args args{};
+  args.flags = FT_OPEN_STREAM;
+  args.stream = stream;
+  // FreeType closes the stream itself, at FT_Done_Face or when the face cannot be opened.
+  return FT_Open_Face(library, &args, index, face);
 }
 
 FaceChoice match_face(FT_Library library, const FaceRequest &request) {
   FaceChoice choice;
   if (!library) return choice;
-  start_matching();
   if (auto kept = kept_answers().find(request)) return *kept;
   if (!fontconfig_ready()) return choice;
   FcPattern *pattern = pattern_for(request);

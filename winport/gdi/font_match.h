@@ -6,6 +6,8 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <string>
+
 #include "gdi/face_choice.h"
 
 namespace winport::gdi::font {
@@ -16,9 +18,8 @@ namespace winport::gdi::font {
 // `library`; the caller serialises use of it.
 FaceChoice match_face(FT_Library library, const FaceRequest &request);
 
-// Gets the answers ready: reads the answers kept from earlier runs, and when there are none, starts
-// fontconfig on a thread of its own, so that its start overlaps whatever the program does before
-// its first text. Later calls do nothing.
-void start_matching();
+// FT_New_Face, for a face file that is a regular file (see regular_file.h): the file is mapped and
+// FreeType reads the mapping, which FT_Done_Face releases. A FIFO or a device is an error, at once.
+FT_Error open_face_file(FT_Library library, const std::string &path, FT_Long index, FT_Face *face);
 
 }  // namespace winport::gdi::font

@@ -1,7 +1,7 @@
 // handles.h — the set of live DC handles, for checking a handle before it is dereferenced.
 //
 // An open-addressing hash set of pointers: no allocation per entry, and a lookup costs a hash and
-// a probe or two. (The DC drawn with last skips even that: see dc_from_handle in objects.h.)
+// a probe or two.
 #pragma once
 
 #include <cstddef>

@@ -169,11 +169,6 @@ void cosmetic_line(Surface &s, i64 ax, i64 ay, i64 bx, i64 by, uint32_t pixel) {
     axis_line(s, ax, ay, bx, by, pixel);
     return;
   }
-  if (span_recording.recorder) [[unlikely]] {
-    walk_line(ax, ay, bx, by, s.width, s.height,
-              [&](i64 y, i64 x0, i64 x1) { fill_span(s, y, x0, x1, pixel); });
-    return;
-  }
   // Every pixel of the walk lies on the surface: no span needs cutting.
   LineWalk w;
   if (!start_walk(ax, ay, bx, by, s.width, s.height, w)) return;
@@ -318,50 +313,50 @@ void CosmeticEdge::widen_rows(i64 first, i64 last, i64 *lo, i64 *hi, bool set) {
   if (y0 > y1) return;
   lo += y0 - first;
   hi += y0 - first;
-  const i64 rows = y1 - y0 + 1;
-  auto walk = [&](auto set_tag) {
-    constexpr bool kSet = decltype(set_tag)::value;
-    if (x_major_ && nv_ == 0) {
-      const i64 end = au_ + su_ * (n_ - 1);
-      merge<kSet>(lo, hi, std::min(au_, end), std::max(au_, end) + 1);
-    } else if (x_major_) {
-      // Row T's run is steps first(T) .. first(T + 1) - 1 (see start). Walking the rows meets
-      // first(T) for T = T0, T0 + 1, ... when the minor coordinate grows down the surface, and
-      // for T = T0 + 1, T0, ... when it shrinks: either way a row's run lies between the
-      // boundary reached before it and the one after. Stepper b holds -first(T) of the next
-      // boundary.
-      const i64 t0 = (y0 - av_) * sv_ + (sv_ < 0 ? 1 : 0);
-      Stepper b;
-      b.start(-(2 * static_cast<i128>(n_) * t0) + n_ - bias_, 2 * nv_, -2 * n_ * sv_);
-      // A boundary step g is column au + su g, or the column after it when the line goes left,
-      // so a run is the columns between two boundaries, cut to the line's own columns.
-      const i64 origin = au_ + (su_ < 0 ? 1 : 0);
-      const i64 cmin = std::min(origin, origin + su_ * n_), cmax = std::max(origin, origin + su_ * n_);
-      if (su_ == sv_) {
-        merge_runs<true, kSet>(b, origin, su_, cmin, cmax, rows, lo, hi);
-      } else {
-        merge_runs<false, kSet>(b, origin, su_, cmin, cmax, rows, lo, hi);
-      }
-    } else {
-      // One pixel a row, its column moving by one whenever the error wraps.
-      const i64 k = (y0 - au_) * su_;
-      const i128 num = 2 * static_cast<i128>(k) * nv_ + n_ - bias_;
-      const i64 wrap = 2 * n_, step = 2 * nv_;
-      const i64 m = static_cast<i64>(floor_div(num, i128{wrap}));
-      i64 error = static_cast<i64>(num - static_cast<i128>(m) * wrap);
-      i64 dx = sv_;
-      if (su_ < 0) {
-        // Walking the steps backwards: count the error down from the other end.
-        error = wrap - 1 - error;
-        dx = -sv_;
-      }
-      merge_pixels<kSet>(av_ + sv_ * m, dx, error, step, wrap, rows, lo, hi);
-    }
-  };
   if (set) {
-    walk(std::true_type());
+    merge_rows<true>(y0, y1 - y0 + 1, lo, hi);
   } else {
-    walk(std::false_type());
+    merge_rows<false>(y0, y1 - y0 + 1, lo, hi);
+  }
+}
+
+template <bool kSet>
+void CosmeticEdge::merge_rows(i64 y0, i64 rows, i64 *lo, i64 *hi) const {
+  if (x_major_ && nv_ == 0) {
+    const i64 end = au_ + su_ * (n_ - 1);
+    merge<kSet>(lo, hi, std::min(au_, end), std::max(au_, end) + 1);
+  } else if (x_major_) {
+    // Row T's run is steps first(T) .. first(T + 1) - 1 (see start). Walking the rows meets
+    // first(T) for T = T0, T0 + 1, ... when the minor coordinate grows down the surface, and
+    // for T = T0 + 1, T0, ... when it shrinks: either way a row's run lies between the
+    // boundary reached before it and the one after. Stepper b holds -first(T) of the next
+    // boundary.
+    const i64 t0 = (y0 - av_) * sv_ + (sv_ < 0 ? 1 : 0);
+    Stepper b;
+    b.start(-(2 * static_cast<i128>(n_) * t0) + n_ - bias_, 2 * nv_, -2 * n_ * sv_);
+    // A boundary step g is column au + su g, or the column after it when the line goes left,
+    // so a run is the columns between two boundaries, cut to the line's own columns.
+    const i64 origin = au_ + (su_ < 0 ? 1 : 0);
+    const i64 cmin = std::min(origin, origin + su_ * n_), cmax = std::max(origin, origin + su_ * n_);
+    if (su_ == sv_) {
+      merge_runs<true, kSet>(b, origin, su_, cmin, cmax, rows, lo, hi);
+    } else {
+      merge_runs<false, kSet>(b, origin, su_, cmin, cmax, rows, lo, hi);
+    }
+  } else {
+    // One pixel a row, its column moving by one whenever the error wraps.
+    const i64 k = (y0 - au_) * su_;
+    const i128 num = 2 * static_cast<i128>(k) * nv_ + n_ - bias_;
+    const i64 wrap = 2 * n_, step = 2 * nv_;
+    const i64 m = static_cast<i64>(floor_div(num, i128{wrap}));
+    i64 error = static_cast<i64>(num - static_cast<i128>(m) * wrap);
+    i64 dx = sv_;
+    if (su_ < 0) {
+      // Walking the steps backwards: count the error down from the other end.
+      error = wrap - 1 - error;
+      dx = -sv_;
+    }
+    merge_pixels<kSet>(av_ + sv_ * m, dx, error, step, wrap, rows, lo, hi);
   }
 }
 

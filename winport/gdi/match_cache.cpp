@@ -23,6 +23,8 @@
 #include <iterator>
 #include <set>
 
+#include "gdi/regular_file.h"
+
 namespace winport::gdi::font {
 namespace {
 
@@ -135,12 +137,12 @@ std::string MatchCache::default_file() {
 void MatchCache::load() {
   answers_.clear();
   if (file_.empty()) return;
-  const int fd = open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+  size_t bytes = 0;
+  const int fd = open_regular_file(file_.c_str(), &bytes);
   if (fd < 0) return;
-  struct stat st;
   std::string text;
-  if (fstat(fd, &st) == 0 && st.st_size > 0 && static_cast<size_t>(st.st_size) <= kMaxFileBytes) {
-    text.resize(static_cast<size_t>(st.st_size));
+  if (bytes <= kMaxFileBytes) {
+    text.resize(bytes);
     size_t size = 0;
     for (ssize_t n; size < text.size() && (n = ::read(fd, text.data() + size, text.size() - size)) > 0;)
       size += static_cast<size_t>(n);
@@ -234,8 +236,11 @@ void MatchCache::save(const std::vector<std::string> &watched) const {
   const std::string folder = file_.substr(0, slash);
   mkdir(folder.substr(0, folder.rfind('/')).c_str(), 0700);
   mkdir(folder.c_str(), 0700);
+  // A fresh file, never whatever already has the name: a FIFO there would hold the open until
+  // somebody read it.
   const std::string temporary = file_ + "." + std::to_string(getpid());
-  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  unlink(temporary.c_str());
+  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return;
   bool written = true;
   for (size_t done = 0; written && done < text.size();) {

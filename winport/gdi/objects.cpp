@@ -9,8 +9,7 @@
 // Objects live in the slots of a pool, whose memory is reused as programs make and delete a pen
 // and a brush for every drawing call. A live-flag per slot makes the registry: a handle names a
 // live object when it is the start of a slot whose flag is set, which takes a range check and one
-// load instead of a hash lookup, and reads no memory but the pool's own. The first chunk's range
-// is published to objects.h, whose inline check answers for it without a call.
+// load instead of a hash lookup, and reads no memory but the pool's own.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -80,11 +79,10 @@ class ObjectPool {
     WINPORT_POISON(p, kSlotSize);  // sanitizer builds catch use after delete
     free_[free_count_++] = p;  // never full: it has room for every slot
   }
-  // The live flag of the slot that starts at p, in any chunk but the first; nullptr when p is not
-  // the start of such a slot.
-  bool *live_flag_beyond_first(const void *p) {
+  // The live flag of the slot that starts at p; nullptr when p is not the start of a slot.
+  bool *live_flag(const void *p) {
     const auto address = reinterpret_cast<uintptr_t>(p);
-    for (size_t i = 1; i < chunks_.size(); ++i) {
+    for (size_t i = 0; i < chunks_.size(); ++i) {
       Chunk &c = chunks_[i];
       const uintptr_t offset = address - reinterpret_cast<uintptr_t>(c.slots.get());
       if (offset < kChunkSlots * kSlotSize) {
@@ -114,10 +112,6 @@ class ObjectPool {
     }
     chunks_.grow_to(chunks_.size() + 1);
     chunks_[chunks_.size() - 1] = std::move(c);
-    if (chunks_.size() == 1) {
-      first_chunk = {reinterpret_cast<uintptr_t>(chunks_[0].slots.get()), kChunkSlots * kSlotSize,
-                     chunks_[0].live.get()};
-    }
   }
 
   GrowingArray<Chunk> chunks_;
@@ -215,9 +209,7 @@ void *Object::operator new(size_t size) {
 
 void Object::operator delete(void *p, size_t) { pool().release(p); }
 
-FirstChunk first_chunk;
-
-bool *live_flag_beyond_first_chunk(const void *h) { return pool().live_flag_beyond_first(h); }
+bool *live_flag(const void *h) { return pool().live_flag(h); }
 
 namespace {
 

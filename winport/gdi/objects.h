@@ -100,37 +100,12 @@ struct DC {
 };
 
 // Handle lookup: nullptr for handles that are not live objects of that kind.
-// The DC that drawing used last is answered here, without a call: drawing code checks its DC on
-// every call, and it is nearly always the same one.
-extern HDC recent_dc;
-DC *find_dc(HDC hdc);
-inline DC *dc_from_handle(HDC hdc) {
-  return hdc != nullptr && hdc == recent_dc ? reinterpret_cast<DC *>(hdc) : find_dc(hdc);
-}
+DC *dc_from_handle(HDC hdc);
 
 // Objects live in the slots of a pool (objects.cpp), each slot with a live flag: a handle names a
-// live object when it is the start of a slot whose flag is set. Nearly every object lives in the
-// pool's first chunk of slots, which is checked here without a call; the other chunks are searched
-// in objects.cpp.
-struct FirstChunk {
-  uintptr_t base = 0;
-  uintptr_t bytes = 0;  // 0 until the pool makes its first chunk
-  bool *live = nullptr;
-};
-extern FirstChunk first_chunk;
-bool *live_flag_beyond_first_chunk(const void *h);
-inline bool in_first_chunk(const void *h) {
-  return reinterpret_cast<uintptr_t>(h) - first_chunk.base < first_chunk.bytes;
-}
-// For h in the first chunk: the live flag of the slot that starts at h, or nullptr.
-inline bool *first_chunk_flag(const void *h) {
-  const uintptr_t offset = reinterpret_cast<uintptr_t>(h) - first_chunk.base;
-  return offset % kObjectSlotSize == 0 ? first_chunk.live + offset / kObjectSlotSize : nullptr;
-}
-// The live flag of the slot that starts at h; nullptr when h is not the start of a slot.
-inline bool *live_flag(const void *h) {
-  return in_first_chunk(h) ? first_chunk_flag(h) : live_flag_beyond_first_chunk(h);
-}
+// live object when it is the start of a slot whose flag is set. The live flag of the slot that
+// starts at h; nullptr when h is not the start of a slot.
+bool *live_flag(const void *h);
 inline Object *object_from_handle(HGDIOBJ h) {
   const bool *live = live_flag(h);
   return live && *live ? static_cast<Object *>(h) : nullptr;

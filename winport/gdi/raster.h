@@ -12,7 +12,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cwchar>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -51,15 +50,16 @@ inline i128 ceil_div(i128 a, i128 b) { return -floor_div(-a, b); }
 // Largest r with r * r <= v.
 u128 isqrt(u128 v);
 
-// Store n copies of a pixel. Most spans of a scene are short (the sides of ellipses and slanted
-// edges, a few pixels each), where calling the C library's vectorised fill costs more than the
-// stores: those are written here, four pixels at a time, without a loop (stores overlap where the
-// count is not a multiple of four).
+// Store n copies of a pixel: a plain loop, vectorised as wide as the processor allows (spans.cpp).
+void fill_long(uint32_t *p, size_t n, uint32_t pixel);
+
+// Most spans of a scene are short (the sides of ellipses and slanted edges, a few pixels each),
+// where even the vectorised loop's set-up costs more than the stores: those are written here, four
+// pixels at a time, without a loop (stores overlap where the count is not a multiple of four).
 constexpr size_t kInlineFill = 16;
 inline void fill_pixels(uint32_t *p, size_t n, uint32_t pixel) {
   if (n > kInlineFill) {
-    static_assert(sizeof(wchar_t) == sizeof(uint32_t), "wmemset fills 32-bit units here");
-    std::wmemset(reinterpret_cast<wchar_t *>(p), static_cast<wchar_t>(pixel), n);
+    fill_long(p, n, pixel);
     return;
   }
 #if defined(__SSE2__)
@@ -79,21 +79,12 @@ inline void fill_pixels(uint32_t *p, size_t n, uint32_t pixel) {
   for (size_t i = 0; i < n; ++i) p[i] = pixel;
 }
 
-// The benchmarks' span recorder (winport/spans.h); null while nobody records.
-struct SpanRecording {
-  void (*recorder)(int y, int x0, int x1, uint32_t pixel, void *ctx) = nullptr;
-  void *ctx = nullptr;
-};
-extern SpanRecording span_recording;
-
 // Store one span [x0, x1) of row y; the span is clipped to the surface here.
 inline void fill_span(Surface &s, i64 y, i64 x0, i64 x1, uint32_t pixel) {
   if (y < 0 || y >= s.height) return;
   if (x0 < 0) x0 = 0;
   if (x1 > s.width) x1 = s.width;
   if (x0 >= x1) return;
-  if (span_recording.recorder) [[unlikely]]
-    span_recording.recorder(static_cast<int>(y), static_cast<int>(x0), static_cast<int>(x1), pixel, span_recording.ctx);
   fill_pixels(s.row(static_cast<int>(y)) + x0, static_cast<size_t>(x1 - x0), pixel);
   s.dirty = true;
 }
@@ -114,12 +105,8 @@ inline void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint3
   left = left < 0 ? 0 : left;
   right = right > s.width ? s.width : right;
   if (rows.first > rows.last || left >= right) return;
-  if (span_recording.recorder) [[unlikely]] {
-    for (i64 y = rows.first; y <= rows.last; ++y) fill_span(s, y, left, right, pixel);
-    return;
-  }
-  // Row by row even where whole rows lie end to end: one fill of megabytes would bypass the cache
-  // (the C library streams large fills to memory), and the next shape would read it back. The
+  // Row by row even where whole rows lie end to end: a fill of megabytes would push the canvas out
+  // of the cache, and the next shape would read it back. The
   // stride is a local because, as far as the compiler knows, the pixels could alias the surface.
   const size_t n = static_cast<size_t>(right - left), stride = static_cast<size_t>(s.width);
   uint32_t *row = s.row(static_cast<int>(rows.first)) + left;
@@ -136,9 +123,7 @@ inline void fill_box(Surface &s, i64 left, i64 top, i64 right, i64 bottom, uint3
     case 4: each_row([pixel](uint32_t *r) { fill_pixels(r, 4, pixel); }); break;
     default:
       if (n > kInlineFill) {
-        each_row([pixel, n](uint32_t *r) {
-          std::wmemset(reinterpret_cast<wchar_t *>(r), static_cast<wchar_t>(pixel), n);
-        });
+        each_row([pixel, n](uint32_t *r) { fill_long(r, n, pixel); });
       } else {
         each_row([pixel, n](uint32_t *r) { fill_pixels(r, n, pixel); });
       }
@@ -282,6 +267,9 @@ class CosmeticEdge {
 
  private:
   void start(i64 y);
+  // widen_rows for the rows y0 .. y0 + rows - 1, all of which the line reaches.
+  template <bool kSet>
+  void merge_rows(i64 y0, i64 rows, i64 *lo, i64 *hi) const;
   bool empty_, x_major_;
   i64 au_, av_, su_, sv_, n_, nv_, bias_;
   i64 row_lo_, row_hi_;

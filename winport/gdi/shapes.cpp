@@ -105,7 +105,7 @@ struct TracedEllipse {
 void fill_traced_rows(Surface &s, const TracedEllipse &e, uint32_t pixel) {
   const RowRange rows = visible_rows(s, e.t, e.t + e.h - 1);
   const std::vector<i64> &inset = *e.inset;
-  if (e.l < 0 || e.l + e.w > s.width || span_recording.recorder) {
+  if (e.l < 0 || e.l + e.w > s.width) {
     for (i64 y = rows.first; y <= rows.last; ++y) {
       const i64 k = inset[static_cast<size_t>(y - e.t)];
       fill_span(s, y, e.l + k, e.l + e.w - k, pixel);
@@ -334,12 +334,6 @@ void outlined_triangle(const Paint &p, const POINT *apt, i64 top, i64 bottom) {
     const int i = (tallest + k) % 3;
     const POINT &a = apt[i], &b = apt[(i + 1) % 3];
     CosmeticEdge(a.x, a.y, b.x, b.y).widen_rows(rows.first, rows.last, lo.data(), hi.data(), k == 0);
-  }
-  if (span_recording.recorder) [[unlikely]] {
-    for (size_t i = 0; i < count; ++i) {
-      fill_span(s, rows.first + static_cast<i64>(i), lo[i], hi[i], p.pen_pixel);
-    }
-    return;
   }
   // The rows are on the surface; only the columns may need cutting, and not when the corners lie
   // within its width, since a line's pixels lie between its ends' columns.

@@ -113,7 +113,7 @@ void slanted_segment(Surface &s, const P64 &p, const P64 &q, i64 w, uint32_t pix
   // Every run lies between the leftmost and the rightmost corner: a body within the surface's
   // columns needs no clipping on each row.
   const auto [left, right] = std::minmax({c[0].x, c[1].x, c[2].x, c[3].x});
-  if (left >= 0 && right <= s.width && !span_recording.recorder) {
+  if (left >= 0 && right <= s.width) {
     uint32_t *const pixels = s.row(0);
     const size_t stride = static_cast<size_t>(s.width);
     walk_body(c, rows.first, rows.last, [pixels, stride, pixel](i64 y, i64 x0, i64 x1) {

@@ -10,7 +10,6 @@
 #include <cctype>
 #include <cstring>
 
-#include "gdi/font.h"
 #include "gdi/objects.h"
 #include "user/control.h"
 #include "user/state.h"
@@ -114,8 +113,6 @@ using namespace winport::user;
 ATOM WINAPI RegisterClassA(const WNDCLASSA *wc) {
   if (wc == nullptr || wc->lpszClassName == nullptr || wc->lpfnWndProc == nullptr) return 0;
   if (find_class(wc->lpszClassName) != nullptr) return 0;  // ERROR_CLASS_ALREADY_EXISTS
-  // Windows, and soon text, are coming: fonts get ready now (see font::prepare).
-  winport::gdi::font::prepare();
   WindowClass c;
   c.name = wc->lpszClassName;
   c.proc = wc->lpfnWndProc;
@@ -130,7 +127,6 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWO
                             LPVOID param) {
   const WindowClass *cls = find_class(class_name);
   if (cls == nullptr) return nullptr;
-  winport::gdi::font::prepare();
   int screen_w = 0, screen_h = 0;
   screen().screen_size(&screen_w, &screen_h);
   if (x == CW_USEDEFAULT) x = y = 0;

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "gdi/match_cache.h"
+#include "gdi/regular_file.h"
 
 using namespace winport::gdi::font;
 namespace fs = std::filesystem;
@@ -100,6 +103,56 @@ TEST_F(MatchCacheTest, ADamagedFileIsIgnored) {
     write(file_, text);
     EXPECT_FALSE(found_afresh(request_).has_value()) << text;
   }
+}
+
+// Runs `body` in a child that the alarm ends after a few seconds: a call that blocks fails the test
+// instead of hanging it. True when the child got to the end of `body`.
+template <typename Body>
+bool finishes(Body body) {
+  const pid_t child = fork();
+  if (child == 0) {
+    alarm(5);
+    body();
+    _exit(0);
+  }
+  int status = 0;
+  return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(MatchCacheTest, AFifoWhereTheFileShouldBeNeitherBlocksNorCounts) {
+  keep();
+  fs::remove(file_);
+  ASSERT_EQ(mkfifo(file_.c_str(), 0600), 0);
+  EXPECT_TRUE(finishes([this] {
+    if (found_afresh(request_)) _exit(2);
+  })) << "reading answers from a FIFO";
+
+  // A FIFO under the name of the file being written: the answers are still written, and kept.
+  EXPECT_TRUE(finishes([this] {
+    mkfifo((file_ + "." + std::to_string(getpid())).c_str(), 0600);
+    keep();
+    if (!found_afresh(request_)) _exit(2);
+  })) << "writing answers past a FIFO";
+}
+
+TEST(RegularFile, OnlyRegularFilesOpenAndNothingWaits) {
+  char pattern[] = "/tmp/regular-file-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const fs::path dir = pattern;
+  const std::string fifo = (dir / "fifo").string(), file = (dir / "file").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::ofstream(file) << "twelve bytes";
+  EXPECT_TRUE(finishes([&] {
+    if (winport::gdi::open_regular_file(fifo.c_str()) != -1) _exit(2);
+  }));
+  EXPECT_EQ(winport::gdi::open_regular_file("/dev/zero"), -1);
+  EXPECT_EQ(winport::gdi::open_regular_file(dir.c_str()), -1);
+  size_t size = 0;
+  const int fd = winport::gdi::open_regular_file(file.c_str(), &size);
+  EXPECT_GE(fd, 0);
+  EXPECT_EQ(size, 12u);
+  close(fd);
+  fs::remove_all(dir);
 }
 
 }  // namespace

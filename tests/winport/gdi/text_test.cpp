@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
@@ -318,37 +316,4 @@ TEST(FontLifetime, AFontKeepsItsFaceWhileManyOtherSizesComeAndGo) {
   EXPECT_EQ(c.all_pixels(), before);
   c.use_font(nullptr);
   DeleteObject(kept);
-}
-
-namespace {
-
-// In a fresh process: fonts start getting ready in the background, and the process forks at once.
-// The child must still be able to measure text (it must not wait for a start that no thread of its
-// own is making). Exits 0 when the child did.
-[[noreturn]] void fork_while_fonts_start() {
-  winport::gdi::font::prepare();
-  const pid_t child = fork();
-  if (child == 0) {
-    alarm(30);  // a hang fails the test instead of stalling the suite
-    HDC dc = CreateCompatibleDC(nullptr);
-    SIZE size = {0, 0};
-    _exit(GetTextExtentPoint32A(dc, "Scoop", 5, &size) && size.cx > 0 ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  std::exit(WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1);
-}
-
-}  // namespace
-
-TEST(FontLifetime, AChildForkedWhileFontsStartCanMeasureText) {
-  // "threadsafe" runs the body in a newly started copy of this program, where no font has been
-  // asked for yet.
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  // With no font answers kept from earlier runs to be found, fontconfig starts in the background.
-  const char *cache = getenv("XDG_CACHE_HOME");
-  const std::string saved = cache ? cache : "";
-  setenv("XDG_CACHE_HOME", "/nonexistent/font-answers", 1);
-  EXPECT_EXIT(fork_while_fonts_start(), ::testing::ExitedWithCode(0), "");
-  if (cache) setenv("XDG_CACHE_HOME", saved.c_str(), 1); else unsetenv("XDG_CACHE_HOME");
 }

@@ -218,8 +218,6 @@ Mapper &mapper() {
 
 }  // namespace
 
-void prepare() {}  // the browser's fonts are ready when the page is
-
 FaceSize &resolve(Font &font) {
   if (!font.resolved) font.resolved = mapper().resolve(font);
   return *static_cast<FaceSize *>(font.resolved.get());
