@@ -77,7 +77,7 @@ test-asan:
 test-fuzz:
 	@if command -v clang++ >/dev/null 2>&1; then \
 	  cmake -S . -B build/fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-	    -DCMAKE_BUILD_TYPE=Debug -DFROSTVEL_BENCH=OFF >/dev/null && \
+	    -DCMAKE_BUILD_TYPE=Debug -DTEVRA_BENCH=OFF >/dev/null && \
 	  $(RESULTS) build fuzz cmake --build build/fuzz --target script_reader_fuzz primitives_fuzz -j $(JOBS) -- --quiet && \
 	  mkdir -p build/fuzz/corpus/script_reader build/fuzz/corpus/primitives && \
 	  { status=0; \
