@@ -23,7 +23,6 @@ namespace {
 
 constexpr int kLineMax = 1024; // formatting buffer: 1,023 characters and the terminator
 
-
 ConsoleState &state = context().console;
 
 bool echo_enabled() {

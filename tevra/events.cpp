@@ -12,7 +12,6 @@ namespace tevra {
 
 namespace {
 
-
 EventState &state = context().events;
 
 enum class Pump { kEmpty, kDispatched, kQuit };

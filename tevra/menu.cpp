@@ -9,7 +9,6 @@ namespace tevra {
 
 namespace {
 
-
 MenuState &state = context().menu;
 
 struct MenuItem {

@@ -18,7 +18,6 @@ namespace {
 
 constexpr int kLineBuffer = 512; // a read takes at most 511 characters
 
-
 ReadState &state = context().read;
 
 // Reads one line without its newline into `line`: at most kLineBuffer - 1 characters, the rest of
@@ -107,7 +106,6 @@ bool parse_line(const char *line, int n) {
   default: return false;
   }
 }
-
 
 // The start of a line for the console: at most 40 characters, anything unprintable as '?'.
 void quote_line(const char *line, int n, char *out) {

@@ -25,7 +25,6 @@ constexpr char kLineEnd[] = "\r\n"; // the file is written in binary: the line e
 constexpr char kLineEnd[] = "\n";
 #endif
 
-
 RecordState &shared = context().record;
 
 // ---- Lines ---------------------------------------------------------------------------------------
@@ -58,7 +57,6 @@ size_t periodic_line(char *line, int32_t count) {
   end = put_text(end, kLineEnd);
   return static_cast<size_t>(end - line);
 }
-
 
 #ifndef _WIN32
 // The signals that end a process by default and can be caught. abort() raises SIGABRT.

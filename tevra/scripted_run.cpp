@@ -34,8 +34,6 @@ namespace tevra {
 
 namespace {
 
-
-
 RunState &run = context().run;
 
 // The environment variable's value, or null when it is unset or empty.

@@ -11,7 +11,6 @@ namespace tevra {
 
 namespace {
 
-
 WindowState &state = context().window;
 
 void copy_canvas_to_window() {
