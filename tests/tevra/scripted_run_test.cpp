@@ -1,6 +1,11 @@
 // Unattended runs: TEVRA_SCRIPT plays a script from the start, TEVRA_FRAMES writes every frame.
 #include "fixture.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <csignal>
+
 #include "frame_image.h"
 
 namespace tevra_test {
@@ -104,6 +109,37 @@ TEST_F(ScriptedRun, UnusableValuesAreSaidOnceAndIgnored) {
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
   EXPECT_TRUE(console.empty());
   EXPECT_FALSE(checked(6));
+}
+
+// A file size limit that the text boxes reach before the frames do: text-boxes.txt keeps whole lines
+// only, and the failure is said, as a frame's would be.
+TEST_F(ScriptedRun, TextBoxesThatCannotBeWrittenAreSaidAndLeaveWholeLines) {
+  const pid_t child = fork();
+  if (child == 0) {
+    std::freopen("stderr.txt", "w", stderr);
+    const rlimit limit = {24 << 10, 24 << 10};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, SIG_IGN);
+    setenv("TEVRA_FRAMES", "frames", 1);
+    open();
+    tevra_set_animation(TEVRA_ANIM_RUN);
+    for (int frame = 0; frame < 40; ++frame) { // the same small picture each time, with many boxes
+      tevra_clear();
+      for (int i = 0; i < 60; ++i) tevra_text(TEVRA_BLACK, -290 + 9 * i, 200, 8, "x");
+      wait();
+    }
+    tevra_close();
+    std::fflush(stderr);
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  const std::string boxes = read_file("frames/text-boxes.txt");
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back(), '\n') << "the last line was cut";
+  EXPECT_LT(std::count(boxes.begin(), boxes.end(), '\n'), 41) << "the limit was never reached";
+  EXPECT_NE(read_file("stderr.txt").find("text-boxes.txt"), std::string::npos) << read_file("stderr.txt");
 }
 
 } // namespace
