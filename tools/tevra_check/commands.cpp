@@ -1,0 +1,125 @@
+// commands.cpp — recording a reference and verifying a run against it.
+#include "commands.h"
+
+#include "frame_image.h"
+#include "reports.h"
+#include "run.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+namespace check {
+namespace {
+
+namespace fs = std::filesystem;
+
+int bad_input(const std::string &reason) {
+  std::fprintf(stderr, "tevra-check: %s\n", reason.c_str());
+  return kBadInput;
+}
+
+} // namespace
+
+std::string frame_file(const std::string &dir, long frame) {
+  char name[32];
+  std::snprintf(name, sizeof name, "/frame-%06ld.png", frame);
+  return dir + name;
+}
+
+namespace {
+
+// Fills the folder being made: reference.json, log.jsonl and the frames.
+bool fill_reference(const std::string &dir, const Run &run, const std::string &script, bool frames,
+                    std::string *reason) {
+  Json reference = {{"tevra_check", 1}, {"script", script}, {"status", run.child.status}, {"verdict", "recorded"}};
+  if (!write_whole(dir + "/reference.json", reference.dump(2) + "\n", reason) ||
+      !write_whole(dir + "/log.jsonl", run.log_text, reason))
+    return false;
+  std::error_code error;
+  if (frames && fs::is_directory(run.frames_dir(), error))
+    fs::copy(run.frames_dir(), dir + "/frames", fs::copy_options::recursive, error);
+  if (error) *reason = dir + "/frames: " + error.message();
+  return !error;
+}
+
+// Puts the made folder in place of REF in two renames, the old REF (if any) removed after.
+bool put_in_place(const std::string &made, const std::string &out, std::string *reason) {
+  std::error_code error;
+  std::string old;
+  if (fs::exists(out, error)) {
+    old = made + ".old";
+    fs::rename(out, old, error);
+  }
+  if (!error) fs::rename(made, out, error);
+  if (error) {
+    *reason = out + ": " + error.message();
+    if (!old.empty()) fs::rename(old, out, error);
+    return false;
+  }
+  if (!old.empty()) fs::remove_all(old, error);
+  return true;
+}
+
+bool check_script(const std::string &path, std::string *text, std::string *reason) {
+  return read_file(path, text, reason);
+}
+
+} // namespace
+
+int record(const Options &o) {
+  std::string script, reason;
+  if (!check_script(o.script, &script, &reason)) return bad_input(reason);
+  std::error_code error;
+  if (fs::exists(o.out, error) && !fs::is_directory(o.out, error)) return bad_input(o.out + " exists and is not a folder");
+  Run run;
+  if (!run_program(o.program, script, o.frames, o.limits, &run, &reason)) return bad_input(reason);
+  if (run.outcome != Outcome::Ran) {
+    std::printf("%s\n", verdict_line(run).c_str());
+    return kProgramFailed;
+  }
+  fs::path parent = fs::absolute(o.out).parent_path();
+  std::string made = (parent / (fs::path(o.out).filename().string() + ".tmp.XXXXXX")).string();
+  if (!mkdtemp(made.data())) return bad_input(o.out + ": cannot make a folder beside it");
+  if (!fill_reference(made, run, script, o.frames, &reason) || !put_in_place(made, o.out, &reason)) {
+    fs::remove_all(made, error);
+    return bad_input(reason);
+  }
+  std::printf("recorded %s: status %d, %zu log records%s\n", o.out.c_str(), run.child.status, run.log.size(),
+              o.frames ? ", with frames" : "");
+  return kPassed;
+}
+
+bool load_reference(const std::string &dir, Reference *ref, std::string *reason) {
+  std::string text, log;
+  if (!fs::is_directory(dir)) {
+    *reason = dir + " is not a reference folder";
+    return false;
+  }
+  if (!read_file(dir + "/reference.json", &text, reason) || !read_file(dir + "/log.jsonl", &log, reason)) return false;
+  Json r = Json::parse(text, nullptr, false);
+  if (r.is_discarded() || !r.is_object() || !r.contains("tevra_check")) {
+    *reason = dir + "/reference.json is not a tevra-check reference";
+    return false;
+  }
+  if (r["tevra_check"] != 1) {
+    *reason = dir + "/reference.json is of format version " + r["tevra_check"].dump() + "; this tevra-check reads version 1";
+    return false;
+  }
+  if (!r.value("script", Json()).is_string() || !r.value("status", Json()).is_number_integer()) {
+    *reason = dir + "/reference.json has no script or status";
+    return false;
+  }
+  ref->script = r["script"];
+  ref->status = r["status"];
+  ref->dir = dir;
+  ref->has_frames = fs::is_directory(dir + "/frames");
+  if (!read_log_text(log, &ref->log, reason)) {
+    *reason = dir + "/log.jsonl: " + *reason;
+    return false;
+  }
+  return true;
+}
+
+} // namespace check

@@ -1,0 +1,28 @@
+// reports.h — what a verification leaves for people and graders: JUnit XML, Gradescope's
+// results.json, and the three pictures of a frame that differs.
+#pragma once
+
+#include <string>
+
+namespace check {
+
+struct Verification {
+  std::string name;      // the test case: the program's name
+  bool passed = false;
+  std::string verdict;   // the one line
+  std::string paragraph; // what diverged, when something did
+};
+
+// Each is written whole (a temporary file renamed into place); false with `reason` on failure.
+bool write_junit(const std::string &path, const Verification &outcome, std::string *reason);
+bool write_gradescope(const std::string &path, const Verification &outcome, std::string *reason);
+
+// write_frame_pictures: expected.png, actual.png and diff.png in `dir` (made when missing). diff.png
+// is the expected frame faded to a third, with every pixel that differs in bright red.
+bool write_frame_pictures(const std::string &expected_png, const std::string &actual_png, const std::string &dir,
+                          std::string *reason);
+
+// A report path must be a file that can be made: not a directory, in a folder that exists.
+bool report_path_ok(const std::string &path, std::string *reason);
+
+} // namespace check

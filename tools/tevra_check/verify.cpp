@@ -1,0 +1,101 @@
+// verify.cpp — `tevra-check verify`: a run against the reference, stopped at the first divergence.
+#include "commands.h"
+
+#include "frame_image.h"
+#include "reports.h"
+#include "run.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace check {
+namespace {
+
+namespace fs = std::filesystem;
+
+long pixels_apart(const std::string &a_png, const std::string &b_png) {
+  img::Image a, b;
+  if (!img::read_png(a_png, &a) || !img::read_png(b_png, &b) || a.width != b.width || a.height != b.height) return -1;
+  long count = 0;
+  for (size_t i = 0; i < a.pixels.size(); ++i) count += (a.pixels[i] & 0xFFFFFF) != (b.pixels[i] & 0xFFFFFF);
+  return count;
+}
+
+// The comparison of the run with the reference, after the run ended as a program should.
+Verification compare(const Options &o, const Reference &ref, const Run &run) {
+  Verification v;
+  v.name = fs::path(o.program[0]).filename().string();
+  if (o.status && run.child.status != ref.status) {
+    v.verdict = "exited with status " + std::to_string(run.child.status);
+    v.paragraph = "First divergence at the exit status: expected " + std::to_string(ref.status) + ", got " +
+                  std::to_string(run.child.status) + ".";
+    return v;
+  }
+  if (run.outcome == Outcome::NoLog) {
+    v.verdict = verdict_line(run);
+    return v;
+  }
+  Compare what = o.what;
+  if (o.allow_pixels > 0 && ref.has_frames) {
+    what.frame_agrees = [&](long frame) {
+      long apart = pixels_apart(frame_file(ref.dir + "/frames", frame), frame_file(run.frames_dir(), frame));
+      return apart >= 0 && apart <= o.allow_pixels;
+    };
+  }
+  std::optional<Divergence> d = compare_logs(ref.log, run.log, what);
+  v.passed = !d;
+  v.verdict = d ? "diverged" : "passed";
+  if (d) v.paragraph = d->paragraph();
+  if (d && d->frame && ref.has_frames) {
+    std::string reason;
+    if (write_frame_pictures(frame_file(ref.dir + "/frames", *d->frame), frame_file(run.frames_dir(), *d->frame),
+                             o.report_dir, &reason))
+      v.paragraph += " The frames are in " + o.report_dir + " (expected.png, actual.png, diff.png).";
+    else
+      v.paragraph += " (No pictures of the frames: " + reason + ".)";
+  }
+  return v;
+}
+
+bool check_reports(const Options &o, std::string *reason) {
+  std::error_code error;
+  if (fs::exists(o.report_dir, error) && !fs::is_directory(o.report_dir, error)) {
+    *reason = o.report_dir + " is not a folder";
+    return false;
+  }
+  return (o.junit.empty() || report_path_ok(o.junit, reason)) &&
+         (o.gradescope.empty() || report_path_ok(o.gradescope, reason));
+}
+
+} // namespace
+
+int verify(const Options &o) {
+  Reference ref;
+  std::string reason;
+  if (!load_reference(o.ref, &ref, &reason) || !check_reports(o, &reason)) {
+    std::fprintf(stderr, "tevra-check: %s\n", reason.c_str());
+    return kBadInput;
+  }
+  Run run;
+  if (!run_program(o.program, ref.script, ref.has_frames, o.limits, &run, &reason)) {
+    std::fprintf(stderr, "tevra-check: %s\n", reason.c_str());
+    return kBadInput;
+  }
+  Verification v;
+  v.name = fs::path(o.program[0]).filename().string();
+  bool ran = run.outcome == Outcome::Ran || run.outcome == Outcome::NoLog;
+  if (ran) v = compare(o, ref, run);
+  else v.verdict = verdict_line(run);
+  std::printf("%s\n", v.verdict.c_str());
+  if (!v.paragraph.empty()) std::printf("%s\n", v.paragraph.c_str());
+  if ((!o.junit.empty() && !write_junit(o.junit, v, &reason)) ||
+      (!o.gradescope.empty() && !write_gradescope(o.gradescope, v, &reason))) {
+    std::fprintf(stderr, "tevra-check: %s\n", reason.c_str());
+    return kBadInput;
+  }
+  if (v.passed) return kPassed;
+  bool diverged = v.verdict == "diverged" || v.verdict.rfind("exited with status", 0) == 0;
+  return diverged ? kDiverged : kProgramFailed;
+}
+
+} // namespace check
