@@ -1,0 +1,3 @@
+/* Ends at once with SIGABRT. */
+#include <stdlib.h>
+int main(void) { abort(); }
