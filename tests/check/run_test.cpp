@@ -99,15 +99,17 @@ TEST_F(CheckRun, BadInputIsOneLineAndLeavesNothing) {
 }
 
 TEST_F(CheckRun, ProgramsThatFailSayHow) {
-  std::string ref = hand_reference().string();
-  EXPECT_EQ(check("verify --ref " + ref + " " + (dir / "missing").string()).out, "not a program\n");
-  Result r = check("verify --ref " + ref + " " + BAD_PROGRAMS "/check_abort");
+  // The bad programs are built like everything else, so with sanitizers in a sanitizer build.
+  const std::string ref = std::string(MEMORY_LIMIT) + " --ref " + hand_reference().string();
+  EXPECT_EQ(check("verify " + ref + " " + (dir / "missing").string()).out, "not a program\n");
+  Result r = check("verify " + ref + " " + BAD_PROGRAMS "/check_abort");
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(r.out, "crashed (signal SIGABRT)\n");
-  EXPECT_EQ(check("verify --timeout 1 --ref " + ref + " " + BAD_PROGRAMS "/check_spin").out, "timed out after 1 s\n");
-  EXPECT_EQ(check("verify --ref " + ref + " /bin/true").out, "never opened TEVRA (no draw log)\n");
+  EXPECT_EQ(check("verify --timeout 1 " + ref + " " + BAD_PROGRAMS "/check_spin").out, "timed out after 1 s\n");
+  EXPECT_EQ(check("verify " + ref + " /bin/true").out, "never opened TEVRA (no draw log)\n");
 #ifndef TEVRA_CHECK_SANITIZED // sanitizers reserve more address space than any limit allows
-  EXPECT_EQ(check("verify --memory 64 --ref " + ref + " " + BAD_PROGRAMS "/check_hog").out, "ran out of memory\n");
+  EXPECT_EQ(check("verify --memory 64 --ref " + hand_reference().string() + " " + BAD_PROGRAMS "/check_hog").out,
+            "ran out of memory\n");
 #endif
 }
 
