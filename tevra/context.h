@@ -112,6 +112,7 @@ struct RunState {
   bool first_wait = true;
   std::string dir;         // frames are written here; empty: not (any more)
   std::vector<TextBox> text_boxes;
+  std::vector<TextBox> log_boxes; // the same texts' font-independent bounds (draw log only)
   int boxes_fd = -1;         // text-boxes.txt
   long long boxes_bytes = 0; // whole lines in it
   RunReport report;          // outlives the run: read after tevra_close

@@ -49,6 +49,12 @@ void settle_without_window() {
   state.pending.kind = (state.last_kind == TEVRA_QUIT) ? TEVRA_PERIODIC : TEVRA_QUIT;
 }
 
+// The event the call returns, to the draw log; a scripted one with the script line it came from.
+void log_event(int32_t kind, bool scripted) {
+  draw_log_event(kind, state.pending.x, state.pending.y, state.pending.key,
+                 scripted ? context().read.lines_read : -1);
+}
+
 } // namespace
 
 void halt_animation() {
@@ -147,10 +153,7 @@ extern "C" int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_o
   *key_out = state.pending.key;
   state.last_kind = state.pending.kind;
   const int32_t kind = state.quit_mode ? TEVRA_QUIT : state.pending.kind;
-  if (run.log_fd >= 0) {
-    draw_log_event(kind, state.pending.x, state.pending.y, state.pending.key,
-                   scripted ? context().read.lines_read : -1);
-  }
+  if (run.log_fd >= 0) log_event(kind, scripted);
   return kind;
 }
 

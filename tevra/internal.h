@@ -116,6 +116,8 @@ void scripted_run_open();    // end of tevra_open: starts the script, opens the 
 void scripted_run_on_wait(); // start of every wait: takes the next frame
 void scripted_run_close();   // tevra_close: takes the frame the last event left, ends the run
 void scripted_run_on_text(HFONT font, int x, int y, const char *text, int length); // a line drawn at canvas (x, y)
+// A whole text of `ptsize` whose first line's lower-left corner is canvas (x, y), before its lines.
+void scripted_run_on_text_call(int64_t x, int64_t y, int32_t ptsize, const char *text);
 void scripted_run_on_fill(int left, int top, int right, int bottom);   // a canvas box painted over
 void scripted_run_on_console_line(const char *line);
 void scripted_run_on_playback_end(const PlaybackReport &report);

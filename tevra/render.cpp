@@ -99,6 +99,7 @@ void draw_text(const DrawRecord &r, const Target &t) {
 
   const char *text = static_cast<const char *>(GlobalLock(r.text));
   if (text) {
+    scripted_run_on_text_call(t.origin_x + r.x1, t.origin_y - r.y1, r.x2, text);
     const int n = static_cast<int>(std::strlen(text));
     SIZE extent = {0, 0};
     GetTextExtentPointA(t.dc, text, n, &extent);

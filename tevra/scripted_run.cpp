@@ -15,7 +15,8 @@
 // - a value or a folder that cannot be used, and the first write that fails, are said once on
 //   standard error, and the program runs on (without frames from then on);
 // - with a draw log (TEVRA_LOG), each frame is written to it as two hashes, the whole canvas and the
-//   canvas outside the text boxes; the boxes are then kept whether frames are written or not.
+//   canvas outside its text, bounded without the font (scripted_run_on_text_call) so that the second
+//   is the same on every platform.
 #include "internal.h"
 #include "scripted_run.h"
 
@@ -137,8 +138,8 @@ void write_frame(long number, const Frame &frame) {
 
 void log_frame(long number, const Frame &frame) {
   std::vector<img::Box> boxes;
-  boxes.reserve(run.text_boxes.size());
-  for (const TextBox &b : run.text_boxes) boxes.push_back({b.left, b.top, b.right, b.bottom});
+  boxes.reserve(run.log_boxes.size());
+  for (const TextBox &b : run.log_boxes) boxes.push_back({b.left, b.top, b.right, b.bottom});
   const uint32_t *pixels = frame.pixels.data();
   draw_log_frame(number, img::frame_hash(pixels, frame.width, frame.height, frame.width),
                  img::frame_hash_outside(pixels, frame.width, frame.height, frame.width, boxes.data(), boxes.size()));
@@ -275,18 +276,41 @@ void scripted_run_close() {
 }
 
 void scripted_run_on_text(HFONT font, int x, int y, const char *text, int length) {
-  if (run.dir.empty() && run.log_fd < 0) return;
+  if (run.dir.empty()) return;
   SIZE extent = {0, 0};
   GetTextExtentPointA(canvas(), text, length, &extent);
   if (extent.cx > 0 && extent.cy > 0) run.text_boxes.push_back(text_box(font, x, y, text, length, extent));
 }
 
+// The draw log's frames must hash alike on every platform outside the text, but the measured boxes
+// follow each platform's font. So the log leaves out bounds that depend only on the text, its size
+// and its place: a cell of up to 1.5 ptsize per line, an advance of up to 1.25 ptsize per
+// character, and half a ptsize around all of it (a size of 0 asks for the platform's default
+// font: bounds of 32). Every font a platform picks for a size stays inside them.
+void scripted_run_on_text_call(int64_t x, int64_t y, int32_t ptsize, const char *text) {
+  if (run.log_fd < 0) return;
+  const int64_t size = ptsize == 0 ? 32 : std::max(ptsize, 8);
+  int64_t lines = 1, longest = 0, current = 0;
+  for (const char *p = text; *p; ++p) {
+    current = *p == '\n' ? 0 : current + 1;
+    lines += *p == '\n';
+    longest = std::max(longest, current);
+  }
+  if (longest == 0) return; // nothing is drawn
+  const auto clamp = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  const int64_t cell = size * 3 / 2;
+  run.log_boxes.push_back({clamp(x - size / 2), clamp(y - cell - size / 2), clamp(x + longest * size * 5 / 4 + size / 2),
+                           clamp(y + (lines - 1) * cell + size / 2)});
+}
+
 void scripted_run_on_fill(int left, int top, int right, int bottom) {
   if (left > right) std::swap(left, right);
   if (top > bottom) std::swap(top, bottom);
-  std::erase_if(run.text_boxes, [&](const TextBox &b) {
+  const auto covered = [&](const TextBox &b) {
     return b.left >= left && b.top >= top && b.right <= right && b.bottom <= bottom;
-  });
+  };
+  std::erase_if(run.text_boxes, covered);
+  std::erase_if(run.log_boxes, covered);
 }
 
 void scripted_run_release() {
