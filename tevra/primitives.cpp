@@ -121,7 +121,6 @@ void log_box_call(const char *what, const int32_t (&g)[6], int32_t color, int32_
   return std::vsnprintf(buffer, size, format, args);
 }
 
-
 // Draws a copy of the text: the record holds a movable block, as the renderer wants.
 void render_text(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *text) {
   const size_t length = std::strlen(text);
@@ -167,15 +166,16 @@ void show_text(bool printed, int32_t color, int32_t x, int32_t y, int32_t ptsize
   // A description longer than a console line is cut by the console.
   if (logging()) tevra_log("%s text at (%d,%d), \"%s\"\n", color_names[color], x, y, text);
   if (log_on()) {
-    const LogField drawn[] = {{"color", color}, {"x", x}, {"y", y}, {"ptsize", ptsize}, log_text("text", text)};
-    if (!printed) {
-      draw_log_call("text", color, {{"color", given_color}, {"x", x}, {"y", y}, {"ptsize", given_ptsize},
-                                  log_text("text", given_text)},
-                    {drawn[0], drawn[1], drawn[2], drawn[3], drawn[4]});
-    } else {
+    const std::initializer_list<LogField> drawn = {
+        {"color", color}, {"x", x}, {"y", y}, {"ptsize", ptsize}, log_text("text", text)};
+    if (printed) {
       draw_log_call("printf", color, {{"color", given_color}, {"x", x}, {"y", y}, {"ptsize", given_ptsize},
                                       log_text("format", format), log_text("text", given_text)},
-                    {drawn[0], drawn[1], drawn[2], drawn[3], drawn[4]});
+                    drawn);
+    } else {
+      draw_log_call("text", color, {{"color", given_color}, {"x", x}, {"y", y}, {"ptsize", given_ptsize},
+                                    log_text("text", given_text)},
+                    drawn);
     }
   }
   render_text(color, x, y, ptsize, text);
