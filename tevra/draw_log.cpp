@@ -45,8 +45,6 @@ void add_string(std::string &out, const char *text) {
   out += '"';
 }
 
-void add_number(std::string &out, long long number) { out += std::to_string(number); }
-
 void add_fields(std::string &out, std::initializer_list<LogField> fields) {
   out += '{';
   bool first = true;
@@ -58,7 +56,7 @@ void add_fields(std::string &out, std::initializer_list<LogField> fields) {
     if (f.is_text) {
       add_string(out, f.text);
     } else {
-      add_number(out, f.number);
+      out += std::to_string(f.number);
     }
   }
   out += '}';
@@ -103,12 +101,10 @@ void draw_log_open(const std::string &value) {
 // Once end_with_script has ended the run, nothing the program still does belongs to it.
 void draw_log_event(int32_t kind, int32_t x, int32_t y, char key, long script_line) {
   if (run.stopped) return;
-  static const char *const kinds[] = {"quit", "mouse", "kbd", "periodic"};
-  const char *name = kind == TEVRA_QUIT       ? kinds[0]
-                     : kind == TEVRA_MOUSE    ? kinds[1]
-                     : kind == TEVRA_KBD      ? kinds[2]
-                     : kind == TEVRA_PERIODIC ? kinds[3]
-                                              : "none";
+  const char *name = kind == TEVRA_MOUSE      ? "mouse"
+                     : kind == TEVRA_KBD      ? "kbd"
+                     : kind == TEVRA_PERIODIC ? "periodic"
+                                              : "quit";
   std::string line = "{\"event\":" + std::to_string(++run.log_events) + ",\"kind\":";
   add_string(line, name);
   line += ",\"x\":" + std::to_string(x) + ",\"y\":" + std::to_string(y);
