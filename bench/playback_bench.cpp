@@ -4,7 +4,8 @@
 // script yields is handled and drawn (in the building phase, a full redraw of the scene), exactly
 // as frostvel-replay does without writing images. The benchmarks:
 //   BM_ReplayRecordedGame  the recorded game of the end-to-end tests (tests/golden/game.scr), and
-//                          the same with logging on (every drawing call described on the console);
+//                          the same with logging on (every drawing call described on the console),
+//                          and the same with the draw log written (TEVRA_LOG);
 //   BM_ReplayLongGame      a generated game of a few thousand clicks and periodic runs;
 //   BM_MemoryOverLongRun   10,000 periodic events of the building scene with logging on (about
 //                          175 console lines each), reporting the resident set size before the
@@ -70,11 +71,13 @@ std::string write_script(const std::string &name, int rounds, int ticks) {
 
 // Replays `script` once per iteration and reports the events handled per second. The game's exit
 // status must be 0: a script that ran out before the game ended did not measure a whole game.
-void replay_benchmark(benchmark::State &state, const std::string &script, bool logging = false) {
+void replay_benchmark(benchmark::State &state, const std::string &script, bool logging = false,
+                      const std::string &log = "") {
   long events = 0;
   for (auto _ : state) {
     tevra::ScriptedRun run;  // frames off, console unseen
     run.logging = logging;
+    run.log = log;
     const frostvel::ReplayResult result = frostvel::replay_script(script, run);
     if (result.status != 0) {
       state.SkipWithError(("replay ended with status " + std::to_string(result.status) + " " + result.error).c_str());
@@ -92,6 +95,13 @@ void BM_ReplayRecordedGame(benchmark::State &state) { replay_benchmark(state, kR
 
 // The same with every drawing call described on the console.
 void BM_ReplayRecordedGameLogged(benchmark::State &state) { replay_benchmark(state, kRecordedGame, true); }
+
+// The same with the draw log written: every event, drawing call and console line, and two hashes a frame.
+void BM_ReplayRecordedGameDrawLog(benchmark::State &state) {
+  const fs::path log = fs::temp_directory_path() / ("draw-" + std::to_string(getpid()) + ".log");
+  replay_benchmark(state, kRecordedGame, false, log.string());
+  fs::remove(log);
+}
 
 void BM_ReplayLongGame(benchmark::State &state) {
   // 100 rounds of 18 clicks and 10 ticks: 2,800 building events, about 2,900 in all.
@@ -144,6 +154,7 @@ void BM_MemoryOverLongRun(benchmark::State &state) {
 
 BENCHMARK(BM_ReplayRecordedGame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplayRecordedGameLogged)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplayRecordedGameDrawLog)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplayLongGame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemoryOverLongRun)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_MAIN();

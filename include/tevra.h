@@ -51,9 +51,11 @@
  *   or abort() ends the process (unless the program handles that signal itself). A file that cannot
  *   be opened or written (a full disk) is said once on the console, with the reason, and stops the
  *   recording; the file then holds whole lines only.
- *   Two environment variables, read by tevra_open, make unattended runs: TEVRA_SCRIPT=FILE plays
- *   FILE from the first event on, and TEVRA_FRAMES=DIR writes the canvas at every wait, as
- *   DIR/frame-000000 (the first wait), frame-000001 (after event 1) and so on.
+ *   Three environment variables, read by tevra_open, make unattended runs: TEVRA_SCRIPT=FILE plays
+ *   FILE from the first event on, TEVRA_FRAMES=DIR writes the canvas at every wait, as
+ *   DIR/frame-000000 (the first wait), frame-000001 (after event 1) and so on, and TEVRA_LOG=FILE
+ *   writes the run's draw log (events, drawing calls, console lines, frame hashes; JSON Lines, see
+ *   docs/draw-log.md).
  *
  * CONSOLE
  *   Keeps the last 25 lines. With logging on (the initial state) every drawing call is described

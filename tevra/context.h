@@ -112,9 +112,14 @@ struct RunState {
   bool first_wait = true;
   std::string dir;         // frames are written here; empty: not (any more)
   std::vector<TextBox> text_boxes;
+  std::vector<TextBox> log_boxes; // the same texts' font-independent bounds (draw log only)
   int boxes_fd = -1;         // text-boxes.txt
   long long boxes_bytes = 0; // whole lines in it
   RunReport report;          // outlives the run: read after tevra_close
+  int log_fd = -1;           // the draw log (draw_log.cpp), or -1
+  long long log_bytes = 0;   // whole lines in it
+  long log_events = 0;       // events written to it so far
+  std::vector<std::string> log_corrections; // console lines of the drawing call under way
 };
 
 // ---- The library's thread (one_thread.cpp) -------------------------------------------------------

@@ -13,6 +13,7 @@ namespace tevra {
 namespace {
 
 EventState &state = context().events;
+const RunState &run = context().run;
 
 enum class Pump { kEmpty, kDispatched, kQuit };
 
@@ -46,6 +47,12 @@ bool settled() {
 // counts periodic frames finishes them.
 void settle_without_window() {
   state.pending.kind = (state.last_kind == TEVRA_QUIT) ? TEVRA_PERIODIC : TEVRA_QUIT;
+}
+
+// The event the call returns, to the draw log; a scripted one with the script line it came from.
+void log_event(int32_t kind, bool scripted) {
+  draw_log_event(kind, state.pending.x, state.pending.y, state.pending.key,
+                 scripted ? context().read.lines_read : -1);
 }
 
 } // namespace
@@ -103,6 +110,7 @@ extern "C" int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_o
   scripted_run_on_wait();
   state.pending = {-1, 0, 0, 0};
   bool synthetic = false;
+  bool scripted = false;
 
   if (state.quit_carried) {
     state.quit_carried = false;
@@ -113,6 +121,7 @@ extern "C" int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_o
     const Pump pumped = pump_step();
 
     if (script_playback_step()) {
+      scripted = true;
       if (pumped == Pump::kQuit) state.quit_carried = true;
       break; // a scripted event ends the wait at once, without waiting for a tick
     }
@@ -143,7 +152,9 @@ extern "C" int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_o
   *y_out = state.pending.y;
   *key_out = state.pending.key;
   state.last_kind = state.pending.kind;
-  return state.quit_mode ? TEVRA_QUIT : state.pending.kind;
+  const int32_t kind = state.quit_mode ? TEVRA_QUIT : state.pending.kind;
+  if (run.log_fd >= 0) log_event(kind, scripted);
+  return kind;
 }
 
 extern "C" int32_t tevra_set_animation(int32_t mode) {

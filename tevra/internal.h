@@ -8,6 +8,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "context.h"
@@ -114,10 +116,33 @@ void scripted_run_open();    // end of tevra_open: starts the script, opens the 
 void scripted_run_on_wait(); // start of every wait: takes the next frame
 void scripted_run_close();   // tevra_close: takes the frame the last event left, ends the run
 void scripted_run_on_text(HFONT font, int x, int y, const char *text, int length); // a line drawn at canvas (x, y)
+// A whole text of `ptsize` whose first line's lower-left corner is canvas (x, y), before its lines.
+void scripted_run_on_text_call(int64_t x, int64_t y, int32_t ptsize, const char *text);
 void scripted_run_on_fill(int left, int top, int right, int bottom);   // a canvas box painted over
 void scripted_run_on_console_line(const char *line);
 void scripted_run_on_playback_end(const PlaybackReport &report);
 void scripted_run_release(); // closes the text-boxes file (reset_context)
+
+// ---- The draw log (draw_log.cpp; opened and closed by the scripted-run engine) -------------------
+// Every caller but the engine tests `context().run.log_fd >= 0` first: a closed log costs one branch.
+struct LogField {
+  const char *name;
+  int64_t number = 0;
+  const char *text = nullptr; // with is_text: a JSON string, or null when null
+  bool is_text = false;
+};
+inline LogField log_text(const char *name, const char *text) { return {name, 0, text, true}; }
+
+void draw_log_open(const std::string &value); // writes the first line; said on stderr when it cannot
+void draw_log_event(int32_t kind, int32_t x, int32_t y, char key, long script_line); // -1: not scripted
+void draw_log_correction(const char *line); // a console line a drawing call's correction produced
+// A drawing call, with the arguments as given and as drawn; takes the corrections said since the last.
+void draw_log_call(const char *what, int32_t color, std::initializer_list<LogField> given,
+                   std::initializer_list<LogField> drawn);
+void draw_log_console(const char *line);
+void draw_log_frame(long number, uint64_t hash, uint64_t outside_text);
+void draw_log_close(long frames); // the close record, then the file is closed
+void draw_log_release();          // closes without a record (a new run, reset_context)
 
 // ---- Files (files.cpp) -----------------------------------------------------------------------------
 // Every file the library opens is a regular file, opened without ever blocking (a FIFO is refused).
@@ -141,6 +166,8 @@ void console_each_line(void (*visit)(const char *line, void *ctx), void *ctx); /
 extern const COLORREF palette[TEVRA_COLORS];
 extern const char *const color_names[TEVRA_COLORS];
 int32_t check_color(int32_t color);
+// A correction said on the console in its fixed wording (and given to the draw log).
+[[gnu::format(printf, 1, 2)]] void say_correction(const char *format, ...);
 
 // ---- Renderer (render.cpp) -----------------------------------------------------------------------
 enum DrawKind : int32_t {

@@ -28,15 +28,34 @@ const char *const color_names[TEVRA_COLORS] = {
     "chalk",     "gold",      "peach",      "forest green", "sea green", "olive", "50% gray", "20% gray",
 };
 
+namespace {
+
+constexpr int kFormatMax = 1024;
+
+const RunState &run = context().run;
+
+// The draw log is open: the one test a drawing call makes for it.
+bool log_on() { return run.log_fd >= 0; }
+
+} // namespace
+
+void say_correction(const char *format, ...) {
+  char line[kFormatMax];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  tevra_log("%s", line);
+  if (log_on()) draw_log_correction(line);
+}
+
 int32_t check_color(int32_t color) {
   if (color >= 0 && color < TEVRA_COLORS) return color;
-  tevra_log("Illegal color %d; using RED.\n", color);
+  say_correction("Illegal color %d; using RED.\n", color);
   return TEVRA_RED;
 }
 
 namespace {
-
-constexpr int kFormatMax = 1024;
 
 // The absolute value of a negative size, reported. INT32_MIN has no positive twin: it becomes the
 // largest size there is.
@@ -45,7 +64,7 @@ int32_t positive(int32_t value) { return value == INT32_MIN ? INT32_MAX : -value
 int32_t correct_width(int32_t width) {
   if (width >= 0) return width;
   const int32_t fixed = positive(width);
-  tevra_log("Width of %d not possible, using width %d\n", width, fixed);
+  say_correction("Width of %d not possible, using width %d\n", width, fixed);
   return fixed;
 }
 
@@ -68,6 +87,14 @@ void draw_shape(int32_t kind, int32_t color, int32_t width, int32_t x1, int32_t 
   r.x3 = x3;
   r.y3 = y3;
   render_draw_record(r);
+}
+
+// The draw log's record of a call whose arguments are (color, x1, y1, x2, y2, width).
+void log_box_call(const char *what, const int32_t (&g)[6], int32_t color, int32_t x1, int32_t y1, int32_t x2,
+                  int32_t y2, int32_t width) {
+  draw_log_call(what, color,
+                {{"color", g[0]}, {"x1", g[1]}, {"y1", g[2]}, {"x2", g[3]}, {"y2", g[4]}, {"width", g[5]}},
+                {{"color", color}, {"x1", x1}, {"y1", y1}, {"x2", x2}, {"y2", y2}, {"width", width}});
 }
 
 // vsnprintf, with the format programs pass most often done directly: a lone "%s" (a text drawn
@@ -94,109 +121,15 @@ void draw_shape(int32_t kind, int32_t color, int32_t width, int32_t x1, int32_t 
   return std::vsnprintf(buffer, size, format, args);
 }
 
-} // namespace
-
-} // namespace tevra
-
-using namespace tevra;
-
-extern "C" int32_t tevra_circle(int32_t color, int32_t x, int32_t y, int32_t radius) {
-  if (!on_library_thread(__func__)) return 0;
-  color = check_color(color);
-  if (radius < 0) {
-    const int32_t fixed = positive(radius);
-    tevra_log("Radius of %d not possible, using radius %d\n", radius, fixed);
-    radius = fixed;
-  }
-  if (logging()) tevra_log("%s circle at (%d,%d), radius %d\n", color_names[color], x, y, radius);
-  // 64-bit sums: a box far off the canvas is still a box, never a wrapped one.
-  draw_shape(DRAW_OVAL, color, 0, static_cast<int32_t>(std::max<int64_t>(INT32_MIN, int64_t{x} - radius)),
-             static_cast<int32_t>(std::min<int64_t>(INT32_MAX, int64_t{y} + radius)),
-             static_cast<int32_t>(std::min<int64_t>(INT32_MAX, int64_t{x} + radius)),
-             static_cast<int32_t>(std::max<int64_t>(INT32_MIN, int64_t{y} - radius)));
-  return 1;
-}
-
-extern "C" int32_t tevra_triangle(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3,
-                                  int32_t y3, int32_t width) {
-  if (!on_library_thread(__func__)) return 0;
-  color = check_color(color);
-  width = correct_width(width);
-  if (logging()) {
-    tevra_log("%s triangle at (%d,%d), (%d,%d), (%d,%d)\n", color_names[color], x1, y1, x2, y2, x3, y3);
-  }
-  draw_shape(DRAW_TRIANGLE, color, width, x1, y1, x2, y2, x3, y3);
-  return 1;
-}
-
-extern "C" int32_t tevra_rectangle(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width) {
-  if (!on_library_thread(__func__)) return 0;
-  order_corners(x1, y1, x2, y2);
-  color = check_color(color);
-  width = correct_width(width);
-  if (logging()) {
-    if (width == 0) {
-      tevra_log("%s rectangle with bounding box (%d,%d) to (%d,%d), filled\n", color_names[color], x1, y1, x2, y2);
-    } else {
-      tevra_log("%s rectangle with bounding box (%d,%d) to (%d,%d) with line width %d\n", color_names[color], x1,
-                y1, x2, y2, width);
-    }
-  }
-  draw_shape(DRAW_RECTANGLE, color, width, x1, y1, x2, y2);
-  return 1;
-}
-
-extern "C" int32_t tevra_oval(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width) {
-  if (!on_library_thread(__func__)) return 0;
-  order_corners(x1, y1, x2, y2);
-  width = correct_width(width);
-  color = check_color(color);
-  if (logging()) {
-    if (width == 0) {
-      tevra_log("%s oval with bounding box (%d,%d) to (%d,%d), filled\n", color_names[color], x1, y1, x2, y2);
-    } else {
-      tevra_log("%s oval with bounding box (%d,%d) to (%d,%d), line width %d\n", color_names[color], x1, y1, x2, y2,
-                width);
-    }
-  }
-  draw_shape(DRAW_OVAL, color, width, x1, y1, x2, y2);
-  return 1;
-}
-
-extern "C" int32_t tevra_line(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width) {
-  if (!on_library_thread(__func__)) return 0;
-  width = correct_width(width);
-  color = check_color(color);
-  if (logging()) {
-    tevra_log("%s line from (%d,%d) to (%d,%d), width %d\n", color_names[color], x1, y1, x2, y2, width);
-  }
-  draw_shape(DRAW_LINE, color, width == 0 ? 1 : width, x1, y1, x2, y2);
-  return 1;
-}
-
-extern "C" int32_t tevra_text(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *text) {
-  if (!on_library_thread(__func__)) return 0;
-  if (text == nullptr) text = ""; // nothing to draw is drawn as nothing
-  if (ptsize < 0) {
-    const int32_t fixed = positive(ptsize);
-    tevra_log("ptsize of %d not possible, using ptsize %d\n", ptsize, fixed);
-    ptsize = fixed;
-  }
-  if (ptsize >= 128) {
-    tevra_log("ptsize of %d not possible, using ptsize %d\n", ptsize, 127);
-    ptsize = 127;
-  }
-  color = check_color(color);
-  // A description longer than a console line is cut by the console.
-  if (logging()) tevra_log("%s text at (%d,%d), \"%s\"\n", color_names[color], x, y, text);
-
+// Draws a copy of the text: the record holds a movable block, as the renderer wants.
+void render_text(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *text) {
   const size_t length = std::strlen(text);
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, length + 1);
-  if (!block) return 1; // no memory for the copy: the text is not drawn
+  if (!block) return; // no memory for the copy: the text is not drawn
   char *copy = static_cast<char *>(GlobalLock(block));
   if (!copy) {
     GlobalFree(block);
-    return 1;
+    return;
   }
   std::memcpy(copy, text, length + 1);
   GlobalUnlock(block);
@@ -210,6 +143,148 @@ extern "C" int32_t tevra_text(int32_t color, int32_t x, int32_t y, int32_t ptsiz
   r.text = block;
   render_draw_record(r);
   GlobalFree(block);
+}
+
+// tevra_text, and tevra_printf once it has formatted `text` from `format` (`printed`): the draw log
+// gives tevra_printf's format beside the text it made.
+void show_text(bool printed, int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *text,
+               const char *format = nullptr) {
+  const int32_t given_color = color;
+  const int32_t given_ptsize = ptsize;
+  const char *given_text = text;
+  if (text == nullptr) text = ""; // nothing to draw is drawn as nothing
+  if (ptsize < 0) {
+    const int32_t fixed = positive(ptsize);
+    say_correction("ptsize of %d not possible, using ptsize %d\n", ptsize, fixed);
+    ptsize = fixed;
+  }
+  if (ptsize >= 128) {
+    say_correction("ptsize of %d not possible, using ptsize %d\n", ptsize, 127);
+    ptsize = 127;
+  }
+  color = check_color(color);
+  // A description longer than a console line is cut by the console.
+  if (logging()) tevra_log("%s text at (%d,%d), \"%s\"\n", color_names[color], x, y, text);
+  if (log_on()) {
+    const std::initializer_list<LogField> drawn = {
+        {"color", color}, {"x", x}, {"y", y}, {"ptsize", ptsize}, log_text("text", text)};
+    if (printed) {
+      draw_log_call("printf", color, {{"color", given_color}, {"x", x}, {"y", y}, {"ptsize", given_ptsize},
+                                      log_text("format", format), log_text("text", given_text)},
+                    drawn);
+    } else {
+      draw_log_call("text", color, {{"color", given_color}, {"x", x}, {"y", y}, {"ptsize", given_ptsize},
+                                    log_text("text", given_text)},
+                    drawn);
+    }
+  }
+  render_text(color, x, y, ptsize, text);
+}
+
+} // namespace
+
+} // namespace tevra
+
+using namespace tevra;
+
+extern "C" int32_t tevra_circle(int32_t color, int32_t x, int32_t y, int32_t radius) {
+  if (!on_library_thread(__func__)) return 0;
+  const int32_t given_color = color;
+  const int32_t given_radius = radius;
+  color = check_color(color);
+  if (radius < 0) {
+    const int32_t fixed = positive(radius);
+    say_correction("Radius of %d not possible, using radius %d\n", radius, fixed);
+    radius = fixed;
+  }
+  if (logging()) tevra_log("%s circle at (%d,%d), radius %d\n", color_names[color], x, y, radius);
+  if (log_on()) {
+    draw_log_call("circle", color, {{"color", given_color}, {"x", x}, {"y", y}, {"radius", given_radius}},
+                  {{"color", color}, {"x", x}, {"y", y}, {"radius", radius}});
+  }
+  // 64-bit sums: a box far off the canvas is still a box, never a wrapped one.
+  draw_shape(DRAW_OVAL, color, 0, static_cast<int32_t>(std::max<int64_t>(INT32_MIN, int64_t{x} - radius)),
+             static_cast<int32_t>(std::min<int64_t>(INT32_MAX, int64_t{y} + radius)),
+             static_cast<int32_t>(std::min<int64_t>(INT32_MAX, int64_t{x} + radius)),
+             static_cast<int32_t>(std::max<int64_t>(INT32_MIN, int64_t{y} - radius)));
+  return 1;
+}
+
+extern "C" int32_t tevra_triangle(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3,
+                                  int32_t y3, int32_t width) {
+  if (!on_library_thread(__func__)) return 0;
+  const int32_t given_color = color;
+  const int32_t given_width = width;
+  color = check_color(color);
+  width = correct_width(width);
+  if (logging()) {
+    tevra_log("%s triangle at (%d,%d), (%d,%d), (%d,%d)\n", color_names[color], x1, y1, x2, y2, x3, y3);
+  }
+  if (log_on()) {
+    draw_log_call("triangle", color,
+                  {{"color", given_color}, {"x1", x1}, {"y1", y1}, {"x2", x2}, {"y2", y2}, {"x3", x3}, {"y3", y3},
+                   {"width", given_width}},
+                  {{"color", color}, {"x1", x1}, {"y1", y1}, {"x2", x2}, {"y2", y2}, {"x3", x3}, {"y3", y3},
+                   {"width", width}});
+  }
+  draw_shape(DRAW_TRIANGLE, color, width, x1, y1, x2, y2, x3, y3);
+  return 1;
+}
+
+extern "C" int32_t tevra_rectangle(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width) {
+  if (!on_library_thread(__func__)) return 0;
+  const int32_t given[] = {color, x1, y1, x2, y2, width};
+  order_corners(x1, y1, x2, y2);
+  color = check_color(color);
+  width = correct_width(width);
+  if (logging()) {
+    if (width == 0) {
+      tevra_log("%s rectangle with bounding box (%d,%d) to (%d,%d), filled\n", color_names[color], x1, y1, x2, y2);
+    } else {
+      tevra_log("%s rectangle with bounding box (%d,%d) to (%d,%d) with line width %d\n", color_names[color], x1,
+                y1, x2, y2, width);
+    }
+  }
+  if (log_on()) log_box_call("rectangle", given, color, x1, y1, x2, y2, width);
+  draw_shape(DRAW_RECTANGLE, color, width, x1, y1, x2, y2);
+  return 1;
+}
+
+extern "C" int32_t tevra_oval(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width) {
+  if (!on_library_thread(__func__)) return 0;
+  const int32_t given[] = {color, x1, y1, x2, y2, width};
+  order_corners(x1, y1, x2, y2);
+  width = correct_width(width);
+  color = check_color(color);
+  if (logging()) {
+    if (width == 0) {
+      tevra_log("%s oval with bounding box (%d,%d) to (%d,%d), filled\n", color_names[color], x1, y1, x2, y2);
+    } else {
+      tevra_log("%s oval with bounding box (%d,%d) to (%d,%d), line width %d\n", color_names[color], x1, y1, x2, y2,
+                width);
+    }
+  }
+  if (log_on()) log_box_call("oval", given, color, x1, y1, x2, y2, width);
+  draw_shape(DRAW_OVAL, color, width, x1, y1, x2, y2);
+  return 1;
+}
+
+extern "C" int32_t tevra_line(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width) {
+  if (!on_library_thread(__func__)) return 0;
+  const int32_t given[] = {color, x1, y1, x2, y2, width};
+  width = correct_width(width);
+  color = check_color(color);
+  if (logging()) {
+    tevra_log("%s line from (%d,%d) to (%d,%d), width %d\n", color_names[color], x1, y1, x2, y2, width);
+  }
+  if (log_on()) log_box_call("line", given, color, x1, y1, x2, y2, width);
+  draw_shape(DRAW_LINE, color, width == 0 ? 1 : width, x1, y1, x2, y2);
+  return 1;
+}
+
+extern "C" int32_t tevra_text(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *text) {
+  if (!on_library_thread(__func__)) return 0;
+  show_text(false, color, x, y, ptsize, text);
   return 1;
 }
 
@@ -225,6 +300,6 @@ extern "C" int32_t tevra_printf(int32_t color, int32_t x, int32_t y, int32_t pts
     result = 0;
   }
   if (result > kFormatMax - 1) result = kFormatMax - 1; // longer output is cut to the buffer
-  tevra_text(color, x, y, ptsize, buffer);
+  show_text(true, color, x, y, ptsize, buffer, format);
   return result;
 }

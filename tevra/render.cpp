@@ -99,6 +99,7 @@ void draw_text(const DrawRecord &r, const Target &t) {
 
   const char *text = static_cast<const char *>(GlobalLock(r.text));
   if (text) {
+    scripted_run_on_text_call(t.origin_x + r.x1, t.origin_y - r.y1, r.x2, text);
     const int n = static_cast<int>(std::strlen(text));
     SIZE extent = {0, 0};
     GetTextExtentPointA(t.dc, text, n, &extent);
@@ -151,6 +152,8 @@ void fill_canvas() {
 extern "C" int32_t tevra_clear(void) {
   if (!tevra::on_library_thread(__func__)) return 0;
   if (tevra::logging()) tevra_log("Clearing the graphics window\n");
+  // The canvas is painted white: the draw log gives that as the call's colour.
+  if (tevra::context().run.log_fd >= 0) tevra::draw_log_call("clear", TEVRA_WHITE, {}, {});
   tevra::fill_canvas();
   return 1;
 }

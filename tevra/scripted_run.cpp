@@ -13,7 +13,10 @@
 //   once a filled rectangle paints over all of it. Fonts differ between platforms; everything
 //   outside these boxes does not. It holds whole lines only;
 // - a value or a folder that cannot be used, and the first write that fails, are said once on
-//   standard error, and the program runs on (without frames from then on).
+//   standard error, and the program runs on (without frames from then on);
+// - with a draw log (TEVRA_LOG), each frame is written to it as two hashes, the whole canvas and the
+//   canvas outside its text, bounded without the font (scripted_run_on_text_call) so that the second
+//   is the same on every platform.
 #include "internal.h"
 #include "scripted_run.h"
 
@@ -46,6 +49,7 @@ ScriptedRun from_environment() {
   ScriptedRun asked;
   if (const char *value = setting("TEVRA_SCRIPT")) asked.script = value;
   if (const char *value = setting("TEVRA_FRAMES")) asked.frames_dir = value;
+  if (const char *value = setting("TEVRA_LOG")) asked.log = value;
   return asked;
 }
 
@@ -132,22 +136,52 @@ void write_frame(long number, const Frame &frame) {
   if (run.dir.empty()) ++run.report.frames_unwritten;
 }
 
+void log_frame(long number, const Frame &frame) {
+  std::vector<img::Box> boxes;
+  boxes.reserve(run.log_boxes.size());
+  for (const TextBox &b : run.log_boxes) boxes.push_back({b.left, b.top, b.right, b.bottom});
+  const uint32_t *pixels = frame.pixels.data();
+  draw_log_frame(number, img::frame_hash(pixels, frame.width, frame.height, frame.width),
+                 img::frame_hash_outside(pixels, frame.width, frame.height, frame.width, boxes.data(), boxes.size()));
+}
+
 void take_frame() {
   const long number = run.report.frames++;
   const bool handed = run.asked.frame && (!run.asked.wants || run.asked.wants(number));
+  const bool logged = run.log_fd >= 0;
   if (run.dir.empty() && !handed) {
     if (!run.report.write_error.empty()) ++run.report.frames_unwritten;
-    return;
+    if (!logged) return;
   }
   Frame frame{kCanvasWidth, kCanvasHeight, {}};
   if (!read_canvas(frame.pixels)) frame.pixels.assign(static_cast<size_t>(kCanvasWidth) * kCanvasHeight, 0);
+  if (logged) log_frame(number, frame);
   if (!run.dir.empty()) write_frame(number, frame);
   if (handed) run.asked.frame(number, frame);
 }
 
+// Widens `box` to every pixel of the w x h bitmap in `dc` that is not `background`; the bitmap's
+// (margin, margin) is canvas (x, y).
+void widen_to_ink(HDC dc, int w, int h, uint32_t background, int x, int y, int margin, TextBox &box) {
+  std::vector<uint32_t> pixels;
+  if (!read_pixels(dc, w, h, pixels)) return;
+  for (int row = 0; row < h; ++row) {
+    for (int col = 0; col < w; ++col) {
+      if (pixels[static_cast<size_t>(row) * w + col] == background) continue;
+      box.left = std::min(box.left, x + col - margin);
+      box.right = std::max(box.right, x + col - margin + 1);
+      box.top = std::min(box.top, y + row - margin);
+      box.bottom = std::max(box.bottom, y + row - margin + 1);
+    }
+  }
+}
+
 // Where a line of text drawn at canvas (x, y) paints: its advance box, widened to its ink, since a
 // glyph may reach past its advance (a slanted stroke, a tight side bearing). The ink is found by
-// drawing the line once more, black on white, on a scratch bitmap with a margin of a whole cell.
+// drawing the line once more on a scratch bitmap with a margin of a whole cell, so that nothing of
+// it is cut (the canvas's own edge cuts nothing either: a box may reach past it). It is drawn twice,
+// black on white and white on black: a platform that blends text with gamma leaves the faintest
+// edge pixels unchanged on one of the two, yet they change a canvas of the other kind.
 TextBox text_box(HFONT font, int x, int y, const char *text, int length, SIZE extent) {
   TextBox box = {x, y, x + extent.cx, y + extent.cy};
   const int margin = extent.cy;
@@ -156,25 +190,18 @@ TextBox text_box(HFONT font, int x, int y, const char *text, int length, SIZE ex
   HDC dc = CreateCompatibleDC(canvas());
   HBITMAP bitmap = CreateCompatibleBitmap(canvas(), w, h);
   HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
-  const RECT all = {0, 0, w, h};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   HGDIOBJ old_font = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, RGB(0, 0, 0));
-  TextOutA(dc, margin, margin, text, length);
-  SelectObject(dc, old_font);
-  std::vector<uint32_t> pixels;
-  if (read_pixels(dc, w, h, pixels)) {
-    for (int row = 0; row < h; ++row) {
-      for (int col = 0; col < w; ++col) {
-        if (pixels[static_cast<size_t>(row) * w + col] == 0xFFFFFFu) continue;
-        box.left = std::min(box.left, x + col - margin);
-        box.right = std::max(box.right, x + col - margin + 1);
-        box.top = std::min(box.top, y + row - margin);
-        box.bottom = std::max(box.bottom, y + row - margin + 1);
-      }
-    }
+  const RECT all = {0, 0, w, h};
+  const int backgrounds[] = {WHITE_BRUSH, BLACK_BRUSH};
+  for (const int background : backgrounds) {
+    const bool white = background == WHITE_BRUSH;
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(background)));
+    SetTextColor(dc, white ? RGB(0, 0, 0) : RGB(255, 255, 255));
+    TextOutA(dc, margin, margin, text, length);
+    widen_to_ink(dc, w, h, white ? 0xFFFFFFu : 0u, x, y, margin, box);
   }
+  SelectObject(dc, old_font);
   SelectObject(dc, old_bitmap);
   DeleteObject(bitmap);
   DeleteDC(dc);
@@ -204,6 +231,7 @@ std::string frame_name(long number) {
 
 void scripted_run_open() {
   close_boxes_file();
+  draw_log_release();
   Context &c = context();
   ScriptedRun asked = c.next_run_set ? std::move(c.next_run) : from_environment();
   c.next_run_set = false;
@@ -211,6 +239,7 @@ void scripted_run_open() {
   run.asked = std::move(asked);
   if (!run.asked.script.empty()) start_script(run.asked.script);
   if (!run.asked.frames_dir.empty()) start_frames(run.asked.frames_dir);
+  if (!run.asked.log.empty()) draw_log_open(run.asked.log);
 }
 
 void scripted_run_on_wait() {
@@ -222,7 +251,9 @@ void scripted_run_on_wait() {
 }
 
 void scripted_run_on_console_line(const char *line) {
-  if (!run.stopped && run.asked.console) run.asked.console(line);
+  if (run.stopped) return;
+  if (run.log_fd >= 0) draw_log_console(line);
+  if (run.asked.console) run.asked.console(line);
 }
 
 void scripted_run_on_playback_end(const PlaybackReport &report) {
@@ -237,6 +268,7 @@ void scripted_run_on_playback_end(const PlaybackReport &report) {
 
 void scripted_run_close() {
   if (!run.stopped) take_frame();
+  draw_log_close(run.report.frames);
   close_boxes_file();
   run.dir.clear();
   run.stopped = true; // nothing after tevra_close belongs to the run
@@ -250,14 +282,40 @@ void scripted_run_on_text(HFONT font, int x, int y, const char *text, int length
   if (extent.cx > 0 && extent.cy > 0) run.text_boxes.push_back(text_box(font, x, y, text, length, extent));
 }
 
+// The draw log's frames must hash alike on every platform outside the text, but the measured boxes
+// follow each platform's font. So the log leaves out bounds that depend only on the text, its size
+// and its place: a cell of up to 1.5 ptsize per line, an advance of up to 1.25 ptsize per
+// character, and half a ptsize around all of it (a size of 0 asks for the platform's default
+// font: bounds of 32). Every font a platform picks for a size stays inside them.
+void scripted_run_on_text_call(int64_t x, int64_t y, int32_t ptsize, const char *text) {
+  if (run.log_fd < 0) return;
+  const int64_t size = ptsize == 0 ? 32 : std::max(ptsize, 8);
+  int64_t lines = 1, longest = 0, current = 0;
+  for (const char *p = text; *p; ++p) {
+    current = *p == '\n' ? 0 : current + 1;
+    lines += *p == '\n';
+    longest = std::max(longest, current);
+  }
+  if (longest == 0) return; // nothing is drawn
+  const auto clamp = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  const int64_t cell = size * 3 / 2;
+  run.log_boxes.push_back({clamp(x - size / 2), clamp(y - cell - size / 2), clamp(x + longest * size * 5 / 4 + size / 2),
+                           clamp(y + (lines - 1) * cell + size / 2)});
+}
+
 void scripted_run_on_fill(int left, int top, int right, int bottom) {
   if (left > right) std::swap(left, right);
   if (top > bottom) std::swap(top, bottom);
-  std::erase_if(run.text_boxes, [&](const TextBox &b) {
+  const auto covered = [&](const TextBox &b) {
     return b.left >= left && b.top >= top && b.right <= right && b.bottom <= bottom;
-  });
+  };
+  std::erase_if(run.text_boxes, covered);
+  std::erase_if(run.log_boxes, covered);
 }
 
-void scripted_run_release() { close_boxes_file(); }
+void scripted_run_release() {
+  close_boxes_file();
+  draw_log_release();
+}
 
 } // namespace tevra

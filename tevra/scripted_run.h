@@ -2,8 +2,9 @@
 // filmed. For this project's tools, tests and benchmarks (C++; not part of the public API).
 //
 // Usage: describe the run with set_scripted_run() before the program calls tevra_open(), run the
-// program in this process, then read scripted_run_report(). A program started with TEVRA_SCRIPT and
-// TEVRA_FRAMES in its environment is run by the same engine; a run set here ignores both variables.
+// program in this process, then read scripted_run_report(). A program started with TEVRA_SCRIPT,
+// TEVRA_FRAMES or TEVRA_LOG in its environment is run by the same engine; a run set here ignores
+// all three variables.
 //
 //   tevra::ScriptedRun run;
 //   run.script = "game.scr";
@@ -54,6 +55,7 @@ struct ScriptedRun {
   std::string script_name; // what the console calls it; empty: `script` as given
   std::string frames_dir; // where frames are written (made if missing); empty: nowhere
   bool logging = false;   // logging is switched on at the first wait, as Ctrl+L would
+  std::string log;        // the draw log (docs/draw-log.md) is written here; empty: nowhere
   // Once the script has run out, the graphics window is closed (so the program ends as it would for
   // its close box) and nothing after that is reported: no frame, no console line, no wait.
   bool end_with_script = false;
@@ -72,7 +74,8 @@ struct RunReport {
   std::string write_error;      // the first write failure, as said on standard error
 };
 
-// The run the next tevra_open starts; it replaces TEVRA_SCRIPT and TEVRA_FRAMES for that one run.
+// The run the next tevra_open starts; it replaces TEVRA_SCRIPT, TEVRA_FRAMES and TEVRA_LOG for that
+// one run.
 void set_scripted_run(ScriptedRun run);
 // What the last run did; complete once the program has called tevra_close.
 const RunReport &scripted_run_report();

@@ -8,7 +8,8 @@ Serves the pages on 127.0.0.1 and drives Chromium through chromium-driver:
      and the picture then equal to frostvel-replay's for the same events (recorded by the page) outside
      text; Ctrl+A and Ctrl+Q play the farewell and the page reports exit status 0;
   2. scripted: tests/golden/game.scr played from the address, without glyphs, gives exactly the frames
-     frostvel-replay gives without glyphs, in order.
+     frostvel-replay gives without glyphs, in order, and the same draw log as the desktop's
+     (whole-frame hashes aside).
 Prints what it measured; exits 1 on the first failure. Each check that passed (and the one that
 failed) is added to make test's tally (scripts/test-results) as "web".
 """
@@ -16,6 +17,7 @@ import base64
 import functools
 import http.server
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -34,6 +36,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 WEB = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, 'build/web'))
 REPLAY = os.path.abspath(sys.argv[2] if len(sys.argv) > 2 else os.path.join(ROOT, 'build/debug/tools/frostvel-replay'))
 GAME_SCRIPT = os.path.join(ROOT, 'tests/golden/game.scr')
+GAME = os.path.join(os.path.dirname(REPLAY), '../game/frostvel')  # the desktop game, beside the tool
 
 CLIENT = (595, 496)  # the graphics window's client area: the part of the canvas that is shown
 MENU_BAR = 19
@@ -201,7 +204,7 @@ return WinportWeb.frames.map((f) => {
 
 def scripted_game(driver, base, work):
     start = time.time()
-    driver.get(base + '/frostvel.html?script=game.scr&glyphs=off&frames=1')
+    driver.get(base + '/frostvel.html?script=game.scr&glyphs=off&frames=1&log=1')
     wait_for('the end of the scripted game', lambda: page_value(driver, "WinportWeb.exitStatus !== undefined"), 30)
     elapsed = time.time() - start
     check(page_value(driver, 'WinportWeb.exitStatus') == 0, 'the scripted game ended with another status')
@@ -221,6 +224,23 @@ def scripted_game(driver, base, work):
           'the page showed %d different frames, the desktop %d' % (len(set(shown)), len(set(desktop))))
     report('game.scr gave the desktop\'s %d frames without glyphs (%.1f s for the page)'
           % (len(desktop), elapsed))
+    same_draw_log(page_value(driver, 'TevraPage.drawLog()'), work)
+
+
+def same_draw_log(page_log, work):
+    """The page's draw log of game.scr is the desktop game's, but for the whole-frame hashes."""
+    check(page_log, 'the page wrote no draw log')
+    env = dict(os.environ, WINPORT_DISPLAY='headless', TEVRA_SCRIPT=GAME_SCRIPT, TEVRA_LOG='desktop.log')
+    result = subprocess.run([GAME], env=env, cwd=work, capture_output=True, text=True)
+    check(result.returncode == 0, 'the desktop game ended with status %d' % result.returncode)
+    with open(os.path.join(work, 'desktop.log')) as f:
+        desktop = f.read()
+    hashless = lambda log: re.sub(r'"hash":"[0-9a-f]{16}",', '', log).splitlines()
+    ours, theirs = hashless(page_log), hashless(desktop)
+    first = next((i for i, (a, b) in enumerate(zip(ours, theirs)) if a != b), min(len(ours), len(theirs)))
+    check(ours == theirs, 'the draw logs part at line %d: page %r, desktop %r'
+          % (first + 1, ours[first] if first < len(ours) else None, theirs[first] if first < len(theirs) else None))
+    report('the page\'s draw log is the desktop\'s (%d records, whole-frame hashes aside)' % len(ours))
 
 
 def tally(passed_checks, failed_checks):

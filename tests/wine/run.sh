@@ -31,7 +31,7 @@ LINUX=$ROOT/build/debug
 XVFB_PID=""
 
 export WINEPREFIX=$OUT/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset WAYLAND_DISPLAY WINPORT_DISPLAY TEVRA_SCRIPT TEVRA_FRAMES TEVRA_ECHO
+unset WAYLAND_DISPLAY WINPORT_DISPLAY TEVRA_SCRIPT TEVRA_FRAMES TEVRA_ECHO TEVRA_LOG
 
 cleanup() {
   wineserver -k >/dev/null 2>&1
@@ -84,12 +84,13 @@ done
 echo "test-wine: passed under Wine: ${ran[*]}"
 
 # --- 2. One scripted game on both platforms.
-# play DIR COMMAND...: the game in DIR, its console lines in DIR/console.txt, its frames in DIR/frames.
+# play DIR COMMAND...: the game in DIR, its console lines in DIR/console.txt, its frames in DIR/frames,
+# its draw log in DIR/run.log.
 play() {
   local dir=$1
   shift
   rm -rf "$dir" && mkdir -p "$dir"
-  (cd "$dir" && TEVRA_SCRIPT="$ROOT/tests/golden/game.scr" TEVRA_FRAMES="$dir/frames" TEVRA_ECHO=1 \
+  (cd "$dir" && TEVRA_SCRIPT="$ROOT/tests/golden/game.scr" TEVRA_FRAMES="$dir/frames" TEVRA_LOG=run.log TEVRA_ECHO=1 \
     exec "$@" >"$dir/stdout.txt" 2>"$dir/console.txt" </dev/null)
 }
 play "$OUT/winport" env WINPORT_DISPLAY=headless "$LINUX/game/frostvel"
@@ -104,6 +105,12 @@ diff "$OUT/winport/console.txt" "$OUT/win32/console-lf.txt" >"$OUT/console.diff"
   { show "$OUT/console.diff"; fail "the console lines differ (winport first, then Win32)"; }
 lines=$(wc -l <"$OUT/winport/console.txt")
 
+# The draw logs are the same but for the whole-frame hashes, which the fonts change.
+for side in winport win32; do sed -E 's/"hash":"[0-9a-f]{16}",//' "$OUT/$side/run.log" >"$OUT/$side/run-nohash.log"; done
+diff "$OUT/winport/run-nohash.log" "$OUT/win32/run-nohash.log" >"$OUT/log.diff" ||
+  { show "$OUT/log.diff"; fail "the draw logs differ (winport first, then Win32)"; }
+records=$(wc -l <"$OUT/winport/run.log")
+
 rm -rf "$OUT/diff"
 /usr/bin/python3 tests/wine/compare_frames.py "$OUT/winport/frames" "$OUT/win32/frames" "$OUT/diff" \
   >"$OUT/frames.txt" 2>&1
@@ -113,7 +120,7 @@ if [ "$compared" -ne 0 ]; then
   fail "frames differ outside the text (diff images in build/wine/diff)"
 fi
 checks=$((checks + 1))
-echo "test-wine: game.scr on Win32 and winport: status 0, the same $lines console lines, $(tail -n 1 "$OUT/frames.txt")"
+echo "test-wine: game.scr on Win32 and winport: status 0, the same $lines console lines and $records log records, $(tail -n 1 "$OUT/frames.txt")"
 
 # --- 3. The real-window game test against the Windows build.
 FROSTVEL_GAME="wine $WIN/game/frostvel.exe" bash tests/xvfb/frostvel.sh "$LINUX" >"$OUT/window-test.txt" 2>&1 ||

@@ -4,6 +4,8 @@
 //   script=URL   the script file is fetched and played from the start (TEVRA_SCRIPT)
 //   record=1     Record Script starts at the first wait (what the program then does can be replayed
 //                from the start, on the desktop too)
+//   log=1        the run's draw log is written to /tevra.log in the page's file system (TEVRA_LOG);
+//                TevraPage.drawLog() returns it
 // and controls beside winport's status line: load a script as TEVRA.SCR, play it (all, or one
 // event at a time), and download the TEVRA.SCR that Record Script wrote. They work through the
 // Run menu's Ctrl keys, as a player would press them.
@@ -13,6 +15,7 @@ var TevraPage = {
     const script = p.get('script');
     if (script) TevraPage.fetchScript(script);
     if (p.get('record')) TevraPage.command('R');
+    if (p.get('log')) ENV.TEVRA_LOG = '/tevra.log';
     TevraPage.addControls();
   },
   // The fetched script is played as TEVRA_SCRIPT plays a file on the desktop: from the start,
@@ -29,6 +32,13 @@ var TevraPage = {
       ENV.TEVRA_SCRIPT = path;
     }).catch((e) => WinportWeb.say('The script ' + script + ' could not be loaded (' + e.message + ').'))
       .finally(() => removeRunDependency('tevra-script'));
+  },
+  drawLog: function() {
+    try {
+      return FS.readFile('/tevra.log', {encoding: 'utf8'});
+    } catch (e) {
+      return null;
+    }
   },
   // Ctrl+letter on the graphics window (the first window), as a player presses it.
   command: function(letter) {
