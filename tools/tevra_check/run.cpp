@@ -34,14 +34,16 @@ std::vector<std::string> environment(const Run &run, bool frames) {
   return env;
 }
 
-// The whole path of a program named without a folder is looked up in PATH, as a shell would.
+// The whole path of a program: one named without a folder is looked up in PATH, as a shell would,
+// and a relative one is taken from where the checker was started, not from the program's scratch
+// folder, where it runs.
 std::string locate(const std::string &program) {
-  if (program.find('/') != std::string::npos) return program;
+  if (program.find('/') != std::string::npos) return std::filesystem::absolute(program).string();
   const char *path = std::getenv("PATH");
   std::stringstream dirs(path ? path : "");
   for (std::string dir; std::getline(dirs, dir, ':');) {
     std::string candidate = (dir.empty() ? "." : dir) + "/" + program;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    if (access(candidate.c_str(), X_OK) == 0) return std::filesystem::absolute(candidate).string();
   }
   return program;
 }
