@@ -106,8 +106,8 @@ TEST_F(CheckRun, ProgramsThatFailSayHow) {
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(r.out, "crashed (signal SIGABRT)\n");
   // A program named relative to where the checker starts, though it runs in a scratch folder.
-  EXPECT_EQ(check("verify " + ref + " ./check_abort; cd " BAD_PROGRAMS " && " TEVRA_CHECK " verify " + ref +
-                  " ./check_abort").out,
+  EXPECT_EQ(check("verify " + ref + " /no/such/folder/check_abort; cd " BAD_PROGRAMS " && " TEVRA_CHECK " verify " +
+                  ref + " ./check_abort").out,
             "not a program\ncrashed (signal SIGABRT)\n");
   EXPECT_EQ(check("verify --timeout 1 " + ref + " " + BAD_PROGRAMS "/check_spin").out, "timed out after 1 s\n");
   EXPECT_EQ(check("verify " + ref + " /bin/true").out, "never opened TEVRA (no draw log)\n");
