@@ -19,11 +19,19 @@ std::string kind_of(const Json &value) {
 
 // A JSON value in the console's way of writing numbers, points and text.
 std::string plain(const Json &value) {
-  if (value.is_string()) return "\"" + value.get<std::string>() + "\"";
+  if (value.is_string()) {
+    std::string out = "\"";
+    out += value.get<std::string>();
+    out += '"';
+    return out;
+  }
   if (value.is_array()) {
     bool point = value.size() == 2 && value[0].is_number() && value[1].is_number();
     std::string out = point ? "(" : "";
-    for (size_t i = 0; i < value.size(); ++i) out += (i ? (point ? "," : " ") : "") + plain(value[i]);
+    for (size_t i = 0; i < value.size(); ++i) {
+      if (i > 0) out += point ? "," : " ";
+      out += plain(value[i]);
+    }
     return point ? out + ")" : out;
   }
   return value.dump();
@@ -31,19 +39,38 @@ std::string plain(const Json &value) {
 
 // A drawing call from what was drawn: its colour and kind, "at (x,y)", then its other values.
 std::string describe_draw(const Json &record) {
-  if (record.contains("console") && record["console"].is_string()) return "\"" + record["console"].get<std::string>() + "\"";
-  std::string out = record.value("color_name", std::string());
-  out += (out.empty() ? "" : " ") + record["draw"].get<std::string>();
+  std::string out = "\"";
+  if (record.contains("console") && record["console"].is_string()) {
+    out += record["console"].get<std::string>();
+    out += '"';
+    return out;
+  }
+  const std::string color = record.value("color_name", std::string());
+  if (!color.empty()) {
+    out += color;
+    out += ' ';
+  }
+  out += record["draw"].get<std::string>();
   const Json drawn = record.value("drawn", Json::object());
-  bool at = drawn.contains("x") && drawn.contains("y");
-  if (at) out += " at (" + plain(drawn["x"]) + "," + plain(drawn["y"]) + ")";
+  const bool at = drawn.contains("x") && drawn.contains("y");
+  if (at) {
+    out += " at (";
+    out += plain(drawn["x"]);
+    out += ',';
+    out += plain(drawn["y"]);
+    out += ')';
+  }
   bool first = !at;
   for (const auto &[key, value] : drawn.items()) {
     if (at && (key == "x" || key == "y")) continue;
-    out += (first ? " " : ", ") + key + " " + plain(value);
+    out += first ? " " : ", ";
+    out += key;
+    out += ' ';
+    out += plain(value);
     first = false;
   }
-  return "\"" + out + "\"";
+  out += '"';
+  return out;
 }
 
 std::string describe_event(const Json &record) {
