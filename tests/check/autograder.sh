@@ -41,6 +41,7 @@ grade "$root/broken.c" 0 "undeclared"
 echo "autograder: right 1, wrong 0 with its divergence, broken 0 with the compiler's words"
 
 # The JUnit report of the wrong program, as a CI server reads it.
+# shellcheck disable=SC2086 # the flags are word lists
 cc "$root/wrong.c" $TEVRA_CFLAGS $TEVRA_LIBS -o "$root/paint"
 (cd "$root" && "$TEVRA_CHECK" verify --ref "$REFERENCES_DIR/paint" --outside-text --junit junit.xml ./paint >/dev/null) &&
   fail "the wrong program passed"
