@@ -36,6 +36,11 @@ long field(const Json &drawn, const char *name) {
   return v.is_number_integer() ? v.get<long>() : 0;
 }
 
+// "a" or "an" before a colour name.
+std::string a(const std::string &colour) {
+  return (!colour.empty() && std::string("aeiou").find(colour[0]) != std::string::npos ? "an " : "a ") + colour;
+}
+
 std::string point(long x, long y) { return "(" + std::to_string(x) + "," + std::to_string(y) + ")"; }
 
 std::string size_words(const Box &b) {
@@ -47,7 +52,7 @@ Shape boxed(const std::string &colour, const std::string &kind, const Json &d) {
   Shape s;
   s.box = {field(d, "x1"), field(d, "y1"), field(d, "x2"), field(d, "y2")};
   bool filled = field(d, "width") == 0;
-  s.phrase = "a " + colour + (filled ? " filled " : " outlined ") + kind + " " + size_words(s.box);
+  s.phrase = a(colour) + (filled ? " filled " : " outlined ") + kind + " " + size_words(s.box);
   s.covers = filled && kind == "rectangle";
   return s;
 }
@@ -59,27 +64,28 @@ Shape cornered(const std::string &colour, const std::string &kind, const Json &d
   Shape s;
   s.box = {*std::min_element(xs, xs + n), *std::max_element(ys, ys + n), *std::max_element(xs, xs + n),
            *std::min_element(ys, ys + n)};
-  if (n == 2) s.phrase = "a " + colour + " line from " + point(xs[0], ys[0]) + " to " + point(xs[1], ys[1]);
+  if (n == 2) s.phrase = a(colour) + " line from " + point(xs[0], ys[0]) + " to " + point(xs[1], ys[1]);
   else
-    s.phrase = "a " + colour + (field(d, "width") == 0 ? " filled" : " outlined") + " triangle with corners " +
+    s.phrase = a(colour) + (field(d, "width") == 0 ? " filled" : " outlined") + " triangle with corners " +
                point(xs[0], ys[0]) + ", " + point(xs[1], ys[1]) + " and " + point(xs[2], ys[2]);
   return s;
 }
 
-// Text: its box is the one the log's outside_text hash leaves out, which depends only on the call.
+// Text: its lower-left corner at (x, y), each line `ptsize` high and 3/2 of it apart. Glyph widths
+// belong to the platform's font; half the height a character is close enough to tell where the
+// text is and whether a rectangle drawn over it hides it.
 bool texted(const std::string &colour, const Json &d, Shape *s) {
   const Json &t = d.value("text", Json());
   std::string text = t.is_string() ? t.get<std::string>() : "";
   if (text.empty()) return false;
   long p = field(d, "ptsize"), lines = 1, longest = 0, run = 0;
-  p = p == 0 ? 32 : std::max(p, 8L);
   for (char c : text) {
     run = c == '\n' ? 0 : run + 1;
     lines += c == '\n';
     longest = std::max(longest, run);
   }
-  long x = field(d, "x"), y = field(d, "y"), h = 3 * p / 2;
-  s->box = {x - p / 2, y + h + p / 2, x + 5 * longest * p / 4 + p / 2 - 1, y - (lines - 1) * h - p / 2 + 1};
+  long x = field(d, "x"), y = field(d, "y");
+  s->box = {x, y + p - 1, x + std::max(longest * p / 2 - 1, 0L), y - (lines - 1) * (3 * p / 2)};
   std::replace(text.begin(), text.end(), '\n', ' ');
   s->phrase = "the " + colour + " text \"" + text + "\"";
   s->text = true;
@@ -97,7 +103,7 @@ bool shape_of(const Json &record, Shape *s) {
   else if (kind == "circle") {
     long x = field(d, "x"), y = field(d, "y"), r = field(d, "radius");
     s->box = {x - r, y + r, x + r, y - r};
-    s->phrase = "a " + colour + " circle of radius " + std::to_string(r);
+    s->phrase = a(colour) + " circle of radius " + std::to_string(r);
   } else return false;
   return true;
 }
@@ -165,6 +171,24 @@ std::string sentence(const std::string &words) {
   return out + ".\n";
 }
 
+// Lines that say the same thing again and again (a scene redrawn each frame under its background)
+// are said once, with how many times.
+struct Tally {
+  std::vector<std::pair<std::string, int>> lines;
+
+  void add(const std::string &words) {
+    auto it = std::find_if(lines.begin(), lines.end(), [&](const auto &line) { return line.first == words; });
+    if (it == lines.end()) lines.push_back({words, 1});
+    else ++it->second;
+  }
+  std::string text() const {
+    std::string out;
+    for (const auto &[words, times] : lines)
+      out += sentence(times == 1 ? words : words + " (" + std::to_string(times) + " times)");
+    return out;
+  }
+};
+
 std::string count(size_t n, const char *what) {
   return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }
@@ -188,21 +212,22 @@ bool describe_canvas(const std::vector<Record> &records, long event, std::string
     *reason = "the log has no event " + std::to_string(event);
     return false;
   }
-  std::string seen, off, hidden;
+  std::string seen;
+  Tally off, hidden;
   size_t shown = 0, texts = 0;
   for (size_t i = 0; i < shapes.size(); ++i) {
     const Shape &s = shapes[i];
     auto cover = std::find_if(shapes.begin() + i + 1, shapes.end(),
                               [&](const Shape &later) { return later.covers && later.box.contains(s.box); });
-    if (s.box.off_canvas()) off += sentence("not visible: " + s.phrase + ", " + where_off(s.box));
+    if (s.box.off_canvas()) off.add("not visible: " + s.phrase + ", " + where_off(s.box));
     else if (cover != shapes.end())
-      hidden += sentence("hidden behind " + cover->phrase + ": " + s.phrase + ", " + where_on(s.box));
+      hidden.add("hidden behind " + cover->phrase + ": " + s.phrase + ", " + where_on(s.box));
     else {
       seen += sentence(s.phrase + ", " + where_on(s.box));
       (s.text ? texts : shown) += 1;
     }
   }
-  *text = summary(event, said, shown, texts) + seen + off + hidden;
+  *text = summary(event, said, shown, texts) + seen + off.text() + hidden.text();
   return true;
 }
 
