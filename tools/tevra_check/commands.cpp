@@ -1,6 +1,7 @@
 // commands.cpp — recording a reference and verifying a run against it.
 #include "commands.h"
 
+#include "describe.h"
 #include "frame_image.h"
 #include "reports.h"
 #include "run.h"
@@ -120,6 +121,22 @@ bool load_reference(const std::string &dir, Reference *ref, std::string *reason)
     return false;
   }
   return true;
+}
+
+int describe(const Options &o) {
+  std::string text, reason;
+  std::vector<Record> log;
+  if (!o.log.empty()) {
+    if (!read_file(o.log, &text, &reason)) return bad_input(reason);
+    if (!read_log_text(text, &log, &reason)) return bad_input(o.log + ": " + reason);
+  } else {
+    Reference ref;
+    if (!load_reference(o.ref, &ref, &reason)) return bad_input(reason);
+    log = std::move(ref.log);
+  }
+  if (!describe_canvas(log, o.event, &text, &reason)) return bad_input(reason);
+  std::fputs(text.c_str(), stdout);
+  return kPassed;
 }
 
 } // namespace check

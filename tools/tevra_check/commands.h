@@ -13,8 +13,9 @@ namespace check {
 enum Exit { kPassed = 0, kDiverged = 1, kBadInput = 2, kProgramFailed = 3 };
 
 struct Options {
-  std::string command;                         // "record" or "verify"
-  std::string script, out, ref;                // --script, --out, --ref
+  std::string command;                         // "record", "verify" or "describe"
+  std::string script, out, ref, log;           // --script, --out, --ref, --log
+  long event = -1;                             // describe --event; -1 for the last
   std::string report_dir = "./tevra-check-report", junit, gradescope;
   bool frames = false;                         // record --frames
   bool status = true;                          // --only: compare the exit status
@@ -28,6 +29,8 @@ int record(const Options &options);
 // frame_file: the path of frame F in a folder of frames.
 std::string frame_file(const std::string &dir, long frame);
 int verify(const Options &options);
+// describe: prints the canvas after an event of REF's log (or of a log file) in words.
+int describe(const Options &options);
 
 // The reference a recording leaves: what verify needs of it.
 struct Reference {

@@ -1,8 +1,10 @@
-// main.cpp — tevra-check: record a reference run of a TEVRA program, verify another against it.
+// main.cpp — tevra-check: record a reference run of a TEVRA program, verify another against it,
+// describe the canvas of a run at any event.
 //
 //   tevra-check record --script S.scr --out REF [--frames] [limits] PROGRAM [ARGS...]
 //   tevra-check verify --ref REF [--outside-text] [--allow-pixels N] [--only status,console,draw,frames]
 //                      [--report DIR] [--junit FILE] [--gradescope FILE] [limits] PROGRAM [ARGS...]
+//   tevra-check describe (--ref REF | --log FILE) [--event N]
 //   limits: --memory MB (1024; 0 for none) --timeout S (20)
 //
 // Exit status: 0 passed (or recorded), 1 diverged, 2 usage or file error, 3 the program failed.
@@ -21,7 +23,8 @@ const char kUsage[] =
     "usage: tevra-check record --script S.scr --out REF [--frames] [--memory MB] [--timeout S] PROGRAM [ARGS...]\n"
     "       tevra-check verify --ref REF [--outside-text] [--allow-pixels N] [--only status,console,draw,frames]\n"
     "                          [--report DIR] [--junit FILE] [--gradescope FILE] [--memory MB] [--timeout S]\n"
-    "                          PROGRAM [ARGS...]\n";
+    "                          PROGRAM [ARGS...]\n"
+    "       tevra-check describe (--ref REF | --log FILE) [--event N]\n";
 
 bool number(const char *text, long *out) {
   char *end = nullptr;
@@ -47,6 +50,8 @@ bool option_with_value(const std::string &name, const char *value, Options *o) {
   if (name == "--script") o->script = value;
   else if (name == "--out") o->out = value;
   else if (name == "--ref") o->ref = value;
+  else if (name == "--log") o->log = value;
+  else if (name == "--event") return number(value, &o->event);
   else if (name == "--report") o->report_dir = value;
   else if (name == "--junit") o->junit = value;
   else if (name == "--gradescope") o->gradescope = value;
@@ -73,6 +78,7 @@ bool parse(int argc, char **argv, Options *o) {
     else if (i + 1 >= argc || !option_with_value(name, argv[++i], o)) return false;
   }
   for (; i < argc; ++i) o->program.push_back(argv[i]);
+  if (o->command == "describe") return o->program.empty() && o->ref.empty() != o->log.empty();
   if (o->program.empty()) return false;
   if (o->command == "record") return !o->script.empty() && !o->out.empty();
   return o->command == "verify" && !o->ref.empty();
@@ -86,5 +92,6 @@ int main(int argc, char **argv) {
     std::fputs(kUsage, stderr);
     return check::kBadInput;
   }
+  if (options.command == "describe") return check::describe(options);
   return options.command == "record" ? check::record(options) : check::verify(options);
 }
