@@ -41,7 +41,14 @@ std::string a(const std::string &colour) {
   return (!colour.empty() && std::string("aeiou").find(colour[0]) != std::string::npos ? "an " : "a ") + colour;
 }
 
-std::string point(long x, long y) { return "(" + std::to_string(x) + "," + std::to_string(y) + ")"; }
+std::string point(long x, long y) {
+  std::string out = "(";
+  out += std::to_string(x);
+  out += ',';
+  out += std::to_string(y);
+  out += ')';
+  return out;
+}
 
 std::string size_words(const Box &b) {
   return std::to_string(b.right - b.left) + " wide and " + std::to_string(b.top - b.bottom) + " high";
