@@ -9,6 +9,7 @@ src=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:?usage: tests/check/autograder.sh BUILD_DIR}" && pwd)
 python=/usr/bin/python3
 command -v cc >/dev/null || { echo "autograder: no cc, skipped"; exit 77; }
+[ "${TEVRA_SANITIZED:-0}" = 1 ] && { echo "autograder: a sanitizer build, skipped"; exit 77; }
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 fail() { echo "autograder: FAILED: $*" >&2; exit 1; }
