@@ -13,7 +13,6 @@ namespace tevra {
 namespace {
 
 EventState &state = context().events;
-const RunState &run = context().run;
 
 enum class Pump { kEmpty, kDispatched, kQuit };
 
@@ -153,7 +152,7 @@ extern "C" int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_o
   *key_out = state.pending.key;
   state.last_kind = state.pending.kind;
   const int32_t kind = state.quit_mode ? TEVRA_QUIT : state.pending.kind;
-  if (run.log_fd >= 0) log_event(kind, scripted);
+  if (log_on()) log_event(kind, scripted);
   return kind;
 }
 

@@ -124,7 +124,7 @@ void scripted_run_on_playback_end(const PlaybackReport &report);
 void scripted_run_release(); // closes the text-boxes file (reset_context)
 
 // ---- The draw log (draw_log.cpp; opened and closed by the scripted-run engine) -------------------
-// Every caller but the engine tests `context().run.log_fd >= 0` first: a closed log costs one branch.
+// Every caller but the engine asks log_on() first: a closed log costs one branch.
 struct LogField {
   const char *name;
   int64_t number = 0;
@@ -133,6 +133,8 @@ struct LogField {
 };
 inline LogField log_text(const char *name, const char *text) { return {name, 0, text, true}; }
 
+// The draw log is open: the one test a drawing call makes for it.
+inline bool log_on() { return context().run.log_fd >= 0; }
 void draw_log_open(const std::string &value); // writes the first line; said on stderr when it cannot
 void draw_log_event(int32_t kind, int32_t x, int32_t y, char key, long script_line); // -1: not scripted
 void draw_log_correction(const char *line); // a console line a drawing call's correction produced

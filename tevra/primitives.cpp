@@ -32,11 +32,6 @@ namespace {
 
 constexpr int kFormatMax = 1024;
 
-const RunState &run = context().run;
-
-// The draw log is open: the one test a drawing call makes for it.
-bool log_on() { return run.log_fd >= 0; }
-
 } // namespace
 
 void say_correction(const char *format, ...) {
@@ -73,20 +68,11 @@ void order_corners(int32_t &x1, int32_t &y1, int32_t &x2, int32_t &y2) {
   if (y1 < y2) std::swap(y1, y2);
 }
 
-// Fill one record of a shape and render it; fields the kind does not use stay 0.
+// Fill one record of a shape (or of a text, whose x2 is its point size) and render it; fields the
+// kind does not use stay 0.
 void draw_shape(int32_t kind, int32_t color, int32_t width, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
-                int32_t x3 = 0, int32_t y3 = 0) {
-  DrawRecord r = {};
-  r.kind = kind;
-  r.color = color;
-  r.width = width;
-  r.x1 = x1;
-  r.y1 = y1;
-  r.x2 = x2;
-  r.y2 = y2;
-  r.x3 = x3;
-  r.y3 = y3;
-  render_draw_record(r);
+                int32_t x3 = 0, int32_t y3 = 0, HGLOBAL text = nullptr) {
+  render_draw_record(DrawRecord{kind, color, width, x1, y1, x2, y2, x3, y3, text});
 }
 
 // The draw log's record of a call whose arguments are (color, x1, y1, x2, y2, width).
@@ -134,14 +120,7 @@ void render_text(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char
   std::memcpy(copy, text, length + 1);
   GlobalUnlock(block);
 
-  DrawRecord r = {};
-  r.kind = DRAW_TEXT;
-  r.color = color;
-  r.x1 = x;
-  r.y1 = y;
-  r.x2 = ptsize;
-  r.text = block;
-  render_draw_record(r);
+  draw_shape(DRAW_TEXT, color, 0, x, y, ptsize, 0, 0, 0, block);
   GlobalFree(block);
 }
 

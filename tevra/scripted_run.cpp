@@ -148,7 +148,7 @@ void log_frame(long number, const Frame &frame) {
 void take_frame() {
   const long number = run.report.frames++;
   const bool handed = run.asked.frame && (!run.asked.wants || run.asked.wants(number));
-  const bool logged = run.log_fd >= 0;
+  const bool logged = log_on();
   if (run.dir.empty() && !handed) {
     if (!run.report.write_error.empty()) ++run.report.frames_unwritten;
     if (!logged) return;
@@ -252,7 +252,7 @@ void scripted_run_on_wait() {
 
 void scripted_run_on_console_line(const char *line) {
   if (run.stopped) return;
-  if (run.log_fd >= 0) draw_log_console(line);
+  if (log_on()) draw_log_console(line);
   if (run.asked.console) run.asked.console(line);
 }
 
