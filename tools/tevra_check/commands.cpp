@@ -69,27 +69,41 @@ bool check_script(const std::string &path, std::string *text, std::string *reaso
 
 } // namespace
 
-int record(const Options &o) {
-  std::string script, reason;
-  if (!check_script(o.script, &script, &reason)) return bad_input(reason);
+int record_to(const Options &o, const std::string &script_path, const std::string &out, std::string *line) {
+  std::string script;
+  if (!check_script(script_path, &script, line)) return kBadInput;
   std::error_code error;
-  if (fs::exists(o.out, error) && !fs::is_directory(o.out, error)) return bad_input(o.out + " exists and is not a folder");
+  if (fs::exists(out, error) && !fs::is_directory(out, error)) {
+    *line = out + " exists and is not a folder";
+    return kBadInput;
+  }
   Run run;
-  if (!run_program(o.program, script, o.frames, o.limits, &run, &reason)) return bad_input(reason);
+  if (!run_program(o.program, script, o.frames, o.limits, &run, line)) return kBadInput;
   if (run.outcome != Outcome::Ran) {
-    std::printf("%s\n", verdict_line(run).c_str());
+    *line = verdict_line(run);
     return kProgramFailed;
   }
-  fs::path parent = fs::absolute(o.out).parent_path();
-  std::string made = (parent / (fs::path(o.out).filename().string() + ".tmp.XXXXXX")).string();
-  if (!mkdtemp(made.data())) return bad_input(o.out + ": cannot make a folder beside it");
-  if (!fill_reference(made, run, script, o.frames, &reason) || !put_in_place(made, o.out, &reason)) {
-    fs::remove_all(made, error);
-    return bad_input(reason);
+  fs::path parent = fs::absolute(out).parent_path();
+  std::string made = (parent / (fs::path(out).filename().string() + ".tmp.XXXXXX")).string();
+  if (!mkdtemp(made.data())) {
+    *line = out + ": cannot make a folder beside it";
+    return kBadInput;
   }
-  std::printf("recorded %s: status %d, %zu log records%s\n", o.out.c_str(), run.child.status, run.log.size(),
-              o.frames ? ", with frames" : "");
+  if (!fill_reference(made, run, script, o.frames, line) || !put_in_place(made, out, line)) {
+    fs::remove_all(made, error);
+    return kBadInput;
+  }
+  *line = "recorded " + out + ": status " + std::to_string(run.child.status) + ", " + std::to_string(run.log.size()) +
+          " log records" + (o.frames ? ", with frames" : "");
   return kPassed;
+}
+
+int record(const Options &o) {
+  std::string line;
+  int status = record_to(o, o.script, o.out, &line);
+  if (status == kBadInput) return bad_input(line);
+  std::printf("%s\n", line.c_str());
+  return status;
 }
 
 bool load_reference(const std::string &dir, Reference *ref, std::string *reason) {

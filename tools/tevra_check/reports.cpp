@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 namespace check {
@@ -30,28 +31,77 @@ std::string xml_escape(const std::string &text) {
 
 } // namespace
 
-bool write_junit(const std::string &path, const Verification &o, std::string *reason) {
-  std::string name = xml_escape(o.name);
-  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  xml += "<testsuite name=\"tevra-check\" tests=\"1\" failures=\"" + std::string(o.passed ? "0" : "1") + "\">\n";
-  xml += "  <testcase classname=\"tevra-check\" name=\"" + name + "\"";
-  if (o.passed) {
-    xml += "/>\n";
-  } else {
-    xml += ">\n    <failure message=\"" + xml_escape(o.verdict) + "\">" +
-           xml_escape(o.paragraph.empty() ? o.verdict : o.paragraph) + "</failure>\n  </testcase>\n";
-  }
-  return write_whole(path, xml + "</testsuite>\n", reason);
+namespace {
+
+std::string seconds_text(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", seconds);
+  return text;
 }
 
-bool write_gradescope(const std::string &path, const Verification &o, std::string *reason) {
-  nlohmann::json test = {{"name", o.name},
-                         {"score", o.passed ? 1 : 0},
-                         {"max_score", 1},
-                         {"status", o.passed ? "passed" : "failed"},
-                         {"output", o.paragraph.empty() ? o.verdict : o.verdict + "\n" + o.paragraph}};
-  nlohmann::json results = {{"score", o.passed ? 1 : 0}, {"tests", nlohmann::json::array({test})}};
+// One testcase: a divergence is a failure (the program is wrong), a program that did not run to its
+// end or a reference that could not be read an error (there was nothing to compare).
+std::string junit_case(const Verification &c) {
+  std::string xml = "    <testcase name=\"" + xml_escape(c.name) + "\" classname=\"tevra-check\" time=\"" +
+                    seconds_text(c.seconds) + "\"";
+  if (c.passed) return xml + "/>\n";
+  const char *tag = c.judged == Judged::Diverged ? "failure" : "error";
+  std::string type = c.judged == Judged::Diverged ? "diverged" : c.judged == Judged::FailedToRun ? "failed-to-run" : "not-checked";
+  xml += ">\n      <" + std::string(tag) + " message=\"" + xml_escape(c.verdict) + "\" type=\"" + type + "\">" +
+         xml_escape(c.paragraph.empty() ? c.verdict : c.paragraph) + "</" + tag + ">\n";
+  return xml + "    </testcase>\n";
+}
+
+long count(const std::vector<Verification> &cases, Judged judged) {
+  return std::count_if(cases.begin(), cases.end(), [&](const Verification &c) { return c.judged == judged; });
+}
+
+} // namespace
+
+bool write_junit(const std::string &path, const std::vector<Verification> &cases, std::string *reason) {
+  double seconds = 0;
+  for (const Verification &c : cases) seconds += c.seconds;
+  std::string counts = "tests=\"" + std::to_string(cases.size()) + "\" failures=\"" +
+                       std::to_string(count(cases, Judged::Diverged)) + "\" errors=\"" +
+                       std::to_string(count(cases, Judged::FailedToRun) + count(cases, Judged::NotChecked)) +
+                       "\" skipped=\"0\" time=\"" + seconds_text(seconds) + "\"";
+  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  xml += "<testsuites name=\"tevra-check\" " + counts + ">\n";
+  xml += "  <testsuite name=\"tevra-check\" " + counts + ">\n";
+  for (const Verification &c : cases) xml += junit_case(c);
+  return write_whole(path, xml + "  </testsuite>\n</testsuites>\n", reason);
+}
+
+bool write_gradescope(const std::string &path, const std::vector<Verification> &cases, std::string *reason) {
+  nlohmann::json tests = nlohmann::json::array();
+  long score = 0;
+  double seconds = 0;
+  for (const Verification &c : cases) {
+    tests.push_back({{"name", c.name},
+                     {"number", std::to_string(tests.size() + 1)},
+                     {"score", c.passed ? 1 : 0},
+                     {"max_score", 1},
+                     {"status", c.passed ? "passed" : "failed"},
+                     {"output", c.paragraph.empty() ? c.verdict : c.verdict + "\n" + c.paragraph},
+                     {"visibility", "visible"}});
+    score += c.passed;
+    seconds += c.seconds;
+  }
+  nlohmann::json results = {{"score", score},
+                            {"execution_time", static_cast<long>(seconds + 0.5)},
+                            {"output", summary_line(cases)},
+                            {"visibility", "visible"},
+                            {"stdout_visibility", "hidden"},
+                            {"tests", tests}};
   return write_whole(path, results.dump(2) + "\n", reason);
+}
+
+std::string summary_line(const std::vector<Verification> &cases) {
+  std::string line = std::to_string(count(cases, Judged::Passed)) + " passed, " +
+                     std::to_string(count(cases, Judged::Diverged)) + " diverged";
+  if (long n = count(cases, Judged::FailedToRun)) line += ", " + std::to_string(n) + " failed to run";
+  if (long n = count(cases, Judged::NotChecked)) line += ", " + std::to_string(n) + " not checked";
+  return line;
 }
 
 bool write_frame_pictures(const std::string &expected_png, const std::string &actual_png, const std::string &dir,

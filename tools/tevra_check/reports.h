@@ -3,19 +3,29 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace check {
+
+// What came of one verification, in the order of the tool's exit statuses' weight.
+enum class Judged { Passed, Diverged, FailedToRun, NotChecked };
 
 struct Verification {
   std::string name;      // the test case: the program's name
   bool passed = false;
   std::string verdict;   // the one line
   std::string paragraph; // what diverged, when something did
+  Judged judged = Judged::Diverged; // NotChecked: the reference or the run's folder was unusable
+  double seconds = 0;    // the wall time of the run
 };
 
 // Each is written whole (a temporary file renamed into place); false with `reason` on failure.
-bool write_junit(const std::string &path, const Verification &outcome, std::string *reason);
-bool write_gradescope(const std::string &path, const Verification &outcome, std::string *reason);
+// JUnit: one testsuite, a testcase per verification (a divergence is a failure, a program that did
+// not run to its end an error). Gradescope: a test per verification, scored 1 or 0, and the total.
+bool write_junit(const std::string &path, const std::vector<Verification> &cases, std::string *reason);
+bool write_gradescope(const std::string &path, const std::vector<Verification> &cases, std::string *reason);
+// summary_line: "48 passed, 2 diverged" (then the other outcomes, when there are any).
+std::string summary_line(const std::vector<Verification> &cases);
 
 // write_frame_pictures: expected.png, actual.png and diff.png in `dir` (made when missing). diff.png
 // is the expected frame faded to a third, with every pixel that differs in bright red.

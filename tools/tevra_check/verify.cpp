@@ -5,6 +5,7 @@
 #include "reports.h"
 #include "run.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 
@@ -22,7 +23,7 @@ long pixels_apart(const std::string &a_png, const std::string &b_png) {
 }
 
 // The comparison of the run with the reference, after the run ended as a program should.
-Verification compare(const Options &o, const Reference &ref, const Run &run) {
+Verification compare(const Options &o, const Reference &ref, const Run &run, const std::string &report_dir) {
   Verification v;
   v.name = fs::path(o.program[0]).filename().string();
   if (o.status && run.child.status != ref.status) {
@@ -49,13 +50,15 @@ Verification compare(const Options &o, const Reference &ref, const Run &run) {
   if (d && d->frame && ref.has_frames) {
     std::string reason;
     if (write_frame_pictures(frame_file(ref.dir + "/frames", *d->frame), frame_file(run.frames_dir(), *d->frame),
-                             o.report_dir, &reason))
-      v.paragraph += " The frames are in " + o.report_dir + " (expected.png, actual.png, diff.png).";
+                             report_dir, &reason))
+      v.paragraph += " The frames are in " + report_dir + " (expected.png, actual.png, diff.png).";
     else
       v.paragraph += " (No pictures of the frames: " + reason + ".)";
   }
   return v;
 }
+
+} // namespace
 
 bool check_reports(const Options &o, std::string *reason) {
   std::error_code error;
@@ -67,7 +70,21 @@ bool check_reports(const Options &o, std::string *reason) {
          (o.gradescope.empty() || report_path_ok(o.gradescope, reason));
 }
 
-} // namespace
+int verify_run(const Options &o, const Reference &ref, const std::string &report_dir, Verification *v,
+               std::string *reason) {
+  const auto start = std::chrono::steady_clock::now();
+  Run run;
+  if (!run_program(o.program, ref.script, ref.has_frames, o.limits, &run, reason)) return kBadInput;
+  std::string name = v->name.empty() ? fs::path(o.program[0]).filename().string() : v->name;
+  bool ran = run.outcome == Outcome::Ran || run.outcome == Outcome::NoLog;
+  if (ran) *v = compare(o, ref, run, report_dir);
+  else v->verdict = verdict_line(run);
+  v->name = name;
+  v->seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  bool diverged = v->verdict == "diverged" || v->verdict.rfind("exited with status", 0) == 0;
+  v->judged = v->passed ? Judged::Passed : diverged ? Judged::Diverged : Judged::FailedToRun;
+  return v->passed ? kPassed : diverged ? kDiverged : kProgramFailed;
+}
 
 int verify(const Options &o) {
   Reference ref;
@@ -76,26 +93,20 @@ int verify(const Options &o) {
     std::fprintf(stderr, "tevra-check: %s\n", reason.c_str());
     return kBadInput;
   }
-  Run run;
-  if (!run_program(o.program, ref.script, ref.has_frames, o.limits, &run, &reason)) {
+  Verification v;
+  int status = verify_run(o, ref, o.report_dir, &v, &reason);
+  if (status == kBadInput) {
     std::fprintf(stderr, "tevra-check: %s\n", reason.c_str());
     return kBadInput;
   }
-  Verification v;
-  v.name = fs::path(o.program[0]).filename().string();
-  bool ran = run.outcome == Outcome::Ran || run.outcome == Outcome::NoLog;
-  if (ran) v = compare(o, ref, run);
-  else v.verdict = verdict_line(run);
   std::printf("%s\n", v.verdict.c_str());
   if (!v.paragraph.empty()) std::printf("%s\n", v.paragraph.c_str());
-  if ((!o.junit.empty() && !write_junit(o.junit, v, &reason)) ||
-      (!o.gradescope.empty() && !write_gradescope(o.gradescope, v, &reason))) {
+  if ((!o.junit.empty() && !write_junit(o.junit, {v}, &reason)) ||
+      (!o.gradescope.empty() && !write_gradescope(o.gradescope, {v}, &reason))) {
     std::fprintf(stderr, "tevra-check: %s\n", reason.c_str());
     return kBadInput;
   }
-  if (v.passed) return kPassed;
-  bool diverged = v.verdict == "diverged" || v.verdict.rfind("exited with status", 0) == 0;
-  return diverged ? kDiverged : kProgramFailed;
+  return status;
 }
 
 } // namespace check
