@@ -43,12 +43,12 @@ protected:
     return {std::istreambuf_iterator<char>(in), {}};
   }
   // A reference made by hand: a one-line script, status 0, and a log of one drawn circle.
-  fs::path hand_reference(int version = 1) {
-    fs::path ref = dir / "ref";
+  fs::path hand_reference(int version = 1, fs::path ref = {}, int radius = 30, const std::string &script = "TEVRA_KBD(27);") {
+    if (ref.empty()) ref = dir / "ref";
     fs::create_directories(ref);
-    write(ref / "reference.json", "{\"tevra_check\":" + std::to_string(version) +
-                                      ",\"script\":\"TEVRA_KBD(27);\\n\",\"status\":0,\"verdict\":\"recorded\"}");
-    write(ref / "log.jsonl", log(30));
+    write(ref / "reference.json", "{\"tevra_check\":" + std::to_string(version) + ",\"script\":\"" + script +
+                                      "\\n\",\"status\":0,\"verdict\":\"recorded\"}");
+    write(ref / "log.jsonl", log(radius));
     return ref;
   }
   static std::string log(int radius) {
@@ -56,11 +56,13 @@ protected:
            "\"script_line\":1}\n{\"draw\":\"circle\",\"event\":1,\"color_name\":\"blue\",\"drawn\":{\"x\":1,\"y\":2,"
            "\"radius\":" + std::to_string(radius) + "}}\n{\"close\":true,\"events\":1,\"frames\":0}\n";
   }
-  // A program that writes `log` as its draw log and exits with `status`.
+  // A program that writes `log` as its draw log and exits with `status`; it crashes on a script
+  // that says CRASH.
   fs::path fake(const std::string &log, int status) {
     fs::path program = dir / "fake.sh";
     write(dir / "fake.log", log);
-    write(program, "#!/bin/sh\ncp '" + (dir / "fake.log").string() + "' \"$TEVRA_LOG\"\nexit " + std::to_string(status) + "\n");
+    write(program, "#!/bin/sh\ngrep -q CRASH \"$TEVRA_SCRIPT\" && kill -SEGV $$\ncp '" + (dir / "fake.log").string() +
+                       "' \"$TEVRA_LOG\"\nexit " + std::to_string(status) + "\n");
     fs::permissions(program, fs::perms::owner_all);
     return program;
   }
@@ -75,13 +77,53 @@ TEST_F(CheckRun, HandMadeRunsPassDivergeAndReport) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("expected \"blue circle at (1,2), radius 30\", got \"blue circle at (1,2), radius 31\""),
             std::string::npos) << r.out;
-  EXPECT_NE(read(dir / "j.xml").find("<failure message=\"diverged\">First divergence at event 1 (script line 1)"),
+  EXPECT_NE(read(dir / "j.xml").find("<failure message=\"diverged\" type=\"diverged\">First divergence at event 1 (script line 1)"),
             std::string::npos);
   EXPECT_NE(read(dir / "g.json").find("\"score\": 0"), std::string::npos);
   r = check("verify --ref " + ref.string() + " " + fake(log(30), 3).string());
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "exited with status 3\nFirst divergence at the exit status: expected 0, got 3.\n");
   EXPECT_EQ(check("verify --only draw --ref " + ref.string() + " " + fake(log(30), 3).string()).status, 0);
+}
+
+TEST_F(CheckRun, AFolderOfReferencesGivesOneLineEachByNameAndTheWorstStatus) {
+  fs::path refs = dir / "refs";
+  hand_reference(1, refs / "c-crashes", 30, "CRASH");
+  hand_reference(1, refs / "a-passes", 30);
+  hand_reference(1, refs / "b-diverges", 31);
+  std::string program = fake(log(30), 0).string();
+  Result r = check("verify -j2 --refs " + refs.string() + " --junit " + (dir / "j.xml").string() + " " + program);
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.out, "a-passes: passed\n"
+                   "b-diverges: diverged\n"
+                   "  First divergence at event 1 (script line 1): expected \"blue circle at (1,2), radius 31\", got "
+                   "\"blue circle at (1,2), radius 30\".\n"
+                   "c-crashes: crashed (signal SIGSEGV)\n"
+                   "1 passed, 1 diverged, 1 failed to run\n");
+  std::string junit = read(dir / "j.xml");
+  EXPECT_NE(junit.find("tests=\"3\" failures=\"1\" errors=\"1\""), std::string::npos) << junit;
+  // A reference that cannot be read is the heaviest outcome: the run as a whole cannot be trusted.
+  hand_reference(2, refs / "d-unreadable");
+  r = check("verify --refs " + refs.string() + " -j 3 " + program);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("d-unreadable: not checked: "), std::string::npos) << r.out;
+  fs::remove_all(refs / "c-crashes");
+  fs::remove_all(refs / "d-unreadable");
+  EXPECT_EQ(check("verify --refs " + refs.string() + " " + program).status, 1);
+  fs::remove_all(refs / "b-diverges");
+  EXPECT_EQ(check("verify --refs " + refs.string() + " " + program).out, "a-passes: passed\n1 passed, 0 diverged\n");
+}
+
+TEST_F(CheckRun, AFolderOfScriptsIsRecordedOneReferenceEach) {
+  write(dir / "one.scr", "TEVRA_KBD(27);\n");
+  write(dir / "two.scr", "TEVRA_KBD(27);\n");
+  write(dir / "notes.txt", "not a script\n");
+  std::string program = fake(log(30), 0).string();
+  Result r = check("record -j2 --scripts " + dir.string() + " --out " + (dir / "refs").string() + " " + program);
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out, "one.scr: recorded " + (dir / "refs" / "one").string() + ": status 0, 4 log records\ntwo.scr: recorded " +
+                       (dir / "refs" / "two").string() + ": status 0, 4 log records\n");
+  EXPECT_EQ(check("verify --refs " + (dir / "refs").string() + " " + program).out, "one: passed\ntwo: passed\n2 passed, 0 diverged\n");
 }
 
 TEST_F(CheckRun, BadInputIsOneLineAndLeavesNothing) {
