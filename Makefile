@@ -130,7 +130,7 @@ bench: build
 	if [ -e build/bench-debug-library ]; then \
 	  echo "Note: Debian's libbenchmark is a debug build, hence its warning 'Library was built as DEBUG' (left out above); the benchmarks themselves are built as Release."; \
 	fi; \
-	bash bench/startup.sh; true
+	bash bench/startup.sh; bash bench/check.sh; true
 
 clean:
 	rm -rf build
