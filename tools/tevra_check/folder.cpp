@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 namespace check {
@@ -71,14 +72,23 @@ int verify_folder(const Options &o) {
     return kBadInput;
   }
   std::vector<Verification> cases(refs.size());
-  std::vector<int> statuses(refs.size());
-  in_parallel(refs.size(), o.jobs, [&](size_t i) { statuses[i] = verify_one(o, refs[i], &cases[i]); });
+  std::vector<int> statuses(refs.size(), -1);
+  // Each line is printed as soon as every reference before it by name is done, so that a long
+  // folder shows its progress and the output is still in the order of the names.
+  std::mutex printing;
+  size_t printed = 0;
+  in_parallel(refs.size(), o.jobs, [&](size_t i) {
+    int status = verify_one(o, refs[i], &cases[i]);
+    std::lock_guard<std::mutex> lock(printing);
+    statuses[i] = status;
+    for (; printed < cases.size() && statuses[printed] >= 0; ++printed) {
+      std::printf("%s: %s\n", cases[printed].name.c_str(), cases[printed].verdict.c_str());
+      if (!cases[printed].paragraph.empty()) std::printf("  %s\n", cases[printed].paragraph.c_str());
+      std::fflush(stdout);
+    }
+  });
   int status = kPassed;
-  for (size_t i = 0; i < cases.size(); ++i) {
-    std::printf("%s: %s\n", cases[i].name.c_str(), cases[i].verdict.c_str());
-    if (!cases[i].paragraph.empty()) std::printf("  %s\n", cases[i].paragraph.c_str());
-    status = worst(status, statuses[i]);
-  }
+  for (int each : statuses) status = worst(status, each);
   std::printf("%s\n", summary_line(cases).c_str());
   if ((!o.junit.empty() && !write_junit(o.junit, cases, &reason)) ||
       (!o.gradescope.empty() && !write_gradescope(o.gradescope, cases, &reason))) {
