@@ -141,8 +141,9 @@ void log_frame(long number, const Frame &frame) {
   boxes.reserve(run.log_boxes.size());
   for (const TextBox &b : run.log_boxes) boxes.push_back({b.left, b.top, b.right, b.bottom});
   const uint32_t *pixels = frame.pixels.data();
-  draw_log_frame(number, img::frame_hash(pixels, frame.width, frame.height, frame.width),
-                 img::frame_hash_outside(pixels, frame.width, frame.height, frame.width, boxes.data(), boxes.size()));
+  const img::FrameHashes hashes =
+      img::frame_hashes(pixels, frame.width, frame.height, frame.width, boxes.data(), boxes.size());
+  draw_log_frame(number, hashes.whole, hashes.outside_boxes);
 }
 
 void take_frame() {

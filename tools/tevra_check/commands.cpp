@@ -120,6 +120,12 @@ bool load_reference(const std::string &dir, Reference *ref, std::string *reason)
     *reason = dir + "/log.jsonl: " + *reason;
     return false;
   }
+  const Json version = ref->log.empty() ? Json() : ref->log.front().value.value("tevra_log", Json());
+  if (version != kLogVersion) {
+    *reason = dir + "/log.jsonl is a draw log of version " + (version.is_null() ? "unknown" : version.dump()) +
+              "; this tevra-check reads version " + std::to_string(kLogVersion) + ": record the reference again";
+    return false;
+  }
   return true;
 }
 

@@ -38,13 +38,8 @@ std::string plain(const Json &value) {
 }
 
 // A drawing call from what was drawn: its colour and kind, "at (x,y)", then its other values.
-std::string describe_draw(const Json &record) {
+std::string describe_drawn(const Json &record) {
   std::string out = "\"";
-  if (record.contains("console") && record["console"].is_string()) {
-    out += record["console"].get<std::string>();
-    out += '"';
-    return out;
-  }
   const std::string color = record.value("color_name", std::string());
   if (!color.empty()) {
     out += color;
@@ -71,6 +66,12 @@ std::string describe_draw(const Json &record) {
   }
   out += '"';
   return out;
+}
+
+// A drawing call in the console's own words, when the record carries them.
+std::string describe_draw(const Json &record) {
+  const Json says = record.value("says", Json());
+  return says.is_string() ? "\"" + says.get<std::string>() + "\"" : describe_drawn(record);
 }
 
 std::string describe_event(const Json &record) {
@@ -156,6 +157,11 @@ std::optional<Divergence> compare_logs(const std::vector<Record> &expected, cons
     if (auto line = lines.find(d.event); line != lines.end()) d.script_line = line->second;
     d.expected = x ? describe(*x, what.outside_text) : "the end of the log";
     d.got = y ? describe(*y, what.outside_text) : "the end of the log";
+    if (d.expected == d.got && x->kind == "draw" && y->kind == "draw") {
+      // The console's sentence leaves out what differs (a text's point size): say every value.
+      d.expected = describe_drawn(x->value);
+      d.got = describe_drawn(y->value);
+    }
     if (x && y && x->kind == "frame" && y->kind == "frame") d.frame = x->value.value("frame", 0L);
     return d;
   }

@@ -17,6 +17,9 @@ namespace check {
 
 using Json = nlohmann::json;
 
+// The draw-log version this reader compares; a reference of another version is refused.
+constexpr int kLogVersion = 2;
+
 // One line of the log. `kind` is "header", "event", "draw", "console", "frame" or "close"
 // ("other" for a record of a kind this reader does not know, which is compared whole).
 struct Record {
