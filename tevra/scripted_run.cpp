@@ -154,7 +154,9 @@ void take_frame() {
     if (!run.report.write_error.empty()) ++run.report.frames_unwritten;
     if (!logged) return;
   }
-  Frame frame{kCanvasWidth, kCanvasHeight, {}};
+  Frame &frame = run.frame;
+  frame.width = kCanvasWidth;
+  frame.height = kCanvasHeight;
   if (!read_canvas(frame.pixels)) frame.pixels.assign(static_cast<size_t>(kCanvasWidth) * kCanvasHeight, 0);
   if (logged) log_frame(number, frame);
   if (!run.dir.empty()) write_frame(number, frame);
