@@ -114,8 +114,9 @@ test-web:
 	else \
 	  $(RESULTS) build web $(MAKE) --no-print-directory web >/dev/null && \
 	  cmake --preset debug >/dev/null && \
-	  $(RESULTS) build web-replay cmake --build --preset debug --target frostvel-replay -j $(JOBS) -- --quiet && \
-	  /usr/bin/python3 tests/web/browser_test.py; \
+	  $(RESULTS) build web-replay cmake --build --preset debug --target frostvel-replay frostvel tevra-check \
+	    -j $(JOBS) -- --quiet && \
+	  /usr/bin/python3 tests/web/browser_test.py && bash tests/web/verify_page.sh; \
 	fi
 
 # Debian's libbenchmark is built for debugging and says so in every program's header; that

@@ -57,11 +57,14 @@ bool write_png(const std::string &path, const Image &image, std::string *reason 
 bool read_png(const std::string &path, Image *image, std::string *reason = nullptr);
 
 // frame_hash: a 64-bit hash of a frame's size and pixels, for comparing frames without keeping
-// them. It is FNV-1a over 32-bit words instead of bytes: h = 0xcbf29ce484222325, then for each word
-// v in turn h = (h ^ v) * 0x100000001b3 (mod 2^64); the words are w, h, then every pixel & 0xFFFFFF,
-// row by row, left to right. So it does not depend on the stride or the pixels' high byte, is the
-// same on every platform, and differs whenever one pixel alone changes. Null pixels, or a size or
-// stride out of range, hash as the size alone.
+// them. With mix(h, v) = (h ^ v) * 0x100000001b3 (mod 2^64) and O = 0xcbf29ce484222325:
+//   - a row's value: lanes a, b, c, d start at O, O+1, O+2, O+3; for each whole group of eight
+//     pixels, lane k takes the word p[2k] | p[2k+1] << 32 of the group (each pixel & 0xFFFFFF);
+//     then r = mix(mix(mix(a, b), c), d), and each pixel left over in turn r = mix(r, p & 0xFFFFFF);
+//   - the frame: H = mix(mix(O, w), h), then H = mix(H, r) for each row, top to bottom.
+// So it does not depend on the stride or the pixels' high byte, is the same on every platform, and
+// differs whenever one pixel alone changes. Null pixels, or a size or stride out of range, hash as
+// the size alone.
 uint64_t frame_hash(const uint32_t *pixels, int w, int h, int stride);
 
 // A rectangle of pixels: left and top included, right and bottom excluded.
@@ -73,5 +76,11 @@ struct Box {
 // as 0, so two frames that differ only inside the boxes hash alike. Boxes may overlap, be empty, or
 // reach outside the frame (they are clipped).
 uint64_t frame_hash_outside(const uint32_t *pixels, int w, int h, int stride, const Box *boxes, size_t count);
+
+// frame_hashes: both at once, reading the frame once; a row no box reaches is hashed once.
+struct FrameHashes {
+  uint64_t whole, outside_boxes;
+};
+FrameHashes frame_hashes(const uint32_t *pixels, int w, int h, int stride, const Box *boxes, size_t count);
 
 }  // namespace img

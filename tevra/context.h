@@ -120,6 +120,7 @@ struct RunState {
   long long log_bytes = 0;   // whole lines in it
   long log_events = 0;       // events written to it so far
   std::vector<std::string> log_corrections; // console lines of the drawing call under way
+  Frame frame; // the frame being taken; its buffer is kept, so a frame neither allocates nor clears
 };
 
 // ---- The library's thread (one_thread.cpp) -------------------------------------------------------

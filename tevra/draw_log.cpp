@@ -93,7 +93,7 @@ void draw_log_open(const std::string &value) {
     return;
   }
   run.log_bytes = 0;
-  std::string line = "{\"tevra_log\":1,\"canvas\":[" + std::to_string(kCanvasWidth) + "," +
+  std::string line = "{\"tevra_log\":2,\"canvas\":[" + std::to_string(kCanvasWidth) + "," +
                      std::to_string(kCanvasHeight) + "]}";
   write_line(line);
 }
@@ -116,7 +116,7 @@ void draw_log_event(int32_t kind, int32_t x, int32_t y, char key, long script_li
 
 void draw_log_correction(const char *line) { run.log_corrections.push_back(without_newline(line)); }
 
-void draw_log_call(const char *what, int32_t color, std::initializer_list<LogField> given,
+void draw_log_call(const char *what, int32_t color, const char *says, std::initializer_list<LogField> given,
                    std::initializer_list<LogField> drawn) {
   if (run.stopped) {
     run.log_corrections.clear();
@@ -135,7 +135,9 @@ void draw_log_call(const char *what, int32_t color, std::initializer_list<LogFie
     if (i > 0) line += ',';
     add_string(line, run.log_corrections[i].c_str());
   }
-  line += "]}";
+  line += "],\"says\":";
+  add_string(line, without_newline(says).c_str());
+  line += '}';
   run.log_corrections.clear();
   write_line(line);
 }

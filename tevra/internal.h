@@ -138,8 +138,9 @@ inline bool log_on() { return context().run.log_fd >= 0; }
 void draw_log_open(const std::string &value); // writes the first line; said on stderr when it cannot
 void draw_log_event(int32_t kind, int32_t x, int32_t y, char key, long script_line); // -1: not scripted
 void draw_log_correction(const char *line); // a console line a drawing call's correction produced
-// A drawing call, with the arguments as given and as drawn; takes the corrections said since the last.
-void draw_log_call(const char *what, int32_t color, std::initializer_list<LogField> given,
+// A drawing call, with the console's sentence for it (`says`), the arguments as given and as drawn;
+// takes the corrections said since the last.
+void draw_log_call(const char *what, int32_t color, const char *says, std::initializer_list<LogField> given,
                    std::initializer_list<LogField> drawn);
 void draw_log_console(const char *line);
 void draw_log_frame(long number, uint64_t hash, uint64_t outside_text);

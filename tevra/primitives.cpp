@@ -75,10 +75,27 @@ void draw_shape(int32_t kind, int32_t color, int32_t width, int32_t x1, int32_t 
   render_draw_record(DrawRecord{kind, color, width, x1, y1, x2, y2, x3, y3, text});
 }
 
+// The console's sentence for a drawing call. Said on the console while logging is on, and kept for
+// the draw log, whose record of the call carries it; made only when one of them wants it.
+struct Sentence {
+  char text[kFormatMax] = "";
+};
+
+[[gnu::format(printf, 1, 2)]] Sentence describe_call(const char *format, ...) {
+  Sentence said;
+  if (!logging() && !log_on()) return said;
+  va_list args;
+  va_start(args, format);
+  if (std::vsnprintf(said.text, sizeof said.text, format, args) < 0) said.text[0] = '\0';
+  va_end(args);
+  if (logging()) tevra_log("%s", said.text);
+  return said;
+}
+
 // The draw log's record of a call whose arguments are (color, x1, y1, x2, y2, width).
-void log_box_call(const char *what, const int32_t (&g)[6], int32_t color, int32_t x1, int32_t y1, int32_t x2,
-                  int32_t y2, int32_t width) {
-  draw_log_call(what, color,
+void log_box_call(const char *what, const Sentence &said, const int32_t (&g)[6], int32_t color, int32_t x1,
+                  int32_t y1, int32_t x2, int32_t y2, int32_t width) {
+  draw_log_call(what, color, said.text,
                 {{"color", g[0]}, {"x1", g[1]}, {"y1", g[2]}, {"x2", g[3]}, {"y2", g[4]}, {"width", g[5]}},
                 {{"color", color}, {"x1", x1}, {"y1", y1}, {"x2", x2}, {"y2", y2}, {"width", width}});
 }
@@ -143,16 +160,16 @@ void show_text(bool printed, int32_t color, int32_t x, int32_t y, int32_t ptsize
   }
   color = check_color(color);
   // A description longer than a console line is cut by the console.
-  if (logging()) tevra_log("%s text at (%d,%d), \"%s\"\n", color_names[color], x, y, text);
+  const Sentence said = describe_call("%s text at (%d,%d), \"%s\"\n", color_names[color], x, y, text);
   if (log_on()) {
     const std::initializer_list<LogField> drawn = {
         {"color", color}, {"x", x}, {"y", y}, {"ptsize", ptsize}, log_text("text", text)};
     if (printed) {
-      draw_log_call("printf", color, {{"color", given_color}, {"x", x}, {"y", y}, {"ptsize", given_ptsize},
+      draw_log_call("printf", color, said.text, {{"color", given_color}, {"x", x}, {"y", y}, {"ptsize", given_ptsize},
                                       log_text("format", format), log_text("text", given_text)},
                     drawn);
     } else {
-      draw_log_call("text", color, {{"color", given_color}, {"x", x}, {"y", y}, {"ptsize", given_ptsize},
+      draw_log_call("text", color, said.text, {{"color", given_color}, {"x", x}, {"y", y}, {"ptsize", given_ptsize},
                                     log_text("text", given_text)},
                     drawn);
     }
@@ -176,9 +193,9 @@ extern "C" int32_t tevra_circle(int32_t color, int32_t x, int32_t y, int32_t rad
     say_correction("Radius of %d not possible, using radius %d\n", radius, fixed);
     radius = fixed;
   }
-  if (logging()) tevra_log("%s circle at (%d,%d), radius %d\n", color_names[color], x, y, radius);
+  const Sentence said = describe_call("%s circle at (%d,%d), radius %d\n", color_names[color], x, y, radius);
   if (log_on()) {
-    draw_log_call("circle", color, {{"color", given_color}, {"x", x}, {"y", y}, {"radius", given_radius}},
+    draw_log_call("circle", color, said.text, {{"color", given_color}, {"x", x}, {"y", y}, {"radius", given_radius}},
                   {{"color", color}, {"x", x}, {"y", y}, {"radius", radius}});
   }
   // 64-bit sums: a box far off the canvas is still a box, never a wrapped one.
@@ -196,11 +213,10 @@ extern "C" int32_t tevra_triangle(int32_t color, int32_t x1, int32_t y1, int32_t
   const int32_t given_width = width;
   color = check_color(color);
   width = correct_width(width);
-  if (logging()) {
-    tevra_log("%s triangle at (%d,%d), (%d,%d), (%d,%d)\n", color_names[color], x1, y1, x2, y2, x3, y3);
-  }
+  const Sentence said =
+      describe_call("%s triangle at (%d,%d), (%d,%d), (%d,%d)\n", color_names[color], x1, y1, x2, y2, x3, y3);
   if (log_on()) {
-    draw_log_call("triangle", color,
+    draw_log_call("triangle", color, said.text,
                   {{"color", given_color}, {"x1", x1}, {"y1", y1}, {"x2", x2}, {"y2", y2}, {"x3", x3}, {"y3", y3},
                    {"width", given_width}},
                   {{"color", color}, {"x1", x1}, {"y1", y1}, {"x2", x2}, {"y2", y2}, {"x3", x3}, {"y3", y3},
@@ -216,15 +232,10 @@ extern "C" int32_t tevra_rectangle(int32_t color, int32_t x1, int32_t y1, int32_
   order_corners(x1, y1, x2, y2);
   color = check_color(color);
   width = correct_width(width);
-  if (logging()) {
-    if (width == 0) {
-      tevra_log("%s rectangle with bounding box (%d,%d) to (%d,%d), filled\n", color_names[color], x1, y1, x2, y2);
-    } else {
-      tevra_log("%s rectangle with bounding box (%d,%d) to (%d,%d) with line width %d\n", color_names[color], x1,
-                y1, x2, y2, width);
-    }
-  }
-  if (log_on()) log_box_call("rectangle", given, color, x1, y1, x2, y2, width);
+  const Sentence said = width == 0 ? describe_call("%s rectangle with bounding box (%d,%d) to (%d,%d), filled\n", color_names[color], x1, y1, x2, y2)
+                                    : describe_call("%s rectangle with bounding box (%d,%d) to (%d,%d) with line width %d\n", color_names[color], x1, y1,
+                                                    x2, y2, width);
+  if (log_on()) log_box_call("rectangle", said, given, color, x1, y1, x2, y2, width);
   draw_shape(DRAW_RECTANGLE, color, width, x1, y1, x2, y2);
   return 1;
 }
@@ -235,15 +246,10 @@ extern "C" int32_t tevra_oval(int32_t color, int32_t x1, int32_t y1, int32_t x2,
   order_corners(x1, y1, x2, y2);
   width = correct_width(width);
   color = check_color(color);
-  if (logging()) {
-    if (width == 0) {
-      tevra_log("%s oval with bounding box (%d,%d) to (%d,%d), filled\n", color_names[color], x1, y1, x2, y2);
-    } else {
-      tevra_log("%s oval with bounding box (%d,%d) to (%d,%d), line width %d\n", color_names[color], x1, y1, x2, y2,
-                width);
-    }
-  }
-  if (log_on()) log_box_call("oval", given, color, x1, y1, x2, y2, width);
+  const Sentence said = width == 0 ? describe_call("%s oval with bounding box (%d,%d) to (%d,%d), filled\n", color_names[color], x1, y1, x2, y2)
+                                    : describe_call("%s oval with bounding box (%d,%d) to (%d,%d), line width %d\n", color_names[color], x1, y1,
+                                                    x2, y2, width);
+  if (log_on()) log_box_call("oval", said, given, color, x1, y1, x2, y2, width);
   draw_shape(DRAW_OVAL, color, width, x1, y1, x2, y2);
   return 1;
 }
@@ -253,10 +259,9 @@ extern "C" int32_t tevra_line(int32_t color, int32_t x1, int32_t y1, int32_t x2,
   const int32_t given[] = {color, x1, y1, x2, y2, width};
   width = correct_width(width);
   color = check_color(color);
-  if (logging()) {
-    tevra_log("%s line from (%d,%d) to (%d,%d), width %d\n", color_names[color], x1, y1, x2, y2, width);
-  }
-  if (log_on()) log_box_call("line", given, color, x1, y1, x2, y2, width);
+  const Sentence said =
+      describe_call("%s line from (%d,%d) to (%d,%d), width %d\n", color_names[color], x1, y1, x2, y2, width);
+  if (log_on()) log_box_call("line", said, given, color, x1, y1, x2, y2, width);
   draw_shape(DRAW_LINE, color, width == 0 ? 1 : width, x1, y1, x2, y2);
   return 1;
 }

@@ -153,7 +153,7 @@ extern "C" int32_t tevra_clear(void) {
   if (!tevra::on_library_thread(__func__)) return 0;
   if (tevra::logging()) tevra_log("Clearing the graphics window\n");
   // The canvas is painted white: the draw log gives that as the call's colour.
-  if (tevra::log_on()) tevra::draw_log_call("clear", TEVRA_WHITE, {}, {});
+  if (tevra::log_on()) tevra::draw_log_call("clear", TEVRA_WHITE, "Clearing the graphics window", {}, {});
   tevra::fill_canvas();
   return 1;
 }

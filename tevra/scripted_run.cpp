@@ -141,8 +141,9 @@ void log_frame(long number, const Frame &frame) {
   boxes.reserve(run.log_boxes.size());
   for (const TextBox &b : run.log_boxes) boxes.push_back({b.left, b.top, b.right, b.bottom});
   const uint32_t *pixels = frame.pixels.data();
-  draw_log_frame(number, img::frame_hash(pixels, frame.width, frame.height, frame.width),
-                 img::frame_hash_outside(pixels, frame.width, frame.height, frame.width, boxes.data(), boxes.size()));
+  const img::FrameHashes hashes =
+      img::frame_hashes(pixels, frame.width, frame.height, frame.width, boxes.data(), boxes.size());
+  draw_log_frame(number, hashes.whole, hashes.outside_boxes);
 }
 
 void take_frame() {
@@ -153,7 +154,9 @@ void take_frame() {
     if (!run.report.write_error.empty()) ++run.report.frames_unwritten;
     if (!logged) return;
   }
-  Frame frame{kCanvasWidth, kCanvasHeight, {}};
+  Frame &frame = run.frame;
+  frame.width = kCanvasWidth;
+  frame.height = kCanvasHeight;
   if (!read_canvas(frame.pixels)) frame.pixels.assign(static_cast<size_t>(kCanvasWidth) * kCanvasHeight, 0);
   if (logged) log_frame(number, frame);
   if (!run.dir.empty()) write_frame(number, frame);

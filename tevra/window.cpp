@@ -104,7 +104,7 @@ bool read_pixels(HDC dc, int w, int h, std::vector<uint32_t> &pixels) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  pixels.assign(static_cast<size_t>(w) * h, 0);
+  pixels.resize(static_cast<size_t>(w) * h); // every row is written, or the call has failed
   const int lines = GetDIBits(dc, bitmap, 0, h, pixels.data(), &info, DIB_RGB_COLORS);
   SelectObject(dc, bitmap);
   DeleteObject(placeholder);

@@ -36,7 +36,7 @@ assert sys.argv[3] in t["output"], t["output"]' "$root/results/results.json" "$2
 grade "$src/examples/paint.c" 1 passed
 sed 's/tevra_circle(color, x, y, 20)/tevra_circle(color, x, y, 21)/' "$src/examples/paint.c" >"$root/wrong.c"
 grep -q 'y, 21)' "$root/wrong.c" || fail "the mistake was not made in the copy of paint.c"
-grade "$root/wrong.c" 0 'First divergence at event 1 (script line 1): expected "blue circle at (-200,100), color 4, radius 20", got "blue circle at (-200,100), color 4, radius 21".'
+grade "$root/wrong.c" 0 'First divergence at event 1 (script line 1): expected "blue circle at (-200,100), radius 20", got "blue circle at (-200,100), radius 21".'
 echo 'int main(void) { return missing; /* "x" */ }' >"$root/broken.c"
 grade "$root/broken.c" 0 "undeclared"
 echo "autograder: right 1, wrong 0 with its divergence, broken 0 with the compiler's words"

@@ -8,7 +8,7 @@ namespace {
 // A green dot wiped by the clear; a red circle (drawn twice) and a line after the click; after the
 // key, a blue filled rectangle over the red circles, a yellow circle, a text and an oval off the
 // right edge.
-const char kLog[] = R"({"tevra_log":1,"canvas":[601,540]}
+const char kLog[] = R"({"tevra_log":2,"canvas":[601,540]}
 {"draw":"circle","event":0,"color":3,"color_name":"green","given":{},"drawn":{"x":0,"y":0,"radius":5},"corrections":[]}
 {"draw":"clear","event":0,"color":1,"color_name":"white","given":{},"drawn":{},"corrections":[]}
 {"frame":0,"hash":"0","outside_text":"0"}

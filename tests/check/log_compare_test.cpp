@@ -8,7 +8,7 @@ namespace {
 using check::Compare;
 using check::Record;
 
-const char kLog[] = R"({"tevra_log":1,"canvas":[601,540]}
+const char kLog[] = R"({"tevra_log":2,"canvas":[601,540]}
 {"frame":0,"hash":"00000000000000a0","outside_text":"00000000000000b0"}
 {"event":1,"kind":"periodic","x":0,"y":0,"key":0,"script_line":null}
 {"frame":1,"hash":"00000000000000a1","outside_text":"00000000000000b1"}
@@ -43,9 +43,17 @@ TEST(LogCompare, DrawCallIsSaidInTheConsolesWords) {
   EXPECT_EQ(first_divergence(changed("\"radius\":30", "\"radius\":31")),
             "First divergence at event 2 (script line 5): expected \"blue circle at (10,20), radius 30\", got "
             "\"blue circle at (10,20), radius 31\".");
-  // The console's own text is used when the record carries it.
-  EXPECT_NE(first_divergence(changed("\"corrections\":[]", "\"corrections\":[],\"console\":\"a ring\"")).find("got \"a ring\""),
-            std::string::npos);
+  // The console's own sentence is used when the record carries it, and every value when the
+  // sentences agree but the calls do not.
+  const std::string says = changed("\"corrections\":[]", "\"corrections\":[],\"says\":\"a ring\"");
+  EXPECT_NE(first_divergence(says).find("got \"a ring\""), std::string::npos);
+  auto check_only_size = [&](const std::string &actual) {
+    auto d = check::compare_logs(parse(says), parse(actual), {});
+    return d ? d->paragraph() : "none";
+  };
+  std::string bigger = says;
+  bigger.replace(bigger.find("\"radius\":30"), 11, "\"radius\":31");
+  EXPECT_NE(check_only_size(bigger).find("got \"blue circle at (10,20), radius 31\""), std::string::npos);
 }
 
 TEST(LogCompare, FramesByTheHashAskedFor) {

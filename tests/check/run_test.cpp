@@ -52,7 +52,7 @@ protected:
     return ref;
   }
   static std::string log(int radius) {
-    return "{\"tevra_log\":1,\"canvas\":[601,540]}\n{\"event\":1,\"kind\":\"kbd\",\"x\":0,\"y\":0,\"key\":27,"
+    return "{\"tevra_log\":2,\"canvas\":[601,540]}\n{\"event\":1,\"kind\":\"kbd\",\"x\":0,\"y\":0,\"key\":27,"
            "\"script_line\":1}\n{\"draw\":\"circle\",\"event\":1,\"color_name\":\"blue\",\"drawn\":{\"x\":1,\"y\":2,"
            "\"radius\":" + std::to_string(radius) + "}}\n{\"close\":true,\"events\":1,\"frames\":0}\n";
   }
@@ -131,6 +131,16 @@ TEST_F(CheckRun, BadInputIsOneLineAndLeavesNothing) {
   Result r = check("verify --ref " + ref.string() + " /bin/true");
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.out.find("format version 2; this tevra-check reads version 1"), std::string::npos) << r.out;
+  ref = hand_reference(1);
+  std::string old = log(30);
+  write(ref / "log.jsonl", old.replace(old.find("\"tevra_log\":2"), 13, "\"tevra_log\":1"));
+  r = check("verify --ref " + ref.string() + " /bin/true");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("draw log of version 1; this tevra-check reads version 2"), std::string::npos) << r.out;
+  write(ref / "log.jsonl", log(30) + "{\"frame\":1,\"ha\n");  // cut short
+  r = check("verify --ref " + ref.string() + " /bin/true");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("log.jsonl: line 5 is not a JSON object"), std::string::npos) << r.out;
   ref = hand_reference(1);
   r = check("verify --ref " + ref.string() + " --junit " + dir.string() + " /bin/true");
   EXPECT_EQ(r.status, 2);

@@ -118,7 +118,7 @@ TEST_F(PngFiles, AFolderThatCannotTakeTheFileGivesFalseAReasonAndNoFile) {
 TEST(FrameHash, OnePixelChangedChangesTheHash) {
   std::vector<uint32_t> pixels = picture(31, 17, 31);
   const uint64_t before = img::frame_hash(pixels.data(), 31, 17, 31);
-  for (size_t i : {size_t{0}, size_t{200}, pixels.size() - 1}) {
+  for (size_t i : {size_t{0}, size_t{3}, size_t{36}, size_t{200}, pixels.size() - 1}) {  // each lane, the tail
     pixels[i] ^= 0x000100u;
     EXPECT_NE(img::frame_hash(pixels.data(), 31, 17, 31), before) << i;
     pixels[i] ^= 0x000100u;
@@ -133,9 +133,10 @@ TEST(FrameHash, DependsOnlyOnWhatIsShown) {
   for (int y = 0; y < 17; ++y)
     for (int x = 0; x < 31; ++x) tight[y * 31 + x] = wide[y * 40 + x] & 0xFFFFFF;  // high byte cleared
   EXPECT_EQ(img::frame_hash(wide.data(), 31, 17, 40), img::frame_hash(tight.data(), 31, 17, 31));
-  // Fixed by its definition, the same on every platform.
-  const uint32_t one = 0xFF123456u;
-  EXPECT_EQ(img::frame_hash(&one, 1, 1, 1), 0xe2d2a718860a4613ull) << std::hex << img::frame_hash(&one, 1, 1, 1);
+  // Fixed by its definition (lanes and a tail), the same on every platform.
+  std::vector<uint32_t> ramp(22);
+  for (uint32_t i = 0; i < ramp.size(); ++i) ramp[i] = 0xFF000000u | (i * 0x010203u);
+  EXPECT_EQ(img::frame_hash(ramp.data(), 11, 2, 11), 0xf3f04a14ed6fa799ull) << std::hex << img::frame_hash(ramp.data(), 11, 2, 11);
 }
 
 TEST(FrameHash, OutsideBoxesIgnoresWhatTheBoxesCover) {

@@ -53,9 +53,9 @@ TEST_F(DrawLog, ARunGivesItsRecordsInOrder) {
   const std::vector<std::string> log = lines("run.log");
   ASSERT_EQ(hashes.size(), 3u);
   const std::vector<std::string> expected = {
-      R"({"tevra_log":1,"canvas":[601,540]})",
+      R"({"tevra_log":2,"canvas":[601,540]})",
       R"({"console":"Clearing the graphics window","event":0})",
-      R"({"draw":"clear","event":0,"color":1,"color_name":"white","given":{},"drawn":{},"corrections":[]})",
+      R"({"draw":"clear","event":0,"color":1,"color_name":"white","given":{},"drawn":{},"corrections":[],"says":"Clearing the graphics window"})",
       R"({"frame":0,"hash":")" + hashes[0] + R"(","outside_text":")" + hashes[0] + R"("})",
       R"({"event":1,"kind":"mouse","x":3,"y":-4,"key":0,"script_line":1})",
       R"({"console":"Illegal color 99; using RED.","event":1})",
@@ -64,7 +64,8 @@ TEST_F(DrawLog, ARunGivesItsRecordsInOrder) {
       R"({"draw":"rectangle","event":1,"color":2,"color_name":"red",)"
       R"("given":{"color":99,"x1":10,"y1":-10,"x2":-10,"y2":10,"width":-2},)"
       R"("drawn":{"color":2,"x1":-10,"y1":10,"x2":10,"y2":-10,"width":2},)"
-      R"("corrections":["Illegal color 99; using RED.","Width of -2 not possible, using width 2"]})",
+      R"("corrections":["Illegal color 99; using RED.","Width of -2 not possible, using width 2"],)"
+      R"("says":"red rectangle with bounding box (-10,10) to (10,-10) with line width 2"})",
       R"({"console":"said \"q\\\u0001\u00e9\"","event":1})",
       R"({"frame":1,"hash":")" + hashes[1] + R"(","outside_text":")" + hashes[1] + R"("})",
       R"({"event":2,"kind":"kbd","x":0,"y":0,"key":233,"script_line":2})",
@@ -73,7 +74,7 @@ TEST_F(DrawLog, ARunGivesItsRecordsInOrder) {
       R"({"draw":"printf","event":2,"color":0,"color_name":"black",)"
       R"("given":{"color":0,"x":0,"y":0,"ptsize":200,"format":"n=%d","text":"n=7"},)"
       R"("drawn":{"color":0,"x":0,"y":0,"ptsize":127,"text":"n=7"},)"
-      R"("corrections":["ptsize of 200 not possible, using ptsize 127"]})",
+      R"("corrections":["ptsize of 200 not possible, using ptsize 127"],"says":"black text at (0,0), \"n=7\""})",
   };
   ASSERT_GE(log.size(), expected.size() + 2);
   for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(log[i], expected[i]) << "line " << i + 1;

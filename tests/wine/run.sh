@@ -6,7 +6,9 @@
 #      and through the Linux build on winport's headless display, and expects status 0 from both,
 #      the same console lines and every frame equal outside the text boxes (diff images of frames
 #      that differ go to build/wine/diff);
-#   3. runs the real-window game test (tests/xvfb/frostvel.sh) against `wine frostvel.exe`.
+#   3. verifies `wine frostvel.exe` with tevra-check against a reference recorded on winport, outside
+#      the text (the fonts differ);
+#   4. runs the real-window game test (tests/xvfb/frostvel.sh) against `wine frostvel.exe`.
 #
 #   tests/wine/run.sh        (`make test-wine`; `make test` runs it)
 #
@@ -54,7 +56,7 @@ show() { [ -s "$1" ] && { echo "--- $1"; tail -n 30 "$1"; }; }
 mkdir -p "$OUT"
 { cmake --preset windows && cmake --build --preset windows -j "$JOBS"; } >"$OUT/build-windows.log" 2>&1 ||
   { show "$OUT/build-windows.log"; fail "the MinGW-w64 build failed"; }
-{ cmake --preset debug && cmake --build --preset debug --target frostvel xvfb_probe xvfb_xtool -j "$JOBS"; } \
+{ cmake --preset debug && cmake --build --preset debug --target frostvel tevra-check xvfb_probe xvfb_xtool -j "$JOBS"; } \
   >"$OUT/build-linux.log" 2>&1 || { show "$OUT/build-linux.log"; fail "the Linux build failed"; }
 
 # --- Wine: a prefix of its own (made once, kept under build/), one server for all runs.
@@ -122,7 +124,16 @@ fi
 checks=$((checks + 1))
 echo "test-wine: game.scr on Win32 and winport: status 0, the same $lines console lines and $records log records, $(tail -n 1 "$OUT/frames.txt")"
 
-# --- 3. The real-window game test against the Windows build.
+# --- 3. A reference recorded on Linux verifies the Windows build (Wine's start takes its time).
+CHECK=$LINUX/tools/tevra_check/tevra-check
+{ "$CHECK" record --script tests/golden/game.scr --out "$OUT/reference" "$LINUX/game/frostvel" &&
+  "$CHECK" verify --ref "$OUT/reference" --outside-text --memory 0 --timeout 120 --report "$OUT/check-report" \
+    wine "$WIN/game/frostvel.exe"; } >"$OUT/check.txt" 2>&1 ||
+  { cat "$OUT/check.txt"; fail "tevra-check did not verify frostvel.exe against the winport reference"; }
+checks=$((checks + 1))
+echo "test-wine: frostvel.exe under Wine passed tevra-check verify --outside-text against a reference recorded on winport"
+
+# --- 4. The real-window game test against the Windows build.
 FROSTVEL_GAME="wine $WIN/game/frostvel.exe" bash tests/xvfb/frostvel.sh "$LINUX" >"$OUT/window-test.txt" 2>&1 ||
   { cat "$OUT/window-test.txt"; fail "the real-window game test failed against frostvel.exe"; }
 checks=$((checks + 1))

@@ -41,9 +41,13 @@ int describe(const Options &options);
 struct Reference {
   std::string script;
   int status = 0;
-  std::vector<Record> log;
+  std::string log_text;
   bool has_frames = false;
   std::string dir;
+  const std::vector<Record> &records() const { return parsed.get(log_text); }
+
+private:
+  ParsedLog parsed;
 };
 // load_reference: false with `reason` (one line) when REF is missing, unreadable, or another version.
 bool load_reference(const std::string &dir, Reference *ref, std::string *reason);

@@ -17,6 +17,9 @@ namespace check {
 
 using Json = nlohmann::json;
 
+// The draw-log version this reader compares; a reference of another version is refused.
+constexpr int kLogVersion = 2;
+
 // One line of the log. `kind` is "header", "event", "draw", "console", "frame" or "close"
 // ("other" for a record of a kind this reader does not know, which is compared whole).
 struct Record {
@@ -27,6 +30,15 @@ struct Record {
 // read_log_text: the records of a log, in order. Blank lines are skipped; returns false with
 // `reason` set on a line that is not a JSON object.
 bool read_log_text(const std::string &text, std::vector<Record> *records, std::string *reason);
+
+// A log's records, parsed from its text when first asked for; none when a line is not JSON.
+class ParsedLog {
+public:
+  const std::vector<Record> &get(const std::string &text) const;
+
+private:
+  mutable std::optional<std::vector<Record>> records_;
+};
 
 // What a comparison looks at; events and the close record are always compared.
 struct Compare {
@@ -50,6 +62,11 @@ struct Divergence {
 // agree on everything `what` selects.
 std::optional<Divergence> compare_logs(const std::vector<Record> &expected, const std::vector<Record> &actual,
                                        const Compare &what);
+
+// logs_agree_quickly: true when two logs' texts show them to agree on everything `what` selects,
+// parsing only the frame lines that differ in text; false when that is not shown (compare_logs
+// then finds and says the divergence). Only for comparisons of every kind of record.
+bool logs_agree_quickly(const std::string &expected, const std::string &actual, const Compare &what);
 
 // describe: one record in words: a drawing call as the console says it ("blue circle at (10,20),
 // radius 30", quoted), a console line, a frame, an event.

@@ -59,7 +59,7 @@ Outcome outcome_of(const Run &run) {
   if (c.signal == SIGXCPU) return Outcome::TimedOut;
   if (c.signal) return Outcome::Crashed;
   if (c.status == 124) return Outcome::WaitedForInput;
-  if (run.log.empty()) return Outcome::NoLog;
+  if (run.log_text.rfind("{\"tevra_log\"", 0) != 0) return Outcome::NoLog;
   return Outcome::Ran;
 }
 
@@ -84,9 +84,7 @@ bool run_program(const std::vector<std::string> &argv, const std::string &script
   args[0] = locate(args[0]);
   run->child = run_child(args, environment(*run, frames), run->scratch, limits);
   std::string ignored;
-  if (read_file(run->scratch + "/log.jsonl", &run->log_text, &ignored) &&
-      !read_log_text(run->log_text, &run->log, &ignored))
-    run->log.clear(); // a log cut short mid-line still says where it ended
+  read_file(run->scratch + "/log.jsonl", &run->log_text, &ignored);
   run->outcome = outcome_of(*run);
   return true;
 }

@@ -21,8 +21,7 @@ struct Run {
   std::string scratch;          // the scratch folder, removed by the destructor
   ChildResult child;
   Outcome outcome = Outcome::Ran;
-  std::vector<Record> log;      // the draw log, when there is one
-  std::string log_text;
+  std::string log_text;         // the draw log, when there is one
   Limits limits;
 
   Run() = default;
@@ -30,6 +29,12 @@ struct Run {
   Run &operator=(const Run &) = delete;
   ~Run();
   std::string frames_dir() const { return scratch + "/frames"; }
+  // The draw log's records, read when first asked for (none when a line is not JSON): a run that
+  // agrees with its reference line for line is never parsed.
+  const std::vector<Record> &records() const { return parsed.get(log_text); }
+
+private:
+  ParsedLog parsed;
 };
 
 // run_program: runs argv headless on `script` (its text), with the draw log and, when `frames`,
