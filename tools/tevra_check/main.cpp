@@ -5,10 +5,12 @@
 //   tevra-check verify --ref REF [--outside-text] [--allow-pixels N] [--only status,console,draw,frames]
 //                      [--report DIR] [--junit FILE] [--gradescope FILE] [limits] PROGRAM [ARGS...]
 //   tevra-check describe (--ref REF | --log FILE) [--event N]
+//   tevra-check film (--script S.scr [limits] PROGRAM [ARGS...] | --ref REF) [--out FILE] [--gif]
 //   limits: --memory MB (1024; 0 for none) --timeout S (20)
 //
 // Exit status: 0 passed (or recorded), 1 diverged, 2 usage or file error, 3 the program failed.
 #include "commands.h"
+#include "film.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,7 +26,9 @@ const char kUsage[] =
     "       tevra-check verify --ref REF [--outside-text] [--allow-pixels N] [--only status,console,draw,frames]\n"
     "                          [--report DIR] [--junit FILE] [--gradescope FILE] [--memory MB] [--timeout S]\n"
     "                          PROGRAM [ARGS...]\n"
-    "       tevra-check describe (--ref REF | --log FILE) [--event N]\n";
+    "       tevra-check describe (--ref REF | --log FILE) [--event N]\n"
+    "       tevra-check film (--script S.scr [--memory MB] [--timeout S] PROGRAM [ARGS...] | --ref REF)\n"
+    "                        [--out FILE] [--gif]\n";
 
 bool number(const char *text, long *out) {
   char *end = nullptr;
@@ -52,7 +56,10 @@ bool option_with_value(const std::string &name, const char *value, Options *o) {
   else if (name == "--ref") o->ref = value;
   else if (name == "--log") o->log = value;
   else if (name == "--event") return number(value, &o->event);
-  else if (name == "--report") o->report_dir = value;
+  else if (name == "--report") {
+    o->report_dir = value;
+    o->report_asked = true;
+  }
   else if (name == "--junit") o->junit = value;
   else if (name == "--gradescope") o->gradescope = value;
   else if (name == "--only") return parse_only(value, o);
@@ -75,10 +82,12 @@ bool parse(int argc, char **argv, Options *o) {
     }
     if (name == "--frames") o->frames = true;
     else if (name == "--outside-text") o->what.outside_text = true;
+    else if (name == "--gif") o->gif = true;
     else if (i + 1 >= argc || !option_with_value(name, argv[++i], o)) return false;
   }
   for (; i < argc; ++i) o->program.push_back(argv[i]);
   if (o->command == "describe") return o->program.empty() && o->ref.empty() != o->log.empty();
+  if (o->command == "film") return o->ref.empty() != o->script.empty() && o->program.empty() == o->script.empty();
   if (o->program.empty()) return false;
   if (o->command == "record") return !o->script.empty() && !o->out.empty();
   return o->command == "verify" && !o->ref.empty();
@@ -93,5 +102,6 @@ int main(int argc, char **argv) {
     return check::kBadInput;
   }
   if (options.command == "describe") return check::describe(options);
+  if (options.command == "film") return check::film(options);
   return options.command == "record" ? check::record(options) : check::verify(options);
 }
