@@ -2,6 +2,7 @@
 #include "commands.h"
 
 #include "frame_image.h"
+#include "html_report.h"
 #include "reports.h"
 #include "run.h"
 
@@ -21,8 +22,9 @@ long pixels_apart(const std::string &a_png, const std::string &b_png) {
   return count;
 }
 
-// The comparison of the run with the reference, after the run ended as a program should.
-Verification compare(const Options &o, const Reference &ref, const Run &run) {
+// The comparison of the run with the reference, after the run ended as a program should; the
+// divergence in the logs, when there is one, goes to `divergence`.
+Verification compare(const Options &o, const Reference &ref, const Run &run, std::optional<Divergence> *divergence) {
   Verification v;
   v.name = fs::path(o.program[0]).filename().string();
   if (o.status && run.child.status != ref.status) {
@@ -43,6 +45,7 @@ Verification compare(const Options &o, const Reference &ref, const Run &run) {
     };
   }
   std::optional<Divergence> d = compare_logs(ref.log, run.log, what);
+  *divergence = d;
   v.passed = !d;
   v.verdict = d ? "diverged" : "passed";
   if (d) v.paragraph = d->paragraph();
@@ -50,7 +53,7 @@ Verification compare(const Options &o, const Reference &ref, const Run &run) {
     std::string reason;
     if (write_frame_pictures(frame_file(ref.dir + "/frames", *d->frame), frame_file(run.frames_dir(), *d->frame),
                              o.report_dir, &reason))
-      v.paragraph += " The frames are in " + o.report_dir + " (expected.png, actual.png, diff.png).";
+      v.paragraph += " The frames are in " + o.report_dir + " (expected.png, actual.png, diff.png, report.html).";
     else
       v.paragraph += " (No pictures of the frames: " + reason + ".)";
   }
@@ -81,13 +84,23 @@ int verify(const Options &o) {
     std::fprintf(stderr, "tevra-check: %s\n", reason.c_str());
     return kBadInput;
   }
-  Verification v;
+  HtmlReport report;
+  Verification &v = report.verification;
   v.name = fs::path(o.program[0]).filename().string();
   bool ran = run.outcome == Outcome::Ran || run.outcome == Outcome::NoLog;
-  if (ran) v = compare(o, ref, run);
+  if (ran) v = compare(o, ref, run, &report.divergence);
   else v.verdict = verdict_line(run);
   std::printf("%s\n", v.verdict.c_str());
   if (!v.paragraph.empty()) std::printf("%s\n", v.paragraph.c_str());
+  if (o.report_asked || (report.divergence && report.divergence->frame && ref.has_frames)) {
+    if (ref.has_frames) {
+      report.expected_frames = ref.dir + "/frames";
+      report.actual_frames = run.frames_dir();
+    }
+    report.expected_log = &ref.log;
+    report.actual_log = &run.log;
+    if (!write_html_report(o.report_dir, report, &reason)) std::fprintf(stderr, "tevra-check: %s\n", reason.c_str());
+  }
   if ((!o.junit.empty() && !write_junit(o.junit, v, &reason)) ||
       (!o.gradescope.empty() && !write_gradescope(o.gradescope, v, &reason))) {
     std::fprintf(stderr, "tevra-check: %s\n", reason.c_str());
