@@ -125,7 +125,7 @@ const char kStyle[] =
     "figure{margin:0;padding:3px;border:3px solid transparent;font-size:80%;text-align:center}"
     "figure.marked{border-color:#d00}"
     ".log{font-family:monospace;font-size:85%}.log li.marked{background:#fdd}"
-    ".pair img{max-width:31vw;height:auto}.logs>div{flex:1;min-width:30em}";
+    ".pair img{max-width:29vw;height:auto}.logs>div{flex:1;min-width:30em}";
 
 } // namespace
 
