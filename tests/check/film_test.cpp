@@ -100,7 +100,7 @@ protected:
   // bounce recorded with its frames, as REF.
   fs::path bounce_reference() {
     int status;
-    const std::string out = run(std::string(MEMORY_LIMIT) + " record --frames --script " FROSTVEL_SOURCE_DIR
+    const std::string out = run("record " MEMORY_LIMIT " --frames --script " FROSTVEL_SOURCE_DIR
                                 "/examples/bounce.scr --out " + (dir / "ref").string() + " " + EXAMPLES "/bounce",
                                 &status);
     EXPECT_EQ(status, 0) << out;
@@ -127,7 +127,7 @@ TEST_F(Film, BounceIsFilmedFrameForFrame) {
   EXPECT_EQ(gif.width, first.width);
   EXPECT_EQ(gif.pixels, first.pixels);
   // Filmed from a run of the program, the film is the same.
-  out = run(std::string(MEMORY_LIMIT) + " film --script " FROSTVEL_SOURCE_DIR "/examples/bounce.scr --out " +
+  out = run("film " MEMORY_LIMIT " --script " FROSTVEL_SOURCE_DIR "/examples/bounce.scr --out " +
             (dir / "run.apng").string() + " " + EXAMPLES "/bounce", &status);
   EXPECT_EQ(status, 0) << out;
   EXPECT_EQ(read(dir / "run.apng"), apng);
@@ -159,7 +159,7 @@ TEST_F(Film, BadInputIsOneLineAndLeavesNothing) {
 TEST_F(Film, ReportShowsTheDivergenceInOnePage) {
   const fs::path ref = bounce_reference();
   int status;
-  const std::string out = run(std::string(MEMORY_LIMIT) + " verify --report " + (dir / "report").string() +
+  const std::string out = run("verify " MEMORY_LIMIT " --report " + (dir / "report").string() +
                               " --ref " + ref.string() + " " + EXAMPLES "/paint", &status);
   EXPECT_EQ(status, 1) << out;
   const std::string html = read(dir / "report" / "report.html");
