@@ -48,7 +48,7 @@ bool write_new_file(const std::string &path, const std::vector<uint8_t> &bytes, 
   if (file == nullptr) return fail(reason, error_text(errno));
   std::setvbuf(file, nullptr, _IONBF, 0);  // the bytes are all in memory: one write, no copy
   errno = 0;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   int error = errno;
   if (std::fclose(file) != 0 && error == 0) error = errno;
   if (written && error == 0) return true;
