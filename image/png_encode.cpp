@@ -8,6 +8,7 @@
 // and the zlib checksum is kept as they go, a whole run of one colour in one step. No state
 // outlives a call; the fixed tables are built once, on first use.
 #include "frame_image.h"
+#include "png_parts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -106,10 +107,6 @@ class BitWriter {
   uint64_t acc_ = 0;
   int used_ = 0;
 };
-
-void put32(uint8_t *p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
-}
 
 // Adler-32 of the scanline bytes, fed a byte, a pixel (R, G, B) or a run of one pixel at a time.
 // After k pixels whose bytes sum to s and weigh w = 3 R + 2 G + B, a grows by k s and b by
@@ -212,8 +209,22 @@ struct RowEncoder {
   }
 };
 
-// The zlib stream (header, one final fixed-code block, Adler-32) of the scanlines into `out`, which
-// has room for the worst case; returns its size.
+}  // namespace
+
+namespace png {
+
+void put32(uint8_t *p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
+}
+
+// A pixel costs at most 27 bits as literals and a row's filter byte 8, so the stream is at most 9/8
+// of the scanlines, plus its header, tail and padding.
+size_t zlib_bound(int w, int h) {
+  const size_t raw_size = (1 + 3 * static_cast<size_t>(w)) * static_cast<size_t>(h);
+  return raw_size / 8 * 9 + 32;
+}
+
+// The zlib stream: header, one final fixed-code block, Adler-32.
 size_t zlib_stream(const uint32_t *pixels, int w, int h, int stride, uint8_t *out) {
   const size_t row_bytes = 1 + 3 * static_cast<size_t>(w);
   const bool up_ok = row_bytes <= static_cast<size_t>(kWindow);
@@ -249,11 +260,27 @@ uint32_t crc32(const uint8_t *data, size_t size) {
   return ~crc;
 }
 
+void append_chunk(std::vector<uint8_t> *file, const char *type, const uint8_t *data, size_t size) {
+  const size_t start = file->size();
+  file->resize(start + size + 12);
+  uint8_t *chunk = file->data() + start;
+  put32(chunk, static_cast<uint32_t>(size));
+  std::memcpy(chunk + 4, type, 4);
+  if (size > 0) std::memcpy(chunk + 8, data, size);
+  put32(chunk + 8 + size, crc32(chunk + 4, size + 4));
+}
+
+}  // namespace png
+
+namespace {
+
+using png::put32;
+
 // Fills in a chunk whose data already sits at `chunk + 8`: length, type, CRC. Returns its size.
 size_t seal_chunk(uint8_t *chunk, const char *type, size_t data_size) {
   put32(chunk, static_cast<uint32_t>(data_size));
   std::memcpy(chunk + 4, type, 4);
-  put32(chunk + 8 + data_size, crc32(chunk + 4, data_size + 4));
+  put32(chunk + 8 + data_size, png::crc32(chunk + 4, data_size + 4));
   return data_size + 12;
 }
 
@@ -261,11 +288,9 @@ size_t seal_chunk(uint8_t *chunk, const char *type, size_t data_size) {
 
 std::vector<uint8_t> encode_png(const uint32_t *pixels, int w, int h, int stride) {
   if (pixels == nullptr || w <= 0 || h <= 0 || stride < w) return {};
-  // Signature, IHDR (25), IDAT around the zlib stream, IEND (12). A pixel costs at most 27 bits as
-  // literals and a row's filter byte 8, so the stream is at most 9/8 of the scanlines, plus its
-  // header, tail and padding. The buffer is left uninitialised: only the bytes written are touched.
-  const size_t raw_size = (1 + 3 * static_cast<size_t>(w)) * static_cast<size_t>(h);
-  std::unique_ptr<uint8_t[]> file(new uint8_t[8 + 25 + 12 + 12 + raw_size / 8 * 9 + 32]);
+  // Signature, IHDR (25), IDAT around the zlib stream, IEND (12). The buffer is left uninitialised:
+  // only the bytes written are touched.
+  std::unique_ptr<uint8_t[]> file(new uint8_t[8 + 25 + 12 + 12 + png::zlib_bound(w, h)]);
   static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   uint8_t *p = file.get();
   std::memcpy(p, signature, 8);
@@ -275,7 +300,7 @@ std::vector<uint8_t> encode_png(const uint32_t *pixels, int w, int h, int stride
   const uint8_t format[5] = {8, 2, 0, 0, 0};  // 8 bits a sample, RGB, deflate, filters, no interlace
   std::memcpy(p + 16, format, 5);
   p += seal_chunk(p, "IHDR", 13);
-  p += seal_chunk(p, "IDAT", zlib_stream(pixels, w, h, stride, p + 8));
+  p += seal_chunk(p, "IDAT", png::zlib_stream(pixels, w, h, stride, p + 8));
   p += seal_chunk(p, "IEND", 0);
   return std::vector<uint8_t>(file.get(), p);
 }

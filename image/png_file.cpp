@@ -3,6 +3,7 @@
 // The temporary name carries the process id, so two processes writing the same frame do not share
 // a temporary file; the rename replaces any old file in one step (MoveFileExA on Win32, where the C
 // library's rename refuses an existing target).
+#include "animation.h"
 #include "frame_image.h"
 
 #include <cerrno>
@@ -47,7 +48,7 @@ bool write_new_file(const std::string &path, const std::vector<uint8_t> &bytes, 
   if (file == nullptr) return fail(reason, error_text(errno));
   std::setvbuf(file, nullptr, _IONBF, 0);  // the bytes are all in memory: one write, no copy
   errno = 0;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   int error = errno;
   if (std::fclose(file) != 0 && error == 0) error = errno;
   if (written && error == 0) return true;
@@ -76,6 +77,11 @@ bool replace_file(const std::string &from, const std::string &to, std::string *r
 bool write_png(const std::string &path, const uint32_t *pixels, int w, int h, int stride, std::string *reason) {
   const std::vector<uint8_t> bytes = encode_png(pixels, w, h, stride);
   if (bytes.empty()) return fail(reason, "no pixels to write (empty image or stride below the width)");
+  const std::string temporary = temporary_name(path);
+  return write_new_file(temporary, bytes, reason) && replace_file(temporary, path, reason);
+}
+
+bool write_file(const std::string &path, const std::vector<uint8_t> &bytes, std::string *reason) {
   const std::string temporary = temporary_name(path);
   return write_new_file(temporary, bytes, reason) && replace_file(temporary, path, reason);
 }

@@ -14,13 +14,15 @@ namespace check {
 enum Exit { kPassed = 0, kDiverged = 1, kBadInput = 2, kProgramFailed = 3 };
 
 struct Options {
-  std::string command;                         // "record", "verify" or "describe"
+  std::string command;                         // "record", "verify", "describe" or "film"
   std::string script, out, ref, log;           // --script, --out, --ref, --log
   long event = -1;                             // describe --event; -1 for the last
   std::string report_dir = "./tevra-check-report", junit, gradescope;
   std::string refs, scripts;                   // verify --refs, record --scripts: folders of many
   long jobs = 0;                               // -j: runs at once; 0 for one per core
   bool frames = false;                         // record --frames
+  bool gif = false;                            // film --gif
+  bool report_asked = false;                   // verify --report given: report.html whatever the verdict
   bool status = true;                          // --only: compare the exit status
   long allow_pixels = 0;                       // frames differing in at most this many pixels agree
   Compare what;

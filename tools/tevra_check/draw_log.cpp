@@ -203,6 +203,8 @@ std::optional<Divergence> compare_logs(const std::vector<Record> &expected, cons
       d.got = describe_drawn(y->value);
     }
     if (x && y && x->kind == "frame" && y->kind == "frame") d.frame = x->value.value("frame", 0L);
+    d.expected_at = x ? static_cast<size_t>(x - expected.data()) : expected.size();
+    d.actual_at = y ? static_cast<size_t>(y - actual.data()) : actual.size();
     return d;
   }
   return std::nullopt;

@@ -55,6 +55,7 @@ struct Divergence {
   std::optional<long> script_line;     // that event's line in the script, when known
   std::string expected, got;           // each in words
   std::optional<long> frame;           // set when the records that differ are frames
+  size_t expected_at = 0, actual_at = 0; // the differing records' places in each log (its size: the end)
   std::string paragraph() const;       // the one paragraph a person reads
 };
 

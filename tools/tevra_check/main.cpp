@@ -7,11 +7,13 @@
 //   tevra-check describe (--ref REF | --log FILE) [--event N]
 //   tevra-check verify --refs DIR [-j N] [--report DIR] [--junit FILE] [--gradescope FILE] ... PROGRAM [ARGS...]
 //   tevra-check record --scripts DIR --out REFS [-j N] [--frames] [limits] PROGRAM [ARGS...]
+//   tevra-check film (--script S.scr [limits] PROGRAM [ARGS...] | --ref REF) [--out FILE] [--gif]
 //   limits: --memory MB (1024; 0 for none) --timeout S (20)
 //
 // Exit status: 0 passed (or recorded), 1 diverged, 2 usage or file error, 3 the program failed.
 #include "commands.h"
 #include "folder.h"
+#include "film.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +30,8 @@ const char kUsage[] =
     "                          [--report DIR] [--junit FILE] [--gradescope FILE] [--memory MB] [--timeout S]\n"
     "                          PROGRAM [ARGS...]\n"
     "       tevra-check describe (--ref REF | --log FILE) [--event N]\n"
+    "       tevra-check film (--script S.scr [--memory MB] [--timeout S] PROGRAM [ARGS...] | --ref REF)\n"
+    "                        [--out FILE] [--gif]\n"
     "Folders: verify --refs DIR checks PROGRAM against every reference in DIR (one line each, by name,\n"
     "then a summary); record --scripts DIR --out REFS records one reference per DIR/*.scr into REFS.\n"
     "-j N runs N at a time (default: one per core).\n";
@@ -61,7 +65,10 @@ bool option_with_value(const std::string &name, const char *value, Options *o) {
   else if (name == "-j" || name == "--jobs") return number(value, &o->jobs) && o->jobs > 0;
   else if (name == "--log") o->log = value;
   else if (name == "--event") return number(value, &o->event);
-  else if (name == "--report") o->report_dir = value;
+  else if (name == "--report") {
+    o->report_dir = value;
+    o->report_asked = true;
+  }
   else if (name == "--junit") o->junit = value;
   else if (name == "--gradescope") o->gradescope = value;
   else if (name == "--only") return parse_only(value, o);
@@ -87,10 +94,12 @@ bool parse(int argc, char **argv, Options *o) {
       if (!number(argv[i] + 2, &o->jobs) || o->jobs == 0) return false;
     }
     else if (name == "--outside-text") o->what.outside_text = true;
+    else if (name == "--gif") o->gif = true;
     else if (i + 1 >= argc || !option_with_value(name, argv[++i], o)) return false;
   }
   for (; i < argc; ++i) o->program.push_back(argv[i]);
   if (o->command == "describe") return o->program.empty() && o->ref.empty() != o->log.empty();
+  if (o->command == "film") return o->ref.empty() != o->script.empty() && o->program.empty() == o->script.empty();
   if (o->program.empty()) return false;
   if (o->command == "record") return o->script.empty() != o->scripts.empty() && !o->out.empty();
   return o->command == "verify" && o->ref.empty() != o->refs.empty();
@@ -107,5 +116,6 @@ int main(int argc, char **argv) {
   if (options.command == "describe") return check::describe(options);
   if (!options.refs.empty()) return check::verify_folder(options);
   if (!options.scripts.empty()) return check::record_folder(options);
+  if (options.command == "film") return check::film(options);
   return options.command == "record" ? check::record(options) : check::verify(options);
 }

@@ -104,12 +104,7 @@ std::string summary_line(const std::vector<Verification> &cases) {
   return line;
 }
 
-bool write_frame_pictures(const std::string &expected_png, const std::string &actual_png, const std::string &dir,
-                          std::string *reason) {
-  img::Image expected, actual;
-  if (!img::read_png(expected_png, &expected, reason) || !img::read_png(actual_png, &actual, reason)) return false;
-  std::error_code error;
-  fs::create_directories(dir, error);
+img::Image diff_picture(const img::Image &expected, const img::Image &actual) {
   img::Image diff = expected;
   for (int y = 0; y < diff.height; ++y) {
     for (int x = 0; x < diff.width; ++x) {
@@ -122,8 +117,17 @@ bool write_frame_pictures(const std::string &expected_png, const std::string &ac
       d = inside && (actual.at(x, y) & 0xFFFFFF) == (e & 0xFFFFFF) ? faded : 0xFF0000;
     }
   }
+  return diff;
+}
+
+bool write_frame_pictures(const std::string &expected_png, const std::string &actual_png, const std::string &dir,
+                          std::string *reason) {
+  img::Image expected, actual;
+  if (!img::read_png(expected_png, &expected, reason) || !img::read_png(actual_png, &actual, reason)) return false;
+  std::error_code error;
+  fs::create_directories(dir, error);
   return img::write_png(dir + "/expected.png", expected, reason) && img::write_png(dir + "/actual.png", actual, reason) &&
-         img::write_png(dir + "/diff.png", diff, reason);
+         img::write_png(dir + "/diff.png", diff_picture(expected, actual), reason);
 }
 
 bool report_path_ok(const std::string &path, std::string *reason) {

@@ -2,6 +2,8 @@
 // results.json, and the three pictures of a frame that differs.
 #pragma once
 
+#include "frame_image.h"
+
 #include <string>
 #include <vector>
 
@@ -31,6 +33,9 @@ std::string summary_line(const std::vector<Verification> &cases);
 // is the expected frame faded to a third, with every pixel that differs in bright red.
 bool write_frame_pictures(const std::string &expected_png, const std::string &actual_png, const std::string &dir,
                           std::string *reason);
+
+// diff_picture: diff.png's picture of two frames.
+img::Image diff_picture(const img::Image &expected, const img::Image &actual);
 
 // A report path must be a file that can be made: not a directory, in a folder that exists.
 bool report_path_ok(const std::string &path, std::string *reason);

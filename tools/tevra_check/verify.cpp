@@ -2,6 +2,7 @@
 #include "commands.h"
 
 #include "frame_image.h"
+#include "html_report.h"
 #include "reports.h"
 #include "run.h"
 
@@ -22,8 +23,10 @@ long pixels_apart(const std::string &a_png, const std::string &b_png) {
   return count;
 }
 
-// The comparison of the run with the reference, after the run ended as a program should.
-Verification compare(const Options &o, const Reference &ref, const Run &run, const std::string &report_dir) {
+// The comparison of the run with the reference, after the run ended as a program should; the
+// divergence in the logs, when there is one, goes to `divergence`.
+Verification compare(const Options &o, const Reference &ref, const Run &run, const std::string &report_dir,
+                     std::optional<Divergence> *divergence) {
   Verification v;
   v.name = fs::path(o.program[0]).filename().string();
   if (o.status && run.child.status != ref.status) {
@@ -45,6 +48,7 @@ Verification compare(const Options &o, const Reference &ref, const Run &run, con
   }
   std::optional<Divergence> d;
   if (!logs_agree_quickly(ref.log_text, run.log_text, what)) d = compare_logs(ref.records(), run.records(), what);
+  *divergence = d;
   v.passed = !d;
   v.verdict = d ? "diverged" : "passed";
   if (d) v.paragraph = d->paragraph();
@@ -52,11 +56,27 @@ Verification compare(const Options &o, const Reference &ref, const Run &run, con
     std::string reason;
     if (write_frame_pictures(frame_file(ref.dir + "/frames", *d->frame), frame_file(run.frames_dir(), *d->frame),
                              report_dir, &reason))
-      v.paragraph += " The frames are in " + report_dir + " (expected.png, actual.png, diff.png).";
+      v.paragraph += " The frames are in " + report_dir + " (expected.png, actual.png, diff.png, report.html).";
     else
       v.paragraph += " (No pictures of the frames: " + reason + ".)";
   }
   return v;
+}
+
+// report.html beside the frame pictures; a page that cannot be written is said, and the verdict stands.
+void write_report_page(const Reference &ref, const Run &run, const std::string &report_dir, const Verification &v,
+                       const std::optional<Divergence> &divergence) {
+  HtmlReport report;
+  report.verification = v;
+  report.divergence = divergence;
+  if (ref.has_frames) {
+    report.expected_frames = ref.dir + "/frames";
+    report.actual_frames = run.frames_dir();
+  }
+  report.expected_log = &ref.records();
+  report.actual_log = &run.records();
+  std::string reason;
+  if (!write_html_report(report_dir, report, &reason)) std::fprintf(stderr, "tevra-check: %s\n", reason.c_str());
 }
 
 } // namespace
@@ -78,9 +98,12 @@ int verify_run(const Options &o, const Reference &ref, const std::string &report
   if (!run_program(o.program, ref.script, ref.has_frames, o.limits, &run, reason)) return kBadInput;
   std::string name = v->name.empty() ? fs::path(o.program[0]).filename().string() : v->name;
   bool ran = run.outcome == Outcome::Ran || run.outcome == Outcome::NoLog;
-  if (ran) *v = compare(o, ref, run, report_dir);
+  std::optional<Divergence> divergence;
+  if (ran) *v = compare(o, ref, run, report_dir, &divergence);
   else v->verdict = verdict_line(run);
   v->name = name;
+  if (o.report_asked || (divergence && divergence->frame && ref.has_frames))
+    write_report_page(ref, run, report_dir, *v, divergence);
   v->seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   bool diverged = v->verdict == "diverged" || v->verdict.rfind("exited with status", 0) == 0;
   v->judged = v->passed ? Judged::Passed : diverged ? Judged::Diverged : Judged::FailedToRun;
