@@ -12,7 +12,7 @@ CHECK=build/debug/tools/tevra_check/tevra-check
 rm -rf "$OUT" && mkdir -p "$OUT"
 if "$CHECK" record --script tests/golden/game.scr --out "$OUT/reference" build/debug/game/frostvel >"$OUT/check.txt" 2>&1 &&
    "$CHECK" verify --ref "$OUT/reference" --outside-text --memory 0 --timeout 120 --report "$OUT/report" \
-     /usr/bin/python3 tests/web/page_program.py "$WEB/frostvel.html" >>"$OUT/check.txt" 2>&1; then
+     /usr/bin/python3 "$PWD/tests/web/page_program.py" "$(realpath "$WEB")/frostvel.html" >>"$OUT/check.txt" 2>&1; then
   echo "browser test: the page passed tevra-check verify --outside-text against a reference recorded on the desktop"
   scripts/test-results add web 1 0 >/dev/null
 else
