@@ -1,5 +1,5 @@
 # The front door. Each target installs what is missing, builds with CMake and runs.
-.PHONY: all setup setup-test build run install package windows web test test-debug test-install test-asan \
+.PHONY: all setup setup-test build run install package windows windows-kit web test test-debug test-install test-asan \
         test-fuzz test-wine test-web bench clean goldens
 
 JOBS ?= $(shell nproc)
@@ -55,6 +55,12 @@ windows:
 	@bash scripts/setup windows
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows --target frostvel bounce tevra -j $(JOBS)
+
+# The Windows kit build/windows-kit/tevra-<version>-win64.zip: tevra.dll, import libraries for MinGW
+# and MSVC, header, pkg-config and CMake packages, frostvel.exe and the examples (scripts/windows-kit).
+windows-kit:
+	@bash scripts/setup windows
+	@JOBS=$(JOBS) bash scripts/windows-kit
 
 test-debug:
 	@cmake --preset debug >/dev/null
