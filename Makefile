@@ -98,9 +98,11 @@ test-fuzz:
 	fi
 
 # The Windows build under Wine: its tests, game.scr against winport frame by frame, the real-window
-# test (tests/wine/run.sh; skipped with a notice where MinGW-w64 or Wine is missing).
+# test (tests/wine/run.sh); then the Windows kit used from outside the tree (tests/wine/kit.sh).
+# Each is skipped with a notice where MinGW-w64 or Wine is missing.
 test-wine:
-	@JOBS=$(JOBS) bash tests/wine/run.sh
+	@status=0; JOBS=$(JOBS) bash tests/wine/run.sh || status=1; \
+	JOBS=$(JOBS) bash tests/wine/kit.sh || status=1; exit $$status
 
 # The game and the examples as web pages in build/web (emscripten); serve that folder and open
 # frostvel.html.
