@@ -10,7 +10,8 @@
 #   3. runs both under Wine with TEVRA_SCRIPT and TEVRA_FRAMES (one finds tevra.dll beside it, the
 #      other on WINEPATH) and the same program built for Linux on winport's headless display: status
 #      0 everywhere, the same console lines, every frame equal outside the text boxes;
-#   4. plays tests/golden/game.scr through the kit's own frostvel.exe.
+#   4. plays tests/golden/game.scr through the kit's own frostvel.exe, and each example's script
+#      through the kit's example programs, against the same on Linux.
 #
 #   tests/wine/kit.sh
 #
@@ -22,6 +23,7 @@ JOBS=${JOBS:-2}
 MINGW=x86_64-w64-mingw32
 OUT=$ROOT/build/wine/kit
 LINUX=$ROOT/build/debug
+EXAMPLES="bounce paint typing clock record"
 
 if ! command -v $MINGW-gcc >/dev/null || ! command -v wine >/dev/null || ! command -v Xvfb >/dev/null ||
    ! command -v zip >/dev/null || ! command -v unzip >/dev/null; then
@@ -42,7 +44,7 @@ show() { [ -s "$1" ] && { echo "--- $1"; tail -n 30 "$1"; }; }
 # --- 1. The kit, and the Linux library to compare with.
 rm -rf "$OUT" && mkdir -p "$OUT"
 JOBS=$JOBS scripts/windows-kit >"$OUT/kit.log" 2>&1 || { show "$OUT/kit.log"; fail "scripts/windows-kit failed"; }
-{ cmake --preset debug && cmake --build --preset debug --target tevra_shared frostvel -j "$JOBS"; } >"$OUT/build-linux.log" 2>&1 ||
+{ cmake --preset debug && cmake --build --preset debug --target tevra_shared frostvel $EXAMPLES -j "$JOBS"; } >"$OUT/build-linux.log" 2>&1 ||
   { show "$OUT/build-linux.log"; fail "the Linux build failed"; }
 zip=$(ls build/windows-kit/tevra-*-win64.zip)
 KIT="$OUT/Program Files/tevra kit"
@@ -173,11 +175,16 @@ play "$OUT/cmake" "$PROG/shapes.scr" env WINEPATH="$(winepath -w "$KIT/bin" 2>/d
 same "$OUT/linux" "$OUT/cmake"
 echo "test-wine-kit: both builds under Wine and the Linux build: status 0, the same $(wc -l <"$OUT/linux/console.txt") console lines, $(tail -n 1 "$OUT/cmake/frames.txt")"
 
-# --- 4. The kit's own game.
+# --- 4. The kit's own programs: the game and the examples, each with its script.
 play "$OUT/frostvel-linux" "$ROOT/tests/golden/game.scr" env WINPORT_DISPLAY=headless "$LINUX/game/frostvel"
 play "$OUT/frostvel" "$ROOT/tests/golden/game.scr" wine "$KIT/bin/frostvel.exe"
 same "$OUT/frostvel-linux" "$OUT/frostvel"
-echo "test-wine-kit: the kit's frostvel.exe played game.scr as the Linux game does"
+for e in $EXAMPLES; do
+  play "$OUT/$e-linux" "$KIT/examples/$e.scr" env WINPORT_DISPLAY=headless "$LINUX/examples/$e"
+  play "$OUT/$e" "$KIT/examples/$e.scr" wine "$KIT/bin/$e.exe"
+  same "$OUT/$e-linux" "$OUT/$e"
+done
+echo "test-wine-kit: the kit's frostvel.exe and examples ($EXAMPLES) played their scripts as on Linux"
 
 scripts/test-results add wine-kit "$checks" 0 >/dev/null
 echo "test-wine-kit: passed in $(($(date +%s) - STARTED)) s"
