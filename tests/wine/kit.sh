@@ -5,9 +5,10 @@
 #   2. writes a C program of a user's own, outside this tree, and builds it against the kit with
 #      the plain C driver (no C++ driver, no -static) twice: through the pkg-config file, and through
 #      find_package(tevra) in a CMake project cross-compiled with a MinGW toolchain file of its own
-#      (and links it once with the MSVC import library tevra.lib, which GNU ld reads too); no
-#      program may need a DLL beyond Windows' own and tevra.dll;
-#   3. runs both under Wine with TEVRA_SCRIPT and TEVRA_FRAMES (one finds tevra.dll beside it, the
+#      and with the MSVC import library tevra.lib (by GNU ld, and for the MSVC ABI by clang and
+#      lld-link where they are installed); no program may need a DLL beyond Windows' own and
+#      tevra.dll;
+#   3. runs them under Wine with TEVRA_SCRIPT and TEVRA_FRAMES (one finds tevra.dll beside it, the
 #      other on WINEPATH) and the same program built for Linux on winport's headless display: status
 #      0 everywhere, the same console lines, every frame equal outside the text boxes;
 #   4. plays tests/golden/game.scr through the kit's own frostvel.exe, and each example's script
@@ -56,10 +57,10 @@ checks=$((checks + 1))
 # --- 2. A program of the user's own, and its script: every primitive, clicks, keys, ticks, and
 # logging switched on halfway ('l'), so the console lines compared below describe drawing calls too.
 cat >"$PROG/shapes.c" <<'C'
-#include <string.h>
 #include <tevra.h>
 
-static int spots[16][2], n_spots, ticks, logging;
+/* No C library call: the program also builds for the MSVC ABI without a C runtime. */
+static int spots[16][2], n_spots, ticks, logging, n_typed;
 static char typed[32];
 
 static void draw(void) {
@@ -86,7 +87,6 @@ int main(void) {
   draw();
   for (;;) {
     int kind = tevra_await_event(&x, &y, &key);
-    size_t n = strlen(typed);
     if (kind == TEVRA_QUIT || (kind == TEVRA_KBD && key == 'q')) break;
     if (kind == TEVRA_MOUSE && n_spots < 16) {
       spots[n_spots][0] = x;
@@ -94,7 +94,7 @@ int main(void) {
     }
     if (kind == TEVRA_PERIODIC) ticks++;
     if (kind == TEVRA_KBD && key == 'l') tevra_set_logging(logging = !logging);
-    if (kind == TEVRA_KBD && n < sizeof typed - 1) typed[n] = key;
+    if (kind == TEVRA_KBD && n_typed < (int)sizeof typed - 1) typed[n_typed++] = key;
     draw();
   }
   tevra_log("%d ticks, %d clicks, typed \"%s\"", ticks, n_spots, typed);
@@ -112,10 +112,23 @@ mkdir -p "$PROG/gcc"
 $MINGW-gcc -Wall -Wextra -Werror "$PROG/shapes.c" "${flags[@]}" -o "$PROG/gcc/shapes.exe" >"$OUT/gcc.log" 2>&1 ||
   { show "$OUT/gcc.log"; fail "$MINGW-gcc could not build a program against the kit"; }
 cp "$KIT/bin/tevra.dll" "$PROG/gcc/"
-# MSVC's import library cannot be tried with MSVC here; GNU ld reads it too, which shows at least that
-# it names every entry point of tevra.dll.
+# MSVC's import library: GNU ld reads it too, and where clang and lld-link (a linker for the MSVC
+# ABI; MSVC's own cannot run here) are installed, the program is built for the MSVC ABI, without a C
+# runtime, and linked with tevra.lib alone.
 $MINGW-gcc "$PROG/shapes.c" -I"$KIT/include" "$KIT/lib/tevra.lib" -o "$PROG/gcc/shapes-msvc-lib.exe" \
   >"$OUT/msvc-lib.log" 2>&1 || { show "$OUT/msvc-lib.log"; fail "a program does not link with the kit's tevra.lib"; }
+msvc=""
+if command -v clang >/dev/null && command -v lld-link >/dev/null; then
+  msvc="$PROG/msvc"
+  mkdir -p "$msvc" && cp "$KIT/bin/tevra.dll" "$msvc/"
+  { clang --target=x86_64-pc-windows-msvc -ffreestanding -Wall -Wextra -Werror -I"$KIT/include" -c "$PROG/shapes.c" \
+      -o "$msvc/shapes.obj" &&
+    lld-link /nologo /nodefaultlib /entry:main /subsystem:console "$msvc/shapes.obj" "$KIT/lib/tevra.lib" \
+      /out:"$msvc/shapes.exe"; } >"$OUT/lld-link.log" 2>&1 ||
+    { show "$OUT/lld-link.log"; fail "lld-link cannot link a program with the kit's tevra.lib"; }
+else
+  echo "test-wine-kit: clang or lld-link is not installed: tevra.lib is tried with GNU ld only"
+fi
 
 # CMake, cross-compiling with a toolchain file that knows nothing of TEVRA.
 cat >"$PROG/mingw.cmake" <<CMAKE
@@ -133,7 +146,7 @@ CMAKE
     -DCMAKE_PREFIX_PATH="$KIT" && cmake --build "$PROG/cmake"; } >"$OUT/cmake.log" 2>&1 ||
   { show "$OUT/cmake.log"; fail "find_package(tevra) with the kit did not build"; }
 
-for exe in "$PROG"/gcc/*.exe "$PROG/cmake/shapes.exe" "$KIT"/bin/*.exe; do
+for exe in "$PROG"/gcc/*.exe "$PROG/cmake/shapes.exe" ${msvc:+"$msvc/shapes.exe"} "$KIT"/bin/*.exe; do
   needs=$($MINGW-objdump -p "$exe" | awk '/DLL Name:/ {print $3}' | grep -Eiv '^(KERNEL32|USER32|GDI32|msvcrt|tevra)\.dll$')
   [ -z "$needs" ] || fail "${exe#"$OUT"/} needs $(echo $needs) besides Windows and tevra.dll"
 done
@@ -173,7 +186,11 @@ play "$OUT/gcc" "$PROG/shapes.scr" wine "$PROG/gcc/shapes.exe"
 same "$OUT/linux" "$OUT/gcc"
 play "$OUT/cmake" "$PROG/shapes.scr" env WINEPATH="$(winepath -w "$KIT/bin" 2>/dev/null)" wine "$PROG/cmake/shapes.exe"
 same "$OUT/linux" "$OUT/cmake"
-echo "test-wine-kit: both builds under Wine and the Linux build: status 0, the same $(wc -l <"$OUT/linux/console.txt") console lines, $(tail -n 1 "$OUT/cmake/frames.txt")"
+if [ -n "$msvc" ]; then
+  play "$OUT/msvc" "$PROG/shapes.scr" wine "$msvc/shapes.exe"
+  same "$OUT/linux" "$OUT/msvc"
+fi
+echo "test-wine-kit: the Windows builds${msvc:+ (the lld-link build too)} under Wine and the Linux build: status 0, the same $(wc -l <"$OUT/linux/console.txt") console lines, $(tail -n 1 "$OUT/cmake/frames.txt")"
 
 # --- 4. The kit's own programs: the game and the examples, each with its script.
 play "$OUT/frostvel-linux" "$ROOT/tests/golden/game.scr" env WINPORT_DISPLAY=headless "$LINUX/game/frostvel"
