@@ -1,5 +1,5 @@
 # The front door. Each target installs what is missing, builds with CMake and runs.
-.PHONY: all setup setup-test build run install package windows web test test-debug test-install test-asan \
+.PHONY: all setup setup-test build run install package windows windows-kit web test test-debug test-install test-asan \
         test-fuzz test-wine test-web bench clean goldens
 
 JOBS ?= $(shell nproc)
@@ -56,6 +56,12 @@ windows:
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows --target frostvel bounce tevra -j $(JOBS)
 
+# The Windows kit build/windows-kit/tevra-<version>-win64.zip: tevra.dll, import libraries for MinGW
+# and MSVC, header, pkg-config and CMake packages, frostvel.exe and the examples (scripts/windows-kit).
+windows-kit:
+	@bash scripts/setup windows
+	@JOBS=$(JOBS) bash scripts/windows-kit
+
 test-debug:
 	@cmake --preset debug >/dev/null
 	@$(RESULTS) build debug cmake --build --preset debug -j $(JOBS) -- --quiet
@@ -92,9 +98,11 @@ test-fuzz:
 	fi
 
 # The Windows build under Wine: its tests, game.scr against winport frame by frame, the real-window
-# test (tests/wine/run.sh; skipped with a notice where MinGW-w64 or Wine is missing).
+# test (tests/wine/run.sh); then the Windows kit used from outside the tree (tests/wine/kit.sh).
+# Each is skipped with a notice where MinGW-w64 or Wine is missing.
 test-wine:
-	@JOBS=$(JOBS) bash tests/wine/run.sh
+	@status=0; JOBS=$(JOBS) bash tests/wine/run.sh || status=1; \
+	JOBS=$(JOBS) bash tests/wine/kit.sh || status=1; exit $$status
 
 # The game and the examples as web pages in build/web (emscripten); serve that folder and open
 # frostvel.html.

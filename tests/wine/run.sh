@@ -30,16 +30,7 @@ STARTED=$(date +%s)
 OUT=$ROOT/build/wine
 WIN=$ROOT/build/windows
 LINUX=$ROOT/build/debug
-XVFB_PID=""
-
-export WINEPREFIX=$OUT/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset WAYLAND_DISPLAY WINPORT_DISPLAY TEVRA_SCRIPT TEVRA_FRAMES TEVRA_ECHO TEVRA_LOG
-
-cleanup() {
-  wineserver -k >/dev/null 2>&1
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-}
-trap cleanup EXIT
+source tests/wine/session.sh
 
 # Each check adds itself to make test's tally (scripts/test-results).
 checks=0
@@ -60,16 +51,7 @@ mkdir -p "$OUT"
   >"$OUT/build-linux.log" 2>&1 || { show "$OUT/build-linux.log"; fail "the Linux build failed"; }
 
 # --- Wine: a prefix of its own (made once, kept under build/), one server for all runs.
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i >"$OUT/wineboot.log" 2>&1
-  wineserver -w
-fi
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$OUT/display" 2>"$OUT/xvfb.err" &
-XVFB_PID=$!
-for _ in $(seq 200); do [ -s "$OUT/display" ] && break; sleep 0.05; done
-[ -s "$OUT/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$OUT/display")"
-wineserver -p
+wine_session "$OUT" || fail "Xvfb did not start"
 
 # --- 1. The test programs built for Windows.
 rm -rf "$OUT/tests" && mkdir -p "$OUT/tests"
