@@ -302,8 +302,14 @@ void scripted_run_on_text_call(int64_t x, int64_t y, int32_t ptsize, const char 
   if (longest == 0) return; // nothing is drawn
   const auto clamp = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
   const int64_t cell = size * 3 / 2;
-  run.log_boxes.push_back({clamp(x - size / 2), clamp(y - cell - size / 2), clamp(x + longest * size * 5 / 4 + size / 2),
-                           clamp(y + (lines - 1) * cell + size / 2)});
+  const TextBox box{clamp(x - size / 2), clamp(y - cell - size / 2), clamp(x + longest * size * 5 / 4 + size / 2),
+                    clamp(y + (lines - 1) * cell + size / 2)};
+  // A program that redraws its texts in place would otherwise pile up copies of the same box,
+  // which every frame's hash then clears again, row by row.
+  const auto same = [&](const TextBox &b) {
+    return b.left == box.left && b.top == box.top && b.right == box.right && b.bottom == box.bottom;
+  };
+  if (std::none_of(run.log_boxes.begin(), run.log_boxes.end(), same)) run.log_boxes.push_back(box);
 }
 
 void scripted_run_on_fill(int left, int top, int right, int bottom) {
