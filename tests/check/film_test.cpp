@@ -165,7 +165,7 @@ TEST_F(Film, ReportShowsTheDivergenceInOnePage) {
   const std::string html = read(dir / "report" / "report.html");
   const size_t line = out.find('\n') + 1;
   const std::string paragraph = out.substr(line, out.find('\n', line) - line);
-  EXPECT_NE(html.find(check::html_escape(paragraph)), std::string::npos) << paragraph;
+  EXPECT_NE(html.find(check::markup_escape(paragraph)), std::string::npos) << paragraph;
   size_t images = 0;
   for (size_t at = 0; (at = html.find("src=\"data:image/png;base64,", at)) != std::string::npos; ++at) ++images;
   EXPECT_GE(images, 3u);

@@ -126,6 +126,12 @@ TEST_F(CheckRun, AFolderOfScriptsIsRecordedOneReferenceEach) {
   EXPECT_EQ(check("verify --refs " + (dir / "refs").string() + " " + program).out, "one: passed\ntwo: passed\n2 passed, 0 diverged\n");
 }
 
+// What a program drew or printed reaches the reports: a control character would make the JUnit
+// file unreadable XML, and markup would change the page.
+TEST(Reports, ProgramTextIsEscapedForXmlAndHtml) {
+  EXPECT_EQ(check::markup_escape("a<b>\x01&\"'\tz\n"), "a&lt;b&gt;?&amp;&quot;&#39;\tz\n");
+}
+
 TEST_F(CheckRun, BadInputIsOneLineAndLeavesNothing) {
   fs::path ref = hand_reference(2);
   Result r = check("verify --ref " + ref.string() + " /bin/true");

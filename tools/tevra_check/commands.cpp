@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 namespace check {
-namespace {
 
 namespace fs = std::filesystem;
 
@@ -21,8 +20,6 @@ int bad_input(const std::string &reason) {
   std::fprintf(stderr, "tevra-check: %s\n", reason.c_str());
   return kBadInput;
 }
-
-} // namespace
 
 std::string frame_file(const std::string &dir, long frame) {
   char name[32];

@@ -30,6 +30,8 @@ struct Options {
   std::vector<std::string> program;            // PROGRAM [ARGS...]
 };
 
+// bad_input: says `reason` on one line of standard error and gives the exit status for it.
+int bad_input(const std::string &reason);
 int record(const Options &options);
 // frame_file: the path of frame F in a folder of frames.
 std::string frame_file(const std::string &dir, long frame);

@@ -15,11 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int bad_input(const std::string &reason) {
-  std::fprintf(stderr, "tevra-check: %s\n", reason.c_str());
-  return kBadInput;
-}
-
 // The APNG's name (FILE.png and FILE.apng as given, any other FILE with ".png" added) and the GIF's
 // beside it.
 void output_names(const std::string &out, std::string *apng, std::string *gif) {

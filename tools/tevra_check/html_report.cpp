@@ -30,7 +30,7 @@ std::string base64(const std::vector<uint8_t> &bytes) {
 
 std::string img_tag(const img::Image &image, const std::string &alt, const std::string &attributes = "") {
   const std::vector<uint8_t> png = img::encode_png(image.pixels.data(), image.width, image.height, image.width);
-  return "<img alt=\"" + html_escape(alt) + "\"" + attributes + " src=\"data:image/png;base64," + base64(png) + "\">";
+  return "<img alt=\"" + markup_escape(alt) + "\"" + attributes + " src=\"data:image/png;base64," + base64(png) + "\">";
 }
 
 // A quarter of the frame each way, each pixel the mean of the 4 x 4 it stands for.
@@ -113,7 +113,7 @@ std::string records_around(const std::vector<Record> &log, size_t at, const char
   std::string html = std::string("<div><h3>") + title + "</h3><ol class=\"log\">\n";
   for (size_t i : shown)
     html += std::string("<li") + (i == at ? " class=\"marked\"" : "") + " value=\"" + std::to_string(i + 1) + "\">" +
-            html_escape(describe(log[i], false)) + "</li>\n";
+            markup_escape(describe(log[i], false)) + "</li>\n";
   if (at >= log.size()) html += "<li class=\"marked\">the end of the log</li>\n";
   return html + "</ol></div>\n";
 }
@@ -129,30 +129,15 @@ const char kStyle[] =
 
 } // namespace
 
-std::string html_escape(const std::string &text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-    case '&': out += "&amp;"; break;
-    case '<': out += "&lt;"; break;
-    case '>': out += "&gt;"; break;
-    case '"': out += "&quot;"; break;
-    case '\'': out += "&#39;"; break;
-    default: out += c;
-    }
-  }
-  return out;
-}
-
 std::string html_report(const HtmlReport &r) {
   const Verification &v = r.verification;
   std::string html = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>tevra-check: " +
-                     html_escape(v.name) + "</title><style>" + kStyle + "</style></head><body>\n";
-  html += "<h1>tevra-check: " + html_escape(v.name) + "</h1>\n";
-  html += std::string("<p class=\"") + (v.passed ? "passed" : "failed") + "\"><b>" + html_escape(v.verdict) +
+                     markup_escape(v.name) + "</title><style>" + kStyle + "</style></head><body>\n";
+  html += "<h1>tevra-check: " + markup_escape(v.name) + "</h1>\n";
+  html += std::string("<p class=\"") + (v.passed ? "passed" : "failed") + "\"><b>" + markup_escape(v.verdict) +
           "</b></p>\n";
   if (v.passed) html += "<p>The run agrees with the reference on everything compared.</p>\n";
-  if (!v.paragraph.empty()) html += "<p>" + html_escape(v.paragraph) + "</p>\n";
+  if (!v.paragraph.empty()) html += "<p>" + markup_escape(v.paragraph) + "</p>\n";
   html += filmstrip(r) + side_by_side(r);
   if (r.divergence && r.expected_log && r.actual_log) {
     html += "<h2>Around the divergence</h2>\n<div class=\"logs\">\n" +

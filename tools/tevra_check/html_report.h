@@ -27,9 +27,6 @@ struct HtmlReport {
   const std::vector<Record> *expected_log = nullptr, *actual_log = nullptr;
 };
 
-// html_escape: text safe inside an element or a quoted attribute.
-std::string html_escape(const std::string &text);
-
 // html_report: the page's text.
 std::string html_report(const HtmlReport &report);
 

@@ -15,20 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string xml_escape(const std::string &text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-    case '&': out += "&amp;"; break;
-    case '<': out += "&lt;"; break;
-    case '>': out += "&gt;"; break;
-    case '"': out += "&quot;"; break;
-    default: out += c;
-    }
-  }
-  return out;
-}
-
 } // namespace
 
 namespace {
@@ -42,13 +28,13 @@ std::string seconds_text(double seconds) {
 // One testcase: a divergence is a failure (the program is wrong), a program that did not run to its
 // end or a reference that could not be read an error (there was nothing to compare).
 std::string junit_case(const Verification &c) {
-  std::string xml = "    <testcase name=\"" + xml_escape(c.name) + "\" classname=\"tevra-check\" time=\"" +
+  std::string xml = "    <testcase name=\"" + markup_escape(c.name) + "\" classname=\"tevra-check\" time=\"" +
                     seconds_text(c.seconds) + "\"";
   if (c.passed) return xml + "/>\n";
   const char *tag = c.judged == Judged::Diverged ? "failure" : "error";
   std::string type = c.judged == Judged::Diverged ? "diverged" : c.judged == Judged::FailedToRun ? "failed-to-run" : "not-checked";
-  xml += ">\n      <" + std::string(tag) + " message=\"" + xml_escape(c.verdict) + "\" type=\"" + type + "\">" +
-         xml_escape(c.paragraph.empty() ? c.verdict : c.paragraph) + "</" + tag + ">\n";
+  xml += ">\n      <" + std::string(tag) + " message=\"" + markup_escape(c.verdict) + "\" type=\"" + type + "\">" +
+         markup_escape(c.paragraph.empty() ? c.verdict : c.paragraph) + "</" + tag + ">\n";
   return xml + "    </testcase>\n";
 }
 
@@ -94,6 +80,22 @@ bool write_gradescope(const std::string &path, const std::vector<Verification> &
                             {"stdout_visibility", "hidden"},
                             {"tests", tests}};
   return write_whole(path, results.dump(2) + "\n", reason);
+}
+
+std::string markup_escape(const std::string &text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+    case '&': out += "&amp;"; break;
+    case '<': out += "&lt;"; break;
+    case '>': out += "&gt;"; break;
+    case '"': out += "&quot;"; break;
+    case '\'': out += "&#39;"; break;
+    case '\t': case '\n': case '\r': out += c; break;
+    default: out += static_cast<unsigned char>(c) < 0x20 ? '?' : c; // no XML may hold these, even escaped
+    }
+  }
+  return out;
 }
 
 std::string summary_line(const std::vector<Verification> &cases) {

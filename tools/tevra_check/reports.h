@@ -37,6 +37,10 @@ bool write_frame_pictures(const std::string &expected_png, const std::string &ac
 // diff_picture: diff.png's picture of two frames.
 img::Image diff_picture(const img::Image &expected, const img::Image &actual);
 
+// markup_escape: text safe inside an XML or HTML element or a quoted attribute; what a program
+// printed is not trusted, and the control characters no XML may hold become '?'.
+std::string markup_escape(const std::string &text);
+
 // A report path must be a file that can be made: not a directory, in a folder that exists.
 bool report_path_ok(const std::string &path, std::string *reason);
 
