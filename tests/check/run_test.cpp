@@ -1,5 +1,7 @@
 // tevra-check run as a teacher runs it: on a hand-made program and reference, on the examples,
 // and on programs that misbehave.
+#include "reports.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
