@@ -128,7 +128,7 @@ test-web:
 	  $(RESULTS) build web $(MAKE) --no-print-directory web >/dev/null && \
 	  $(RESULTS) build web-kit $(MAKE) --no-print-directory web-kit >/dev/null && \
 	  cmake --preset debug >/dev/null && \
-	  $(RESULTS) build web-replay cmake --build --preset debug --target frostvel-replay frostvel tevra_shared \
+	  $(RESULTS) build web-replay cmake --build --preset debug --target frostvel-replay frostvel tevra-check tevra_shared \
 	    -j $(JOBS) -- --quiet && \
 	  { status=0; /usr/bin/python3 tests/web/browser_test.py || status=1; \
 	    /usr/bin/python3 tests/web/kit_test.py build/debug || status=1; exit $$status; }; \
