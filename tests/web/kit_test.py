@@ -12,7 +12,8 @@ that is not in this tree, and checks:
      equals, outside text, the same program's built for Linux against the installed library and run
      headless with the same script (the draw logs' outside_text hashes of their last frames);
   3. the page served without its .wasm says so;
-  4. find_package(tevra) in a project configured with emcmake gives tevra_add_web_page().
+  4. find_package(tevra) in a project configured with emcmake gives tevra_add_web_page();
+  5. the Debian package carries the kit too.
 Each check that passed (and the one that failed) is added to make test's tally as "web-kit".
 """
 import os
@@ -164,6 +165,19 @@ def cmake_project(prefix, work):
     report('find_package(tevra) under emcmake: tevra_add_web_page(hello) made hello.html, .js and .wasm')
 
 
+def debian_package(work):
+    """The Debian package carries the web kit as well."""
+    result = run(['cpack', '-G', 'DEB', '-B', os.path.join(work, 'package')], cwd=BUILD)
+    check(result.returncode == 0, 'cpack: ' + result.stdout[-1000:] + result.stderr[-1000:])
+    deb = [n for n in os.listdir(os.path.join(work, 'package')) if n.endswith('.deb')][0]
+    deb = os.path.join(work, 'package', deb)
+    contents = run(['dpkg-deb', '-c', deb]).stdout
+    for f in ('./usr/bin/tevra-web', './usr/share/tevra/web/libtevra.a', './usr/share/tevra/web/page.js',
+              './usr/lib/cmake/tevra/tevraConfig.cmake'):
+        check(re.search(' ' + re.escape(f) + '$', contents, re.MULTILINE), os.path.basename(deb) + ' lacks ' + f)
+    report('%s carries tevra-web and the web kit' % os.path.basename(deb))
+
+
 def tally(passed_checks, failed_checks):
     subprocess.run([os.path.join(ROOT, 'scripts/test-results'), 'add', 'web-kit', str(passed_checks),
                     str(failed_checks)], cwd=ROOT)
@@ -191,6 +205,7 @@ def main():
             play_page(driver, base, desktop)
             missing_wasm(driver, base)
             cmake_project(prefix, work)
+            debian_package(work)
         except Failure as failure:
             print('web kit test FAILED: %s' % failure)
             tally(passed, 1)
