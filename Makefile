@@ -1,6 +1,6 @@
 # The front door. Each target installs what is missing, builds with CMake and runs.
-.PHONY: all setup setup-test build run install package windows windows-kit web test test-debug test-install test-asan \
-        test-fuzz test-wine test-web bench clean goldens
+.PHONY: all setup setup-test build run install package windows windows-kit web web-kit test test-debug \
+        test-install test-asan test-fuzz test-wine test-web bench clean goldens
 
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
@@ -21,13 +21,14 @@ run: build
 	  echo "The game is not built yet: there is nothing to run."; \
 	fi
 
-# The library (libtevra.so, tevra.h, tevra.pc, the CMake package) and the game under PREFIX.
-install: build
+# The library (libtevra.so, tevra.h, tevra.pc, the CMake package) and the game under PREFIX, and the
+# web kit (share/tevra/web, bin/tevra-web) where emscripten is present.
+install: build web-kit
 	@cmake --install build/release --prefix $(PREFIX)
 
 # The Debian package build/release/tevra_<version>_amd64.deb (library, header, tevra.pc, the CMake
-# package, the game and the examples).
-package: build
+# package, the game and the examples; the web kit where emscripten is present).
+package: build web-kit
 	@cd build/release && cpack -G DEB | grep 'package:'
 
 # `make test` runs each stage of TEST_STAGES, whatever the ones before it did, and ends with one
@@ -110,10 +111,22 @@ web:
 	@bash scripts/setup web
 	@cmake --preset web >/dev/null
 	@cmake --build --preset web -j $(JOBS)
-	@echo "web: pages in build/web; serve them with: python3 -m http.server -d build/web --bind 127.0.0.1 8000"
+	@echo "web: pages in build/web; serve them with: python3 -m http.server -d build/web --bind 127.0.0.1 8000 (index.html lists them)"
+
+# The web kit in build/web-kit: the library built for the browser and the page's files, which the
+# native install carries once they are built. Only the library is built (no game, no pages), and
+# only where emscripten is present; elsewhere `make install` says so once and installs the rest.
+web-kit:
+	@if command -v emcc >/dev/null 2>&1; then \
+	  cmake --preset web-kit >/dev/null && cmake --build --preset web-kit -j $(JOBS) -- --quiet; \
+	else \
+	  echo "web kit: emcc not found, so the web kit is not installed (sudo apt-get install emscripten, then install again)"; \
+	fi
 
 # The pages in headless Chromium, compared with the headless display's frames (from the debug build;
-# scripts/setup test installs Chromium, and where it cannot the stage is skipped with a notice).
+# scripts/setup test installs Chromium, and where it cannot the stage is skipped with a notice), and
+# the web kit installed with the debug build, building and playing a program of its own
+# (tests/web/kit_test.py).
 test-web:
 	@if ! command -v chromium >/dev/null 2>&1 || ! command -v chromedriver >/dev/null 2>&1 || \
 	    ! command -v emcc >/dev/null 2>&1; then \
@@ -121,10 +134,13 @@ test-web:
 	  $(RESULTS) add web 0 0 1 "Chromium or emscripten missing" >/dev/null; \
 	else \
 	  $(RESULTS) build web $(MAKE) --no-print-directory web >/dev/null && \
+	  $(RESULTS) build web-kit $(MAKE) --no-print-directory web-kit >/dev/null && \
 	  cmake --preset debug >/dev/null && \
-	  $(RESULTS) build web-replay cmake --build --preset debug --target frostvel-replay frostvel tevra-check \
+	  $(RESULTS) build web-replay cmake --build --preset debug --target frostvel-replay frostvel tevra-check tevra_shared \
 	    -j $(JOBS) -- --quiet && \
-	  /usr/bin/python3 tests/web/browser_test.py && bash tests/web/verify_page.sh; \
+	  { status=0; /usr/bin/python3 tests/web/browser_test.py || status=1; \
+	    bash tests/web/verify_page.sh || status=1; \
+	    /usr/bin/python3 tests/web/kit_test.py build/debug || status=1; exit $$status; }; \
 	fi
 
 # Debian's libbenchmark is built for debugging and says so in every program's header; that

@@ -22,4 +22,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}/tevra)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libsdl2-2.0-0")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pkg-config, gcc | c-compiler")
+# tevra-web and the web kit, when the package carries them, build pages with emscripten.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS emscripten)
 include(CPack)

@@ -1,5 +1,47 @@
-# tevra_web_page(TARGET): a TEVRA program's page: winport's page (winport_web_page) with TEVRA's
-# parts added by page.js: ?script= and ?record=, and the TEVRA.SCR controls.
+# tevra_web_page(TARGET [DESCRIPTION TEXT]): a TEVRA program's page: winport's page
+# (winport_web_page) with TEVRA's parts added by page.js: ?script= and ?record=, and the TEVRA.SCR
+# controls. The page is listed in WINPORT_WEB_DIR/index.html, described by TEXT or else by its
+# first source's heading ("name.c — what it is").
 function(tevra_web_page target)
+  cmake_parse_arguments(PAGE "" "DESCRIPTION" "" ${ARGN})
   winport_web_page(${target} PRE_JS "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/page.js")
+  if(NOT PAGE_DESCRIPTION)
+    get_target_property(sources ${target} SOURCES)
+    list(GET sources 0 source)
+    file(STRINGS "${source}" heading REGEX " — " LIMIT_COUNT 1 ENCODING UTF-8)
+    string(REGEX REPLACE "^.* — (.*[^.])\\.?$" "\\1" PAGE_DESCRIPTION "${heading}")
+  endif()
+  set_property(GLOBAL APPEND PROPERTY TEVRA_WEB_PAGES "${target}|${PAGE_DESCRIPTION}")
+  # The index is written once every directory has added its pages.
+  get_property(deferred GLOBAL PROPERTY TEVRA_WEB_INDEX_DEFERRED)
+  if(NOT deferred)
+    set_property(GLOBAL PROPERTY TEVRA_WEB_INDEX_DEFERRED ON)
+    cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL tevra_web_index)
+  endif()
+endfunction()
+
+# WINPORT_WEB_DIR/index.html: a link to every page, in the order they were made.
+function(tevra_web_index)
+  get_property(pages GLOBAL PROPERTY TEVRA_WEB_PAGES)
+  set(items "")
+  foreach(page ${pages})
+    string(REPLACE "|" ";" page "${page}")
+    list(GET page 0 name)
+    list(GET page 1 description)
+    string(APPEND items "  <li><a href=\"${name}.html\">${name}</a>: ${description}</li>\n")
+  endforeach()
+  file(CONFIGURE OUTPUT "${WINPORT_WEB_DIR}/index.html" CONTENT [[<!doctype html>
+<html lang="en">
+<head>
+<meta charset="utf-8">
+<title>TEVRA programs</title>
+</head>
+<body>
+<h1>TEVRA programs</h1>
+<p>Each page runs its program in the browser; clicks and keys go to the program.</p>
+<ul>
+${items}</ul>
+</body>
+</html>
+]])
 endfunction()

@@ -202,6 +202,17 @@ Object.assign(WinportWeb, {
     WinportWeb.say('The program ended with status ' + status + '.');
     document.body.classList.add('winport-ended');
   },
+  // emscripten gave up: before the program started that is nearly always its .wasm, missing or not
+  // served (a page opened as a file cannot fetch it), and the page says so instead of staying blank.
+  aborted: function(what) {
+    if (WinportWeb.startedAt === undefined) {
+      WinportWeb.say('The program could not be loaded: ' + WinportWeb.wasm + ' is missing or could not be ' +
+                     'fetched. Serve it from the same folder as this page, over http (' + what + ').');
+    } else {
+      WinportWeb.say('The program stopped with an error: ' + what);
+    }
+    document.body.classList.add('winport-ended');
+  },
   // A file of the page's file system (the program's current directory), or null.
   readFile: function(name) {
     try {
@@ -212,7 +223,11 @@ Object.assign(WinportWeb, {
   },
 });
 
+// The program's .wasm, named after its .js (this script, while it loads).
+WinportWeb.wasm = ((typeof document != 'undefined' && document.currentScript && document.currentScript.src) ||
+                   'its .wasm file').split('/').pop().replace(/\.js(\?.*)?$/, '.wasm');
 Module.preRun = [].concat(Module.preRun || [], [WinportWeb.prepare]);
+Module.onAbort = WinportWeb.aborted;
 Module.onRuntimeInitialized = WinportWeb.start;
 Module.onExit = WinportWeb.ended;
 Module.print = Module.print || ((text) => console.log(text));
