@@ -118,7 +118,9 @@ web:
 # only where emscripten is present; elsewhere `make install` says so once and installs the rest.
 web-kit:
 	@if command -v emcc >/dev/null 2>&1; then \
-	  cmake --preset web-kit >/dev/null && cmake --build --preset web-kit -j $(JOBS) -- --quiet; \
+	  cmake --preset web-kit >/dev/null && \
+	  out=$$(cmake --build --preset web-kit -j $(JOBS) -- --quiet 2>&1) || { echo "$$out"; exit 1; }; \
+	  echo "$$out" | grep -v '^ninja: no work to do' || true; \
 	else \
 	  echo "web kit: emcc not found, so the web kit is not installed (sudo apt-get install emscripten, then install again)"; \
 	fi
