@@ -114,7 +114,7 @@ test-web:
 	else \
 	  $(RESULTS) build web $(MAKE) --no-print-directory web >/dev/null && \
 	  cmake --preset debug >/dev/null && \
-	  $(RESULTS) build web-replay cmake --build --preset debug --target frostvel-replay -j $(JOBS) -- --quiet && \
+	  $(RESULTS) build web-replay cmake --build --preset debug --target frostvel-replay tevra-check -j $(JOBS) -- --quiet && \
 	  /usr/bin/python3 tests/web/browser_test.py; \
 	fi
 
