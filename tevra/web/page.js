@@ -52,7 +52,6 @@ var TevraPage = {
     region.id = 'tevra-description';
     region.className = 'winport-unseen';
     region.setAttribute('aria-live', 'polite');
-    region.setAttribute('aria-label', 'The canvas in words');
     screen.after(region);
   },
   describeSoon: function() {
