@@ -4,7 +4,7 @@
 // flag and the message-pump step. Promises: tevra_await_event returns exactly one event per call,
 // periodic events come at most once per timer period and never pile up, and a waiting program
 // sleeps in the platform (WaitMessage) instead of polling, except while a script plays, which is
-// never slowed. No call waits forever once the graphics window is gone, and a quit that a scripted
+// never slowed; a halted program is not woken by ticks. No call waits forever once the graphics window is gone, and a quit that a scripted
 // event displaced is reported by the next call.
 #include "internal.h"
 
@@ -52,6 +52,23 @@ void settle_without_window() {
 void log_event(int32_t kind, bool scripted) {
   draw_log_event(kind, state.pending.x, state.pending.y, state.pending.key,
                  scripted ? context().read.lines_read : -1);
+}
+
+// Sleeps until the next message. A tick can settle the wait only while animation runs, a single
+// step is asked for or a periodic event waits for its tick; otherwise a timer message would wake
+// the program to find nothing to do (ten times a second while halted), so the wait leaves timers
+// out. The ticks it slept through are taken as soon as it ends, as they would have been while it
+// slept, so that a step asked for next still waits for a fresh tick.
+void wait_for_message() {
+  if (state.running || state.single_step || state.pending.kind == TEVRA_PERIODIC) {
+    WaitMessage();
+    return;
+  }
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT & ~QS_TIMER);
+  MSG msg;
+  if (!PeekMessageA(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) return;
+  if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam)); // retrieved whatever the filter
+  else DispatchMessageA(&msg);
 }
 
 } // namespace
@@ -140,7 +157,7 @@ extern "C" int32_t tevra_await_event(int32_t *x_out, int32_t *y_out, char *key_o
         break;
       }
       console_flush(); // lines logged in this pass (a script failure) show before the sleep
-      WaitMessage();
+      wait_for_message();
     }
   }
 

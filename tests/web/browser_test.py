@@ -7,9 +7,12 @@ Serves the pages on 127.0.0.1 and drives Chromium through chromium-driver:
   1. live: the first frame, the building scene, a click on "Add Scoop" that adds the magenta scoop,
      and the picture then equal to frostvel-replay's for the same events (recorded by the page) outside
      text; Ctrl+A and Ctrl+Q play the farewell and the page reports exit status 0;
+     On the way: the page's canvas description (its live region) is what `tevra-check describe` says
+     for the page's draw log, and Alt or F10 on the page's own controls work the Run menu;
   2. scripted: tests/golden/game.scr played from the address, without glyphs, gives exactly the frames
      frostvel-replay gives without glyphs, in order, and the same draw log as the desktop's
-     (whole-frame hashes aside).
+     (whole-frame hashes aside);
+  3. accessible: axe-core (installed by scripts/setup test) finds no violation on any page.
 Prints what it measured; exits 1 on the first failure. Each check that passed (and the one that
 failed) is added to make test's tally (scripts/test-results) as "web".
 """
@@ -37,6 +40,8 @@ WEB = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, '
 REPLAY = os.path.abspath(sys.argv[2] if len(sys.argv) > 2 else os.path.join(ROOT, 'build/debug/tools/frostvel-replay'))
 GAME_SCRIPT = os.path.join(ROOT, 'tests/golden/game.scr')
 GAME = os.path.join(os.path.dirname(REPLAY), '../game/frostvel')  # the desktop game, beside the tool
+CHECKER = os.path.join(os.path.dirname(REPLAY), 'tevra_check/tevra-check')
+AXE = os.path.join(ROOT, 'build/test-tools/node_modules/axe-core/axe.min.js')
 
 CLIENT = (595, 496)  # the graphics window's client area: the part of the canvas that is shown
 MENU_BAR = 19
@@ -145,7 +150,7 @@ def differences_outside_text(shown, desktop, desktop_without_glyphs):
 
 
 def live_game(driver, base, work):
-    driver.get(base + '/frostvel.html?record=1')
+    driver.get(base + '/frostvel.html?record=1&log=1')
     first = wait_for('the first frame', lambda: page_value(driver, 'WinportWeb.firstFrameAt'))
     report('first frame %.0f ms after the page was requested' % first)
     canvas = driver.find_element(By.CSS_SELECTOR, '.winport-window canvas')
@@ -172,6 +177,9 @@ def live_game(driver, base, work):
     check(count == 0, '%d pixels outside text differ from the desktop (within %s)' % (count, box))
     report('the page equals the desktop outside text after %d recorded lines' % recorded.count(b'\n'))
 
+    same_description(driver, work)
+    menu_from_controls(driver)
+
     # Animate again and quit: the farewell plays, then the program ends.
     presents = page_value(driver, 'WinportWeb.windows[1].presents')
     press(driver, canvas, 'a', 'q')
@@ -182,6 +190,40 @@ def live_game(driver, base, work):
     text = driver.find_element(By.ID, 'winport-status').text
     check(text == 'The program ended with status 0.', 'the page says: ' + text)
     report('Ctrl+Q played the farewell (%d frames); "%s"' % (played, text))
+
+
+def same_description(driver, work):
+    """The live region says what tevra-check describe says for the page's draw log."""
+    log = os.path.join(work, 'live.log')
+    with open(log, 'w') as f:
+        f.write(page_value(driver, 'TevraPage.drawLog()'))
+    result = subprocess.run([CHECKER, 'describe', '--log', log], capture_output=True, text=True)
+    check(result.returncode == 0, 'tevra-check describe failed: ' + result.stderr)
+    region = driver.find_element(By.ID, 'tevra-description')
+    check(region.get_attribute('aria-live') == 'polite', 'the description is not a polite live region')
+    said = lambda: page_value(driver, "document.getElementById('tevra-description').textContent")
+    try:
+        wait_for('the description', lambda: said() == result.stdout, 5)
+    except Failure:
+        raise Failure('the page says %r, tevra-check describe %r' % (said(), result.stdout))
+    report('the live region describes the canvas as tevra-check does (%d lines)' % result.stdout.count('\n'))
+
+
+def menu_from_controls(driver):
+    """Alt, or F10, pressed on a page control opens the Run menu: Run > Animate, then Run > Halt."""
+    presents = lambda: page_value(driver, 'WinportWeb.windows[1].presents')
+    play = driver.find_element(By.ID, 'tevra-play')
+    driver.execute_script('arguments[0].focus()', play)
+    before = presents()
+    ActionChains(driver).key_down(Keys.ALT).key_up(Keys.ALT).send_keys('r', 'a').perform()
+    wait_for('animation after Alt, R, A', lambda: presents() > before + 5, 5)
+    driver.execute_script('arguments[0].focus()', play)
+    ActionChains(driver).send_keys(Keys.F10).send_keys('r', 'h').perform()
+    time.sleep(0.3)
+    halted = presents()
+    time.sleep(0.5)
+    check(presents() == halted, 'F10, R, H on a page control did not halt the animation')
+    report('Alt and F10 on a page control work the Run menu (Animate, then Halt)')
 
 
 # Each presented frame of the graphics window, cropped to the client area, as the CRC-32 of its RGBA bytes.
@@ -243,6 +285,28 @@ def same_draw_log(page_log, work):
     report('the page\'s draw log is the desktop\'s (%d records, whole-frame hashes aside)' % len(ours))
 
 
+def accessible(driver, base):
+    """axe-core finds no violation on any page, once its program shows its first frame."""
+    check(os.path.exists(AXE), AXE + ' is missing (scripts/setup test installs it)')
+    with open(AXE) as f:
+        axe = f.read()
+    driver.set_script_timeout(60)
+    pages = sorted(n for n in os.listdir(WEB) if n.endswith('.html'))
+    for page in pages:
+        driver.get(base + '/' + page)
+        if page.replace('.html', '.js') in os.listdir(WEB):
+            wait_for('the first frame of ' + page, lambda: page_value(driver, 'WinportWeb.firstFrameAt'))
+        driver.execute_script(axe)
+        found = driver.execute_async_script("""
+            const done = arguments[arguments.length - 1];
+            axe.run(document).then((r) => done(r.violations.map((v) =>
+                v.id + ' (' + v.impact + '): ' + v.nodes.map((n) => n.target.join(' ')).join(', '))),
+              (e) => done(['axe failed: ' + e]));""")
+        check(not found, '%s: %s' % (page, '; '.join(found)))
+    report('axe-core %s: no violations on %d pages (%s)'
+           % (page_value(driver, 'axe.version'), len(pages), ', '.join(pages)))
+
+
 def tally(passed_checks, failed_checks):
     subprocess.run([os.path.join(ROOT, 'scripts/test-results'), 'add', 'web', str(passed_checks),
                     str(failed_checks)], cwd=ROOT)
@@ -266,6 +330,7 @@ def main():
         try:
             live_game(driver, base, work)
             scripted_game(driver, base, work)
+            accessible(driver, base)
         except Failure as failure:
             print('browser test FAILED: %s' % failure)
             for entry in driver.get_log('browser'):

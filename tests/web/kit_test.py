@@ -115,6 +115,8 @@ def play_page(driver, base, desktop):
     check(status == 0, 'the page\'s program ended with status %s' % status)
     page = last_frame(page_value(driver, 'TevraPage.drawLog()') or '')
     check(page == desktop, 'last frame outside text: page %s (of %d frames), desktop %s (of %d)' % (page + desktop))
+    said = page_value(driver, "document.getElementById('tevra-description').textContent") or ''
+    check('canvas' in said, 'the page said nothing of its canvas to screen readers: %r' % said[:80])
     report('the page ended with status 0, its last frame (%d) equal to the desktop\'s outside text' % (page[1] - 1))
 
 

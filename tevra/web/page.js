@@ -9,15 +9,75 @@
 // and controls beside winport's status line: load a script as TEVRA.SCR, play it (all, or one
 // event at a time), and download the TEVRA.SCR that Record Script wrote. They work through the
 // Run menu's Ctrl keys, as a player would press them.
+//
+// The canvas is also said in words, for screen readers, in the polite live region
+// #tevra-description: the draw log's lines are collected as the program writes them and, at its
+// waits, at most once a second, described as `tevra-check describe` describes a log (the latest
+// canvas wins). Without log=1 the log goes to a file that keeps nothing.
 var TevraPage = {
   prepare: function() {
     const p = WinportWeb.params;
     const script = p.get('script');
     if (script) TevraPage.fetchScript(script);
     if (p.get('record')) TevraPage.command('R');
-    if (p.get('log')) ENV.TEVRA_LOG = '/tevra.log';
+    TevraPage.collectLog(!!p.get('log'));
     TevraPage.addControls();
+    TevraPage.addDescription();
   },
+  // ---- the canvas in words ----------------------------------------------------------------------
+  describeEveryMs: 1000,
+  logBytes: [],         // what the program wrote to the log since the last description
+  describedAt: -Infinity,
+  describeTimer: null,
+  // The log file's writes reach the page as well; a log that was not asked for is not stored. The
+  // program's writes succeed either way, so the run is the same.
+  collectLog: function(keep) {
+    const path = keep ? '/tevra.log' : '/tevra-describe.log';
+    FS.writeFile(path, '');
+    const node = FS.lookupPath(path).node;
+    const write = node.stream_ops.write;
+    node.stream_ops = Object.assign({}, node.stream_ops, {
+      write: (stream, buffer, offset, length, position, canOwn) => {
+        TevraPage.logBytes.push(buffer.slice(offset, offset + length));
+        return keep ? write(stream, buffer, offset, length, position, canOwn) : length;
+      },
+    });
+    ENV.TEVRA_LOG = path;
+    WinportWeb.waitWatchers.push(TevraPage.describeSoon);
+  },
+  addDescription: function() {
+    const screen = WinportWeb.element('winport-screen');
+    if (!screen) return;
+    const region = document.createElement('div');
+    region.id = 'tevra-description';
+    region.className = 'winport-unseen';
+    region.setAttribute('aria-live', 'polite');
+    screen.after(region);
+  },
+  describeSoon: function() {
+    if (TevraPage.describeTimer !== null || !TevraPage.logBytes.length) return;
+    const delay = Math.max(0, TevraPage.describedAt + TevraPage.describeEveryMs - performance.now());
+    TevraPage.describeTimer = setTimeout(TevraPage.describeNow, delay);
+  },
+  // Runs between the program's turns (it is waiting): the whole lines go to the describer, a line
+  // still being written stays for the next time.
+  describeNow: function() {
+    TevraPage.describeTimer = null;
+    if (WinportWeb.exitStatus !== undefined) return;  // the program and its describer are gone
+    const chunks = TevraPage.logBytes;
+    const bytes = new Uint8Array(chunks.reduce((n, c) => n + c.length, 0));
+    chunks.reduce((at, c) => (bytes.set(c, at), at + c.length), 0);
+    const end = bytes.lastIndexOf(10) + 1;
+    TevraPage.logBytes = end < bytes.length ? [bytes.slice(end)] : [];
+    if (!end) return;
+    TevraPage.describedAt = performance.now();
+    // Called directly, not through ccall, which would take them for a part of the sleeping program.
+    HEAPU8.set(bytes.subarray(0, end), Module._tevra_page_log_space(end));
+    const words = UTF8ToString(Module._tevra_page_describe());
+    const region = WinportWeb.element('tevra-description');
+    if (words && region && region.textContent != words) region.textContent = words;
+  },
+  // ---- scripts ---------------------------------------------------------------------------------
   // The fetched script is played as TEVRA_SCRIPT plays a file on the desktop: from the start,
   // under its own name, so TEVRA.SCR stays the page's recording.
   fetchScript: function(script) {
@@ -62,7 +122,7 @@ var TevraPage = {
     const label = document.createElement('label');
     label.append('Script file: ', chooser);
     const button = (id, title, text, what) => {
-      const b = TevraPage.control('<button id="' + id + '"></button>');
+      const b = TevraPage.control('<button type="button" id="' + id + '"></button>');
       b.title = title;
       b.textContent = text;
       b.addEventListener('click', what);

@@ -3,11 +3,13 @@
 // The drawing calls since the last clear (or the last filled rectangle over the whole canvas) are
 // the canvas; each becomes a phrase ("a blue circle of radius 20") and a box in logical
 // coordinates, and the boxes decide where it is in words, whether it lies off the canvas, and
-// whether a later filled rectangle paints over all of it.
+// whether a later filled rectangle paints over all of it. The canvas is built call by call and
+// keeps only what its description can still say, so a page can describe a run as it goes.
 #include "describe.h"
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 
 namespace check {
 namespace {
@@ -143,35 +145,6 @@ std::string event_words(const Json &e) {
   return "the key with code " + std::to_string(key);
 }
 
-// The canvas as event `event` left it: the shapes since the last clear, and the event's record.
-// `event` -1 is taken as the last event of the log.
-bool canvas_at(const std::vector<Record> &records, long *event, std::vector<Shape> *shapes, Json *said) {
-  if (*event < 0) {
-    *event = 0;
-    for (const Record &r : records)
-      if (r.kind == "event") *event = std::max(*event, field(r.value, "event"));
-  }
-  bool found = *event == 0;
-  const Box canvas = {kLeft, kTop, kRight, kBottom};
-  for (const Record &r : records) {
-    if (r.kind == "event" && field(r.value, "event") > *event) break;
-    if (r.kind == "frame" && field(r.value, "frame") == *event && found) break;
-    if (r.kind == "event" && field(r.value, "event") == *event) {
-      found = true;
-      *said = r.value;
-    }
-    if (r.kind != "draw") continue;
-    Shape s;
-    if (r.value.value("draw", std::string()) == "clear") shapes->clear();
-    else if (shape_of(r.value, &s)) {
-      // What covers the whole canvas leaves nothing before it to see.
-      if (s.covers && s.box.contains(canvas)) shapes->clear();
-      shapes->push_back(s);
-    }
-  }
-  return found;
-}
-
 std::string sentence(const std::string &words) {
   std::string out = words;
   if (!out.empty()) out[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(out[0])));
@@ -179,19 +152,29 @@ std::string sentence(const std::string &words) {
 }
 
 // Lines that say the same thing again and again (a scene redrawn each frame under its background)
-// are said once, with how many times.
+// are said once, with how many times, where the first of them was drawn.
 struct Tally {
-  std::vector<std::pair<std::string, int>> lines;
+  struct Line {
+    size_t first; // the drawing order of its first shape
+    std::string words;
+    int times;
+  };
+  std::vector<Line> lines;
 
-  void add(const std::string &words) {
-    auto it = std::find_if(lines.begin(), lines.end(), [&](const auto &line) { return line.first == words; });
-    if (it == lines.end()) lines.push_back({words, 1});
-    else ++it->second;
+  void add(size_t order, const std::string &words) {
+    auto it = std::find_if(lines.begin(), lines.end(), [&](const Line &line) { return line.words == words; });
+    if (it == lines.end()) lines.push_back({order, words, 1});
+    else {
+      it->first = std::min(it->first, order);
+      ++it->times;
+    }
   }
   std::string text() const {
+    std::vector<Line> sorted = lines;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const Line &a, const Line &b) { return a.first < b.first; });
     std::string out;
-    for (const auto &[words, times] : lines)
-      out += sentence(times == 1 ? words : words + " (" + std::to_string(times) + " times)");
+    for (const Line &line : sorted)
+      out += sentence(line.times == 1 ? line.words : line.words + " (" + std::to_string(line.times) + " times)");
     return out;
   }
 };
@@ -210,31 +193,99 @@ std::string summary(long event, const Json &said, size_t shapes, size_t texts) {
   return when + ", the canvas shows " + what + ".\n";
 }
 
+// The canvas drawn so far, kept as a description needs it: the shapes still in sight in drawing
+// order; the lines of those off the canvas, and of those a later filled rectangle paints over
+// (once painted over, a shape stays hidden, behind the first rectangle that covered it).
+class Canvas {
+public:
+  void draw(const Json &record) {
+    Shape s;
+    if (record.value("draw", std::string()) == "clear") *this = Canvas();
+    else if (shape_of(record, &s)) {
+      // What covers the whole canvas leaves nothing before it to see.
+      if (s.covers && s.box.contains({kLeft, kTop, kRight, kBottom})) *this = Canvas();
+      add(s);
+    }
+  }
+  std::string text(long event, const Json &said) const {
+    std::string seen;
+    size_t texts = 0;
+    for (const auto &[order, s] : shown) {
+      seen += sentence(s.phrase + ", " + where_on(s.box));
+      texts += s.text;
+    }
+    return summary(event, said, shown.size() - texts, texts) + seen + off.text() + hidden.text();
+  }
+
+private:
+  std::vector<std::pair<size_t, Shape>> shown;
+  Tally off, hidden;
+  size_t drawn = 0;
+
+  void add(const Shape &s) {
+    const size_t order = drawn++;
+    if (s.covers) {
+      auto covered = [&](const auto &earlier) {
+        if (!s.box.contains(earlier.second.box)) return false;
+        const Shape &e = earlier.second;
+        hidden.add(earlier.first, "hidden behind " + s.phrase + ": " + e.phrase + ", " + where_on(e.box));
+        return true;
+      };
+      shown.erase(std::remove_if(shown.begin(), shown.end(), covered), shown.end());
+    }
+    if (s.box.off_canvas()) off.add(order, "not visible: " + s.phrase + ", " + where_off(s.box));
+    else shown.push_back({order, s});
+  }
+};
+
 } // namespace
 
-bool describe_canvas(const std::vector<Record> &records, long event, std::string *text, std::string *reason) {
-  std::vector<Shape> shapes;
+struct CanvasWords::State {
+  Canvas canvas;
+  long event = 0;
   Json said;
-  if (!canvas_at(records, &event, &shapes, &said)) {
+  bool framed = false; // the event's frame is taken: drawing after it is not the event's
+};
+
+CanvasWords::CanvasWords() : state_(std::make_unique<State>()) {}
+CanvasWords::~CanvasWords() = default;
+
+void CanvasWords::add(const Record &r) {
+  State &s = *state_;
+  if (r.kind == "event") {
+    s.event = field(r.value, "event");
+    s.said = r.value;
+    s.framed = false;
+  } else if (r.kind == "frame" && field(r.value, "frame") == s.event) s.framed = true;
+  else if (r.kind == "draw" && !s.framed) s.canvas.draw(r.value);
+}
+
+std::string CanvasWords::text() const { return state_->canvas.text(state_->event, state_->said); }
+
+// The records up to event `event`'s frame make the canvas; `event` -1 is the last event of the log.
+bool describe_canvas(const std::vector<Record> &records, long event, std::string *text, std::string *reason) {
+  if (event < 0) {
+    event = 0;
+    for (const Record &r : records)
+      if (r.kind == "event") event = std::max(event, field(r.value, "event"));
+  }
+  bool found = event == 0;
+  Canvas canvas;
+  Json said;
+  for (const Record &r : records) {
+    if (r.kind == "event" && field(r.value, "event") > event) break;
+    if (r.kind == "frame" && field(r.value, "frame") == event && found) break;
+    if (r.kind == "event" && field(r.value, "event") == event) {
+      found = true;
+      said = r.value;
+    }
+    if (r.kind == "draw") canvas.draw(r.value);
+  }
+  if (!found) {
     *reason = "the log has no event " + std::to_string(event);
     return false;
   }
-  std::string seen;
-  Tally off, hidden;
-  size_t shown = 0, texts = 0;
-  for (size_t i = 0; i < shapes.size(); ++i) {
-    const Shape &s = shapes[i];
-    auto cover = std::find_if(shapes.begin() + i + 1, shapes.end(),
-                              [&](const Shape &later) { return later.covers && later.box.contains(s.box); });
-    if (s.box.off_canvas()) off.add("not visible: " + s.phrase + ", " + where_off(s.box));
-    else if (cover != shapes.end())
-      hidden.add("hidden behind " + cover->phrase + ": " + s.phrase + ", " + where_on(s.box));
-    else {
-      seen += sentence(s.phrase + ", " + where_on(s.box));
-      (s.text ? texts : shown) += 1;
-    }
-  }
-  *text = summary(event, said, shown, texts) + seen + off.text() + hidden.text();
+  *text = canvas.text(event, said);
   return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include "draw_log.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,5 +19,20 @@ namespace check {
 // placed by an estimate of their glyphs, half as wide as high. Returns false with `reason` set when the log
 // has no such event. The words are kept plain and stable: a screen reader reads them.
 bool describe_canvas(const std::vector<Record> &records, long event, std::string *text, std::string *reason);
+
+// CanvasWords: the same description for a run still going, record by record: it keeps only what
+// the description can still say (not the records), and text() is what describe_canvas says at the
+// last event of the records added so far. A web page describes its program's canvas with it.
+class CanvasWords {
+public:
+  CanvasWords();
+  ~CanvasWords();
+  void add(const Record &record);
+  std::string text() const;
+
+private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 } // namespace check

@@ -34,16 +34,19 @@ var WinportWeb = {
     const close = document.createElement('button');
     close.className = 'winport-close';
     close.title = 'Close';
+    close.setAttribute('aria-label', 'Close ' + title);
     close.textContent = '\u00d7';
     close.addEventListener('click', () => WinportWeb.post([5, id]));
     caption.append(name, close);
     const canvas = document.createElement('canvas');
     canvas.width = canvas.height = 0;
     canvas.tabIndex = 0;
+    canvas.setAttribute('role', 'application');  // keys typed here are the program's
+    canvas.setAttribute('aria-label', title);
     frame.append(caption, canvas);
     (document.getElementById('winport-screen') || document.body).append(frame);
-    WinportWeb.windows[id] = {frame: frame, name: name, canvas: canvas, context: canvas.getContext('2d'),
-                              shown: false};
+    WinportWeb.windows[id] = {frame: frame, name: name, close: close, canvas: canvas,
+                              context: canvas.getContext('2d'), shown: false};
     WinportWeb.listen(id, canvas);
     return id;
   },
@@ -62,7 +65,10 @@ var WinportWeb = {
   },
   setTitle: function(id, title) {
     const w = WinportWeb.windows[id];
-    if (w) w.name.textContent = title;
+    if (!w) return;
+    w.name.textContent = title;
+    w.canvas.setAttribute('aria-label', title);
+    w.close.setAttribute('aria-label', 'Close ' + title);
   },
   present: function(id, rgba, width, height) {
     const w = WinportWeb.windows[id];
@@ -99,7 +105,11 @@ var WinportWeb = {
     WinportWeb.queue.push(item);
     if (WinportWeb.wakeUp) WinportWeb.wakeUp();
   },
+  // Called at each wait of the program (and each turn it gives the browser while busy): the moment
+  // the page may look at what the program did, since it is not running.
+  waitWatchers: [],
   wait: function(timeout) {
+    WinportWeb.waitWatchers.forEach((watch) => watch());
     if (WinportWeb.queue.length) return Promise.resolve();
     return new Promise((resolve) => {
       let timer = null;
@@ -143,7 +153,10 @@ var WinportWeb = {
     };
     canvas.addEventListener('keydown', key(true));
     canvas.addEventListener('keyup', key(false));
-    canvas.addEventListener('focus', () => WinportWeb.post([4, id, 1]));
+    canvas.addEventListener('focus', () => {
+      WinportWeb.active = id;
+      WinportWeb.post([4, id, 1]);
+    });
     canvas.addEventListener('blur', () => WinportWeb.post([4, id, 0]));
   },
   // The virtual key of a DOM key code (where the key sits, whatever the layout), or 0 for a key
@@ -176,7 +189,34 @@ Object.assign(WinportWeb, {
     const status = WinportWeb.element('winport-status');
     if (status) status.textContent = text;
   },
+  // Alt (pressed and released alone) or F10 on the page's own controls work the menu bar of the
+  // window last used, as on the desktop, where the keys go to the active window: it takes the
+  // keyboard and is given the key. In a window the keys are its own already.
+  menuKeys: function() {
+    let altAlone = false;
+    const inWindow = (e) => e.target instanceof HTMLCanvasElement && e.target.closest('.winport-window');
+    const give = (vk, mods) => {
+      const w = WinportWeb.windows[WinportWeb.active || 1];
+      if (!w || !w.shown) return;
+      w.canvas.focus();
+      WinportWeb.post([3, WinportWeb.active, vk, 1, mods]);
+      WinportWeb.post([3, WinportWeb.active, vk, 0, 0]);
+    };
+    document.addEventListener('keydown', (e) => {
+      altAlone = e.key == 'Alt' && !e.ctrlKey && !e.shiftKey && !e.metaKey;
+      if (inWindow(e) || e.code != 'F10' || e.altKey || e.ctrlKey || e.shiftKey) return;
+      e.preventDefault();
+      give(0x79, 0);
+    });
+    document.addEventListener('keyup', (e) => {
+      if (!altAlone || e.key != 'Alt' || inWindow(e)) return;
+      altAlone = false;
+      e.preventDefault();
+      give(0x12, 4);
+    });
+  },
   prepare: function() {
+    WinportWeb.menuKeys();
     const p = WinportWeb.params;
     if (p.get('glyphs') == 'off') ENV.WINPORT_GLYPHS = 'off';
     if (p.get('frames')) WinportWeb.frames = [];

@@ -193,6 +193,47 @@ BOOL WINAPI WaitMessage(void) {
   return TRUE;
 }
 
+namespace winport::user {
+namespace {
+
+// The wake-mask class of a message from the display's input.
+DWORD input_class(UINT message) {
+  if (message >= WM_KEYDOWN && message <= WM_SYSKEYUP) return QS_KEY;
+  if (message == WM_MOUSEMOVE) return QS_MOUSEMOVE;
+  if (message >= WM_LBUTTONDOWN && message <= WM_MBUTTONUP) return QS_MOUSEBUTTON;
+  return QS_INPUT;
+}
+
+// Whether a message of a class in `mask` could be retrieved now.
+bool waiting_message(DWORD mask) {
+  const State &s = state();
+  if ((mask & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) && (!s.posted.empty() || s.quit)) return true;
+  for (const QueuedInput &in : s.input)
+    if (mask & input_class(in.msg.message)) return true;
+  if (mask & QS_PAINT)
+    for (const auto &w : s.windows)
+      if (w->visible && w->invalid) return true;
+  return (mask & QS_TIMER) && next_deadline(nullptr, 0, 0) <= now();
+}
+
+}  // namespace
+}  // namespace winport::user
+
+// Without QS_TIMER in the mask a due timer does not end the wait, and the display sleeps until
+// other input comes: a program with nothing to do on a tick is not woken for each one. The timer is
+// still retrieved, one WM_TIMER for the periods that went by, by the next PeekMessageA.
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE *, BOOL, DWORD ms, DWORD mask) {
+  if (count != 0) return WAIT_FAILED;
+  const uint64_t end = ms == INFINITE ? UINT64_MAX : now() + ms;
+  present_all();
+  while (!waiting_message(mask)) {
+    if (now() >= end) return WAIT_TIMEOUT;
+    screen().pump(true, std::min(end, (mask & QS_TIMER) ? next_deadline(nullptr, 0, 0) : UINT64_MAX));
+    present_all();
+  }
+  return WAIT_OBJECT_0;
+}
+
 BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT min, UINT max) {
   if (msg == nullptr) return -1;
   while (!PeekMessageA(msg, hwnd, min, max, PM_REMOVE)) wait_for(hwnd, min, max);

@@ -129,6 +129,27 @@ TEST_F(Timers, WaitMessageSleepsUntilTheNextDeadline) {
   EXPECT_EQ(now_ms(), 91u);
 }
 
+TEST_F(Timers, AWaitThatLeavesTimersOutSleepsThroughThemAndTheirMessageStaysOne) {
+  HWND hwnd = make_window();
+  SetTimer(hwnd, 1, 100, nullptr);
+  winport::scripted::click("Test", 5, 5, 350);
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT & ~QS_TIMER), WAIT_OBJECT_0);
+  EXPECT_EQ(now_ms(), 350u);  // not woken at 100, 200 or 300
+  EXPECT_EQ(pump_one(), static_cast<UINT>(WM_LBUTTONDOWN));
+  EXPECT_EQ(pump_one(), static_cast<UINT>(WM_LBUTTONUP));
+  EXPECT_EQ(pump_one(), static_cast<UINT>(WM_TIMER));  // the periods that went by, as one message
+  EXPECT_EQ(pump_one(), WM_NULL);
+  // With timers in the mask the next tick ends the wait, on the grid; a time-out ends it first.
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT), WAIT_OBJECT_0);
+  EXPECT_EQ(now_ms(), 400u);
+  EXPECT_EQ(pump_one(), static_cast<UINT>(WM_TIMER));
+  // A posted message ends a wait that asks for posted messages, not one that asks for keys only.
+  PostMessageA(hwnd, WM_USER, 0, 0);
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_KEY), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_POSTMESSAGE), WAIT_OBJECT_0);
+}
+
 TEST_F(Timers, ATimerProcedureIsCalledByDispatch) {
   static int calls;
   calls = 0;
