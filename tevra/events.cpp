@@ -4,8 +4,8 @@
 // flag and the message-pump step. Promises: tevra_await_event returns exactly one event per call,
 // periodic events come at most once per timer period and never pile up, and a waiting program
 // sleeps in the platform (WaitMessage) instead of polling, except while a script plays, which is
-// never slowed; a halted program is not woken by ticks. No call waits forever once the graphics window is gone, and a quit that a scripted
-// event displaced is reported by the next call.
+// never slowed; a halted program is not woken by ticks. No call waits forever once the graphics
+// window is gone, and a quit that a scripted event displaced is reported by the next call.
 #include "internal.h"
 
 namespace tevra {
