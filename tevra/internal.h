@@ -33,8 +33,10 @@ int32_t origin_y();
 void mark_canvas_dirty();    // the canvas has changes the window does not show yet
 // The w x h pixels of the bitmap selected into `dc`, as 0x00RRGGBB, top row first (false when
 // they cannot all be read); read_canvas reads the whole canvas that way.
-bool read_pixels(HDC dc, int w, int h, std::vector<uint32_t> &pixels);
-bool read_canvas(std::vector<uint32_t> &pixels);
+// colours_only clears each pixel's high byte, as a frame handed on or written has it; the frame
+// hashes ignore that byte, so the draw log alone skips the pass.
+bool read_pixels(HDC dc, int w, int h, std::vector<uint32_t> &pixels, bool colours_only = true);
+bool read_canvas(std::vector<uint32_t> &pixels, bool colours_only = true);
 
 void present_step();
 void window_release(); // gives back the canvas and the brush (reset_context)

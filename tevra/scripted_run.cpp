@@ -157,7 +157,7 @@ void take_frame() {
   Frame &frame = run.frame;
   frame.width = kCanvasWidth;
   frame.height = kCanvasHeight;
-  if (!read_canvas(frame.pixels)) frame.pixels.assign(static_cast<size_t>(kCanvasWidth) * kCanvasHeight, 0);
+  if (!read_canvas(frame.pixels, handed || !run.dir.empty())) frame.pixels.assign(static_cast<size_t>(kCanvasWidth) * kCanvasHeight, 0);
   if (logged) log_frame(number, frame);
   if (!run.dir.empty()) write_frame(number, frame);
   if (handed) run.asked.frame(number, frame);

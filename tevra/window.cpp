@@ -94,7 +94,7 @@ int32_t origin_y() { return state.origin_y; }
 void mark_canvas_dirty() { state.canvas_dirty = true; }
 
 // GetDIBits wants the bitmap outside any device context, so it is swapped out for the read.
-bool read_pixels(HDC dc, int w, int h, std::vector<uint32_t> &pixels) {
+bool read_pixels(HDC dc, int w, int h, std::vector<uint32_t> &pixels, bool colours_only) {
   HBITMAP placeholder = CreateCompatibleBitmap(dc, 1, 1);
   HBITMAP bitmap = static_cast<HBITMAP>(SelectObject(dc, placeholder));
   BITMAPINFO info = {};
@@ -108,12 +108,13 @@ bool read_pixels(HDC dc, int w, int h, std::vector<uint32_t> &pixels) {
   const int lines = GetDIBits(dc, bitmap, 0, h, pixels.data(), &info, DIB_RGB_COLORS);
   SelectObject(dc, bitmap);
   DeleteObject(placeholder);
-  for (uint32_t &p : pixels) p &= 0x00FFFFFFu;
+  if (colours_only)
+    for (uint32_t &p : pixels) p &= 0x00FFFFFFu;
   return lines == h;
 }
 
-bool read_canvas(std::vector<uint32_t> &pixels) {
-  return state.canvas && read_pixels(state.canvas, kCanvasWidth, kCanvasHeight, pixels);
+bool read_canvas(std::vector<uint32_t> &pixels, bool colours_only) {
+  return state.canvas && read_pixels(state.canvas, kCanvasWidth, kCanvasHeight, pixels, colours_only);
 }
 
 void present_step() {
