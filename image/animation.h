@@ -3,7 +3,7 @@
 // USAGE
 //   img::ApngEncoder apng;                     img::GifEncoder gif;
 //   apng.add(pixels, w, h, stride, delay_ms);  if (!gif.add(pixels, w, h, stride, delay_ms)) gif.error();
-//   std::vector<uint8_t> file = apng.finish(); // the whole file; write it with img::write_file
+//   std::vector<uint8_t> file = apng.finish(); // the whole file; write it with img::write_file (frame_image.h)
 //
 //   Pixels are 0x00RRGGBB, as in frame_image.h. Every frame has the size of the first; a frame is
 //   shown for its delay, and the animation loops. Only the box of pixels that changed since the
@@ -65,8 +65,5 @@ class GifEncoder {
   std::vector<uint32_t> previous_;
   std::vector<uint8_t> body_;      // the frames' blocks so far
 };
-
-// write_file: `bytes` written whole, as write_png writes an image.
-bool write_file(const std::string &path, const std::vector<uint8_t> &bytes, std::string *reason = nullptr);
 
 }  // namespace img

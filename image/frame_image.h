@@ -50,6 +50,10 @@ bool write_png(const std::string &path, const uint32_t *pixels, int w, int h, in
                std::string *reason = nullptr);
 bool write_png(const std::string &path, const Image &image, std::string *reason = nullptr);
 
+// write_file: any `size` bytes written whole, the same way (animations, the checker's reports and
+// references).
+bool write_file(const std::string &path, const void *data, size_t size, std::string *reason = nullptr);
+
 // read_png: reads any PNG file into `image` (palette, grey, 16-bit and alpha are reduced to 8-bit
 // RGB; alpha is dropped). Returns false, with `reason` set when not null, when the file is missing,
 // is not a PNG, or is larger than 32768 pixels either way. It is libpng's, in the separate target

@@ -3,7 +3,6 @@
 // The temporary name carries the process id, so two processes writing the same frame do not share
 // a temporary file; the rename replaces any old file in one step (MoveFileExA on Win32, where the C
 // library's rename refuses an existing target).
-#include "animation.h"
 #include "frame_image.h"
 
 #include <cerrno>
@@ -42,13 +41,13 @@ std::string temporary_name(const std::string &path) {
   return path + ".tmp" + std::to_string(pid);
 }
 
-// Writes all of `bytes` to a new file `path`; on failure the partial file is removed.
-bool write_new_file(const std::string &path, const std::vector<uint8_t> &bytes, std::string *reason) {
+// Writes all of `size` bytes to a new file `path`; on failure the partial file is removed.
+bool write_new_file(const std::string &path, const void *data, size_t size, std::string *reason) {
   FILE *file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return fail(reason, error_text(errno));
   std::setvbuf(file, nullptr, _IONBF, 0);  // the bytes are all in memory: one write, no copy
   errno = 0;
-  const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
   int error = errno;
   if (std::fclose(file) != 0 && error == 0) error = errno;
   if (written && error == 0) return true;
@@ -77,13 +76,12 @@ bool replace_file(const std::string &from, const std::string &to, std::string *r
 bool write_png(const std::string &path, const uint32_t *pixels, int w, int h, int stride, std::string *reason) {
   const std::vector<uint8_t> bytes = encode_png(pixels, w, h, stride);
   if (bytes.empty()) return fail(reason, "no pixels to write (empty image or stride below the width)");
-  const std::string temporary = temporary_name(path);
-  return write_new_file(temporary, bytes, reason) && replace_file(temporary, path, reason);
+  return write_file(path, bytes.data(), bytes.size(), reason);
 }
 
-bool write_file(const std::string &path, const std::vector<uint8_t> &bytes, std::string *reason) {
+bool write_file(const std::string &path, const void *data, size_t size, std::string *reason) {
   const std::string temporary = temporary_name(path);
-  return write_new_file(temporary, bytes, reason) && replace_file(temporary, path, reason);
+  return write_new_file(temporary, data, size, reason) && replace_file(temporary, path, reason);
 }
 
 bool write_png(const std::string &path, const Image &image, std::string *reason) {

@@ -74,11 +74,11 @@ bool encode_frames(const std::string &dir, const std::vector<Record> &log, Film 
 bool write_film(Film *film, const std::string &apng, const std::string &gif, std::string *reason) {
   std::vector<uint8_t> gif_bytes = film->want_gif && film->no_gif.empty() ? film->gif.finish() : std::vector<uint8_t>();
   std::vector<uint8_t> apng_bytes = film->apng.finish();
-  if (!gif_bytes.empty() && !img::write_file(gif, gif_bytes, reason)) {
+  if (!gif_bytes.empty() && !img::write_file(gif, gif_bytes.data(), gif_bytes.size(), reason)) {
     *reason = gif + ": " + *reason;
     return false;
   }
-  if (!img::write_file(apng, apng_bytes, reason)) {
+  if (!img::write_file(apng, apng_bytes.data(), apng_bytes.size(), reason)) {
     *reason = apng + ": " + *reason;
     if (!gif_bytes.empty()) std::remove(gif.c_str());
     return false;

@@ -1,6 +1,8 @@
 // run.cpp — the scratch folder, the environment of a headless run, and the outcome of it.
 #include "run.h"
 
+#include "frame_image.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -120,13 +122,8 @@ bool read_file(const std::string &path, std::string *text, std::string *reason) 
 }
 
 bool write_whole(const std::string &path, const std::string &text, std::string *reason) {
-  std::string temp = path + ".tmp-" + std::to_string(getpid());
-  FILE *f = std::fopen(temp.c_str(), "wb");
-  bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  ok = (f && std::fclose(f) == 0) && ok;
-  if (ok && std::rename(temp.c_str(), path.c_str()) == 0) return true;
-  *reason = path + ": " + std::strerror(errno);
-  std::remove(temp.c_str());
+  if (img::write_file(path, text.data(), text.size(), reason)) return true;
+  *reason = path + ": " + *reason;
   return false;
 }
 

@@ -47,7 +47,8 @@ std::string verdict_line(const Run &run);
 
 // Files read and written whole.
 bool read_file(const std::string &path, std::string *text, std::string *reason);
-// write_whole: writes `text` to a temporary file beside `path`, then renames it into place.
+// write_whole: `text` written whole (img::write_file: a temporary file beside `path`, renamed into
+// place); `reason` names the path.
 bool write_whole(const std::string &path, const std::string &text, std::string *reason);
 
 } // namespace check
