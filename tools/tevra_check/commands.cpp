@@ -27,6 +27,12 @@ std::string frame_file(const std::string &dir, long frame) {
   return dir + name;
 }
 
+long frame_count(const std::string &dir) {
+  long count = 0;
+  while (!dir.empty() && fs::exists(frame_file(dir, count))) ++count;
+  return count;
+}
+
 namespace {
 
 // Fills the folder being made: reference.json, log.jsonl and the frames.

@@ -35,6 +35,8 @@ int bad_input(const std::string &reason);
 int record(const Options &options);
 // frame_file: the path of frame F in a folder of frames.
 std::string frame_file(const std::string &dir, long frame);
+// frame_count: how many frames a folder holds, counted from frame 0 to the first one missing.
+long frame_count(const std::string &dir);
 int verify(const Options &options);
 // check_reports: false with `reason` when a report named in `options` cannot be written.
 bool check_reports(const Options &options, std::string *reason);

@@ -41,8 +41,7 @@ void add(Film *film, const img::Image &frame, int delay_ms, long number) {
 
 // Reads frames 0, 1, ... of `dir` until one is missing, merging each into the one before when equal.
 bool encode_frames(const std::string &dir, const std::vector<Record> &log, Film *film, std::string *reason) {
-  long count = 0;
-  while (fs::exists(frame_file(dir, count))) ++count;
+  const long count = frame_count(dir);
   if (count == 0) {
     *reason = dir + " holds no frames";
     return false;

@@ -51,12 +51,6 @@ img::Image thumbnail(const img::Image &frame) {
   return small;
 }
 
-long frame_count(const std::string &dir) {
-  long count = 0;
-  while (!dir.empty() && fs::exists(frame_file(dir, count))) ++count;
-  return count;
-}
-
 // The frame a person should look at: the differing frame, else the one that shows what the
 // differing event drew (frame 0 for what was drawn before the first event).
 std::optional<long> marked_frame(const HtmlReport &r) {
