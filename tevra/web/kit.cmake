@@ -8,7 +8,6 @@
 #   tevraWeb.cmake              tevra::tevra and tevra_add_web_page() for find_package(tevra) under
 #                               emcmake (the native tevraConfig.cmake loads it)
 # and the command <prefix>/bin/tevra-web, which builds a page from these files alone.
-set(TEVRA_WEB_KITDIR ${CMAKE_INSTALL_DATADIR}/tevra/web)
 add_library(tevra_web_kit STATIC $<TARGET_OBJECTS:tevra> $<TARGET_OBJECTS:winport>
             $<TARGET_OBJECTS:winport_gdi> $<TARGET_OBJECTS:tevra_image> $<TARGET_OBJECTS:tevra_web_describer>)
 set_target_properties(tevra_web_kit PROPERTIES OUTPUT_NAME tevra LINKER_LANGUAGE CXX
